@@ -1,0 +1,26 @@
+# tarnx_library(<name> [DEPS <targets>...])
+# Builds every source file of the calling folder (recursively) into one shared
+# library named <name>. Headers are found from the project root ("engine/SampleFifo.h")
+# and from the folder itself. A folder without sources yet gives an interface
+# library, so that its dependents link the same way from the first day.
+function(tarnx_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  set(has_code FALSE)
+  foreach(f ${sources})
+    if(f MATCHES "\\.(cpp|c)$")
+      set(has_code TRUE)
+    endif()
+  endforeach()
+  if(has_code)
+    add_library(${name} SHARED ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,40 @@
+#include "TempWorkDir.h"
+
+#include "app/core/AppPaths.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+TempWorkDir::TempWorkDir()
+    : m_previousCwd(QDir::currentPath())
+{
+    EXPECT_TRUE(m_dir.isValid());
+    QDir::setCurrent(m_dir.path());
+    AppPaths::setApplicationDir(m_dir.path());
+}
+
+TempWorkDir::~TempWorkDir()
+{
+    AppPaths::setApplicationDir(QString());
+    QDir::setCurrent(m_previousCwd);
+}
+
+QString TempWorkDir::path() const
+{
+    return m_dir.path();
+}
+
+QString TempWorkDir::file(const QString& relative) const
+{
+    return m_dir.path() + "/" + relative;
+}
+
+QString fixturesDir()
+{
+    return qEnvironmentVariable("TARNX_FIXTURES");
+}
+
+QString testDataDir()
+{
+    return qEnvironmentVariable("TARNX_TEST_DATA");
+}
