@@ -1,6 +1,6 @@
 #include "app/core/AntennaSystem.h"
-#include "app/core/QLogger.h"
 #include "TempWorkDir.h"
+#include "app/core/QLogger.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +56,8 @@ TEST(AntennaSystem, StoredBeamwidthIsUsed)
 TEST(AntennaSystem, SetAzimuthFoldsAndClampsOnce)
 {
     TempWorkDir dir;
-    struct Case {
+    struct Case
+    {
         float given;
         float stored;
     };

@@ -4,10 +4,10 @@
 #include <QDir>
 #include <asm/termbits.h>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <cstdlib>
 #include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -30,7 +30,8 @@ public:
         // which cannot live beside the kernel's termios2 used by baud().
         m_far = posix_openpt(O_RDWR | O_NOCTTY);
         char name[256];
-        if (m_far < 0 || grantpt(m_far) != 0 || unlockpt(m_far) != 0 || ptsname_r(m_far, name, sizeof(name)) != 0)
+        if (m_far < 0 || grantpt(m_far) != 0 || unlockpt(m_far) != 0 ||
+            ptsname_r(m_far, name, sizeof(name)) != 0)
             return;
         // The far end answers at once and must not turn bytes around.
         fcntl(m_far, F_SETFL, fcntl(m_far, F_GETFL) | O_NONBLOCK);
@@ -62,7 +63,9 @@ public:
     // The rate the device end was set to, as the terminal holds it.
     unsigned baud() const
     {
-        struct termios2 tio {};
+        struct termios2 tio
+        {
+        };
         if (ioctl(m_far, TCGETS2, &tio) != 0)
             return 0;
         return tio.c_ospeed;
@@ -168,8 +171,8 @@ TEST(ComPort, EveryAcceptedRateReachesTheDevice)
     TempWorkDir dir;
     PtyPort pty(0);
     ASSERT_TRUE(pty.ok());
-    for (int baud : {110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 256000, 500000,
-                     1000000}) {
+    for (int baud : {110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 256000,
+                     500000, 1000000}) {
         ASSERT_EQ(openQuietly(0, baud), 0) << baud;
         EXPECT_EQ(pty.baud(), static_cast<unsigned>(baud));
         comport_close(0);
@@ -181,7 +184,8 @@ TEST(ComPort, RefusedOpensSayWhy)
     TempWorkDir dir;
     QDir().mkpath("dosdevices");
     ASSERT_EQ(symlink("/nonexistent/tty", "dosdevices/com2"), 0);
-    struct Case {
+    struct Case
+    {
         int port;
         int baud;
         std::string output;

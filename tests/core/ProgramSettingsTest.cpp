@@ -27,7 +27,8 @@ TEST(ProgramSettings, MissingKeyGetsItsDefaultWrittenBackAndKeptKeysStay)
         auto settings = ProgramSettings::open();
         settings->beginGroup("Antenna");
         bool wrote = false;
-        EXPECT_EQ(ProgramSettings::valueOrWriteDefault(*settings, "beamwidth", 10.0, &wrote).toFloat(), 10.0f);
+        EXPECT_EQ(ProgramSettings::valueOrWriteDefault(*settings, "beamwidth", 10.0, &wrote).toFloat(),
+                  10.0f);
         EXPECT_TRUE(wrote);
         settings->endGroup();
     }
@@ -46,7 +47,8 @@ TEST(ProgramSettings, StoredValueWinsAndNothingIsWritten)
         auto settings = ProgramSettings::open();
         settings->beginGroup("Antenna");
         bool wrote = true;
-        EXPECT_EQ(ProgramSettings::valueOrWriteDefault(*settings, "beamwidth", 10.0, &wrote).toFloat(), 25.5f);
+        EXPECT_EQ(ProgramSettings::valueOrWriteDefault(*settings, "beamwidth", 10.0, &wrote).toFloat(),
+                  25.5f);
         EXPECT_FALSE(wrote);
         settings->endGroup();
     }

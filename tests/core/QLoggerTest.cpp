@@ -41,8 +41,8 @@ QStringList rotatedFiles()
     return QDir("logs").entryList({"vantor-sdr_*.log"}, QDir::Files);
 }
 
-const QRegularExpression LinePattern(
-    R"(^\[(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\.\d{3})\] \[(\w*)\] \{([^}]*)\} (.*)$)");
+const QRegularExpression
+    LinePattern(R"(^\[(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\.\d{3})\] \[(\w*)\] \{([^}]*)\} (.*)$)");
 
 } // namespace
 
@@ -60,13 +60,14 @@ TEST(QLogger, EachLineCarriesTimeItsOwnLevelModuleAndText)
     QLogger::logMessage("format", 9, "odd level");
     QDateTime after = QDateTime::currentDateTime().addMSecs(1);
 
-    struct Expected {
+    struct Expected
+    {
         const char* level;
         const char* text;
     };
-    const Expected expected[] = {{"Trace", "trace line"}, {"Debug", "debug line"},     {"Info", "info line"},
-                                 {"Warning", "warning line"}, {"Error", "error line"}, {"Fatal", "fatal line"},
-                                 {"", "odd level"}};
+    const Expected expected[] = {
+        {"Trace", "trace line"}, {"Debug", "debug line"}, {"Info", "info line"}, {"Warning", "warning line"},
+        {"Error", "error line"}, {"Fatal", "fatal line"}, {"", "odd level"}};
     QStringList lines = readLines("logs/format.log");
     ASSERT_EQ(lines.size(), 7);
     for (int i = 0; i < 7; ++i) {
@@ -139,14 +140,17 @@ TEST(QLogger, FileIsMovedAsideOnceItHoldsOneMebibyte)
     QLogger::logTrace("rotate", "first of the new file");
     QStringList rotated = rotatedFiles();
     ASSERT_EQ(rotated.size(), 1);
-    EXPECT_TRUE(QRegularExpression(R"(^vantor-sdr_\d\d_\d\d_\d\d__\d\d_\d\d_\d\d\.log$)").match(rotated[0]).hasMatch())
+    EXPECT_TRUE(QRegularExpression(R"(^vantor-sdr_\d\d_\d\d_\d\d__\d\d_\d\d_\d\d\.log$)")
+                    .match(rotated[0])
+                    .hasMatch())
         << rotated[0].toStdString();
     EXPECT_EQ(QFileInfo("logs/" + rotated[0]).size(), grown);
 
     QStringList lines = readLines(log);
     ASSERT_EQ(lines.size(), 2);
     QRegularExpressionMatch pointer =
-        QRegularExpression(R"(^(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\.\d{3}) - Previuous log (.*)$)").match(lines[0]);
+        QRegularExpression(R"(^(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\.\d{3}) - Previuous log (.*)$)")
+            .match(lines[0]);
     ASSERT_TRUE(pointer.hasMatch()) << lines[0].toStdString();
     EXPECT_EQ(pointer.captured(2), "./logs/" + rotated[0]);
     EXPECT_TRUE(lines[1].endsWith("{rotate} first of the new file"));
@@ -206,7 +210,8 @@ TEST(QLogger, NonAsciiTextIsWrittenAsUtf8)
     QLogger::logTrace("text", QString::fromUtf8("Fréquence réglée à 145,800 MHz ✓"));
     QStringList lines = readLines("logs/text.log");
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith(QString::fromUtf8("Fréquence réglée à 145,800 MHz ✓"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QString::fromUtf8("Fréquence réglée à 145,800 MHz ✓")))
+        << lines[0].toStdString();
 }
 
 TEST(QLogger, FormattedTraceKeepsAtMost1022Bytes)
@@ -239,5 +244,6 @@ TEST(QLogger, LinesOfManyThreadsNeverInterleave)
     QStringList lines = readLines("logs/threads.log");
     ASSERT_EQ(lines.size(), threadCount * linesEach);
     for (const QString& line : lines)
-        ASSERT_TRUE(LinePattern.match(line).hasMatch() && line.endsWith(QString(200, 'x'))) << line.toStdString();
+        ASSERT_TRUE(LinePattern.match(line).hasMatch() && line.endsWith(QString(200, 'x')))
+            << line.toStdString();
 }

@@ -3,8 +3,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(SerialDevice, PortIndexNamesTheDosdevicesLinkTargetElseTheTtyS)
 {
