@@ -6,7 +6,8 @@
 
 namespace mutexobject {
 
-struct MutexObject {
+struct MutexObject
+{
     pthread_mutex_t lock;
 };
 
