@@ -64,6 +64,11 @@ struct ConverterCase
     qint64 readBack; // reported after tuning
 };
 
+void PrintTo(const ConverterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ConverterMapping : public ::testing::TestWithParam<ConverterCase>
 {
 };

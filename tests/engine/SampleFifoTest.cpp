@@ -81,6 +81,12 @@ struct OrderCase
     std::vector<int> expectedOrder; // indexes into priorities
 };
 
+void PrintTo(const OrderCase& c, std::ostream* os)
+{
+    for (int p : c.priorities)
+        *os << p << ' ';
+}
+
 class SampleFifoOrder : public ::testing::TestWithParam<OrderCase>
 {
 };
