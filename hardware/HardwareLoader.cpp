@@ -55,6 +55,8 @@ bool HardwareLoader::fail()
 
 bool HardwareLoader::loadDLL(const QString& path)
 {
+    if (m_library != nullptr)
+        return false; // one library per loader: discovery makes a new loader per board
     m_library = new QLibrary(path);
 
     if (!resolve(m_library, m_driver.initLibrary, "initLibrary")) {
