@@ -5,7 +5,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-TempWorkDir::TempWorkDir() : m_previousCwd(QDir::currentPath())
+TempWorkDir::TempWorkDir()
+    : m_previousCwd(QDir::currentPath())
 {
     EXPECT_TRUE(m_dir.isValid());
     QDir::setCurrent(m_dir.path());
