@@ -13,7 +13,6 @@
 #include <QWidget>
 
 #include <array>
-#include <atomic>
 #include <mutex>
 
 namespace {
@@ -25,18 +24,19 @@ QVector<PluginManager::Factory>& builtInFactories()
     return factories;
 }
 
-std::atomic<bool> instanceBuilt{false};
+bool instanceBuilt = false; // under factoriesLock
 
 } // namespace
 
-void PluginManager::addBuiltInFactory(Factory factory)
+bool PluginManager::addBuiltInFactory(Factory factory)
 {
-    if (instanceBuilt.load()) {
-        qWarning() << "PluginManager::addBuiltInFactory called after the manager was built: ignored";
-        return;
-    }
     QMutexLocker locker(&factoriesLock);
+    if (instanceBuilt) {
+        qWarning() << "PluginManager::addBuiltInFactory called after the manager was built: ignored";
+        return false;
+    }
     builtInFactories().append(std::move(factory));
+    return true;
 }
 
 PluginManager* PluginManager::instance()
@@ -48,8 +48,8 @@ PluginManager* PluginManager::instance()
         {
             QMutexLocker locker(&factoriesLock);
             factories = builtInFactories();
+            instanceBuilt = true;
         }
-        instanceBuilt.store(true);
         // Lives until the process ends: its widgets belong to the GUI, which
         // goes away before any static destructor could run.
         manager = new PluginManager(factories);

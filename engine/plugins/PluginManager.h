@@ -31,8 +31,9 @@ public:
 
     // Adds a built-in plug-in that lives in a library above the engine. The
     // process-wide manager creates "news" and "counter", then the added ones in
-    // the order they were added. Start-up adds them before the first instance().
-    static void addBuiltInFactory(Factory factory);
+    // the order they were added. Start-up adds them before the first instance();
+    // false (and nothing added) once the process-wide manager exists.
+    static bool addBuiltInFactory(Factory factory);
 
     static PluginManager* instance();
 

@@ -85,6 +85,6 @@ void PluginPanel::SLOT_selectPlugin(int index)
         return;
     auto* plugin = qobject_cast<OrvexPlugin*>(m_list->itemData(index).value<QObject*>());
     if (plugin != nullptr)
-        plugin->setVisible(!plugin->isVisible());
+        plugin->setVisible(plugin->isHidden());
     m_list->setCurrentIndex(0);
 }
