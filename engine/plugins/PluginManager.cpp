@@ -68,6 +68,11 @@ PluginManager::PluginManager(const QVector<Factory>& extraBuiltIns, QObject* par
     }
 }
 
+PluginManager::~PluginManager()
+{
+    delete m_panel;
+}
+
 void PluginManager::buildPanel()
 {
     m_panel = new QWidget();

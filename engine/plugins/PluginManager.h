@@ -39,6 +39,8 @@ public:
 
     // A manager of its own (tests): news and counter, then extraBuiltIns in order.
     explicit PluginManager(const QVector<Factory>& extraBuiltIns, QObject* parent = nullptr);
+    // Deletes the strip with the plug-ins it still holds.
+    ~PluginManager() override;
 
     // Ignores null and a name that is already registered. A plug-in registered
     // after the engine was given gets it at once and is announced by newPlugin.
