@@ -68,7 +68,7 @@ void Bookmarks::clearMemories()
         int i = 0;
         while (i < m_entries.size()) {
             if (m_entries.at(i).memory) {
-                qDebug() << "clearing " << m_entries.at(i).name;
+                qDebug().noquote().nospace() << "clearing " << m_entries.at(i).name;
                 m_entries.removeAt(i);
             } else {
                 ++i;

@@ -66,7 +66,7 @@ void dbBeacon::setFrequency(quint64 frequency)
     query.bindValue(":id", ID);
     query.bindValue(":value", static_cast<qint64>(frequency));
     if (!query.exec())
-        qDebug() << "dbBeacon::setFrequency error occurred" << query.lastError().text();
+        qDebug().noquote() << "dbBeacon::setFrequency error occurred" << query.lastError().text();
 }
 
 void dbBeacon::setCallsign(const QString& callsign)
@@ -84,7 +84,7 @@ void dbBeacon::setCallsign(const QString& callsign)
     query.bindValue(":value", callsign);
     query.bindValue(":id", ID);
     if (!query.exec())
-        qDebug() << "dbBeacon::setCallsign error occurred" << query.lastError().text();
+        qDebug().noquote() << "dbBeacon::setCallsign error occurred" << query.lastError().text();
 }
 
 bool dbBeacon::hasPosition() const

@@ -27,7 +27,7 @@ dbUserFreq::dbUserFreq(QObject* parent) : dbBeacon(parent)
         qDebug() << "dbUserFreq::dbUserFreq db not opened";
     QSqlQuery query(db);
     if (!query.exec(createTableStatement()))
-        qDebug().noquote() << "dbUserFreq::dbUserFreq CREATE TABLE ? " << query.lastError().text();
+        qDebug().noquote().nospace() << "dbUserFreq::dbUserFreq CREATE TABLE ? " << query.lastError().text();
 }
 
 QString dbUserFreq::createTableStatement()
@@ -88,7 +88,7 @@ void dbUserFreq::updateColumn(const char* operation, const QString& statement, c
     query.bindValue(":value", value);
     query.bindValue(":id", ID);
     if (!query.exec())
-        qDebug().noquote() << operation << query.lastError().text();
+        qDebug().noquote().nospace() << operation << " " << query.lastError().text();
 }
 
 void dbUserFreq::setFrequency(qint64 freqHz)
@@ -107,7 +107,7 @@ void dbUserFreq::setCallsign(const QString& callsign)
 
 void dbUserFreq::setComment(const QString& newComment)
 {
-    qDebug().noquote() << "dbUserFreq::setComment " << newComment;
+    qDebug().noquote().nospace() << "dbUserFreq::setComment " << newComment;
     comment = newComment;
     updateColumn("dbUserFreq::setComment", "update FREQS set COMMENT=:value where ID= :id;", newComment);
 }
@@ -126,11 +126,11 @@ int dbUserFreq::createUser(qint64 freqHz, const QString& callsign)
     query.bindValue(":COMMENT", "RX");
     query.bindValue(":COLOR", defaultColor);
     if (!query.exec()) {
-        qDebug().noquote() << "dbUserFreq::createUser " << query.lastError().text();
+        qDebug().noquote().nospace() << "dbUserFreq::createUser " << query.lastError().text();
         return 0;
     }
     ID = query.lastInsertId().toInt();
-    qDebug() << " createUser() " << ID;
+    qDebug().nospace() << " createUser() " << ID;
     return ID;
 }
 
@@ -145,12 +145,12 @@ void dbUserFreq::deleteEntry(int id)
     query.prepare("delete from FREQS where ID= :id;");
     query.bindValue(":id", id);
     if (!query.exec())
-        qDebug().noquote() << "dbUserFreq::deleteEntry " << query.lastError().text();
+        qDebug().noquote().nospace() << "dbUserFreq::deleteEntry " << query.lastError().text();
 }
 
 QList<dbUserFreq*> dbUserFreq::select_all(qint64 mini, qint64 maxi)
 {
-    qDebug() << " dbUserFreq::select_all " << mini << maxi;
+    qDebug().nospace() << " dbUserFreq::select_all " << mini << " " << maxi;
     QList<dbUserFreq*> memories;
     QSqlDatabase db;
     if (!SqlConnection::open(connectionName, &db)) {
@@ -171,7 +171,7 @@ QList<dbUserFreq*> dbUserFreq::select_all(qint64 mini, qint64 maxi)
     if (maxi > 0)
         query.bindValue(":maxi", maxi);
     if (!query.exec()) {
-        qDebug().noquote() << "dbUserFreq::select_all " << query.lastError().text();
+        qDebug().noquote().nospace() << "dbUserFreq::select_all " << query.lastError().text();
         return memories;
     }
     while (query.next())

@@ -1,5 +1,6 @@
 // The bookmark store: ordering, range and distance selection, removals and tags.
 #include "lists/Bookmarks.h"
+#include "QtPrinters.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // Beacons and band-plan segments read from a small real main database.
 #include "DebugLog.h"
+#include "QtPrinters.h"
 #include "SqliteFile.h"
 #include "TempWorkDir.h"
 #include "lists/DB.h"
