@@ -17,3 +17,14 @@ inline std::ostream& operator<<(std::ostream& out, const QStringList& list)
         out << (i ? ", " : "") << list.at(i);
     return out << ']';
 }
+
+// gtest would otherwise print texts character by character, as containers.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << text;
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
+    *out << list;
+}
