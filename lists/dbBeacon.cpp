@@ -2,6 +2,8 @@
 
 #include "lists/Locator.h"
 #include "lists/SqlConnection.h"
+#include "map/geo/GeoTools.h"
+#include "map/geo/SGGeodesy.h"
 
 #include <QDebug>
 #include <QSqlError>
@@ -85,6 +87,12 @@ void dbBeacon::setCallsign(const QString& callsign)
     query.bindValue(":id", ID);
     if (!query.exec())
         qDebug().noquote() << "dbBeacon::setCallsign error occurred" << query.lastError().text();
+}
+
+double dbBeacon::distanceFromStation() const
+{
+    return SGGeodesy::distanceM(Position(longitude, latitude, 0.0),
+                                GeoTools::instance().getStationPosition());
 }
 
 bool dbBeacon::hasPosition() const

@@ -4,7 +4,9 @@
 #include "SqliteFile.h"
 #include "TempWorkDir.h"
 #include "lists/DB.h"
+#include "map/geo/GeoTools.h"
 
+#include <GeographicLib/Geodesic.hpp>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <memory>
@@ -196,4 +198,23 @@ TEST_F(MainDatabaseTest, BeaconUpdatesTouchOnlyStoredRows)
     EXPECT_EQ(fresh.CALLSIGN, "NEW");
     EXPECT_EQ(db->column("select count(*) from BEACONS"), QStringList{"1"});
     EXPECT_EQ(db->column("select CALLSIGN from BEACONS"), QStringList{"D'ARC"});
+}
+
+TEST_F(MainDatabaseTest, DistanceFromStationIsGeodesic)
+{
+    addBeacon("A-locator", 1, "JN18", 0, 0);
+    addBeacon("B-coordinates", 1, "", 43.5, 7.25);
+    addBeacon("C-north-pole", 1, "", 90.0, 45.0);
+    addBeacon("D-south-pole", 1, "", -90.0, -120.0);
+    const double stationLon = 2.35, stationLat = 48.85;
+    GeoTools::instance().setStationLocation(stationLon, stationLat);
+
+    Owned<dbBeacon> beacons(DB(nullptr).select_all_beacons());
+    ASSERT_EQ(beacons.rows.size(), 4);
+    const GeographicLib::Geodesic& wgs84 = GeographicLib::Geodesic::WGS84();
+    for (const dbBeacon* beacon : beacons.rows) {
+        double expected = 0.0;
+        wgs84.Inverse(stationLat, stationLon, beacon->latitude, beacon->longitude, expected);
+        EXPECT_NEAR(beacon->distanceFromStation(), expected, 0.01) << beacon->CALLSIGN;
+    }
 }
