@@ -186,7 +186,7 @@ void CPlotter::setNewSpectrum(const double* trace, const double* waterfall, int 
 
 int CPlotter::xFromFreq(qint64 f) const
 {
-    const int width = overlayPixmap.width();
+    const int width = overlayImage.width();
     if (span <= 0)
         return 0;
     const double x = static_cast<double>(f - visibleStart()) * width / span;
@@ -199,7 +199,7 @@ int CPlotter::xFromFreq(qint64 f) const
 
 qint64 CPlotter::freqFromX(int x) const
 {
-    const int width = overlayPixmap.width();
+    const int width = overlayImage.width();
     if (width <= 0)
         return visibleStart();
     return static_cast<qint64>(static_cast<double>(visibleStart()) + static_cast<double>(span) * x / width);
@@ -242,6 +242,7 @@ void CPlotter::setFftPlotColor(const QColor& color)
     fillBottomColor.setAlpha(160);
     peakHoldColor = color;
     peakHoldColor.setAlpha(60);
+    filledOverlayValid = false;
 }
 
 void CPlotter::setPeakHold(bool enabled)

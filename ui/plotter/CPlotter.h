@@ -4,9 +4,9 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QImage>
 #include <QList>
 #include <QMap>
-#include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -103,7 +103,7 @@ public:
     int getFreqScaleY() const { return freqScaleY; }
     int getDbLabelWidth() const { return dbLabelWidth; }
     CursorState getCursorState() const { return cursorState; }
-    int spectrumHeight() const { return overlayPixmap.height(); }
+    int spectrumHeight() const { return overlayImage.height(); }
     QStringList getFrequencyLabels() const;
     const QList<TagArea>& getTagAreas() const { return tagAreas; }
     const QMap<int, int>& getPeaks() const { return peaks; }
@@ -150,6 +150,7 @@ private:
                              qint64 stopOffset, const double* bins, int* rows, int* first, int* last) const;
     void drawSpectrum();
     void drawWaterfallRow(int columns);
+    void composeTrace(int first, int last);
     void detectPeaks(QPainter& painter, int first, int last);
     void drawPeakHold(QPainter& painter, int first, int last);
     void resetPeakHold() { peakHoldValid = false; }
@@ -170,8 +171,7 @@ private:
     bool peakHoldEnabled = false;
     bool peakHoldValid = false;
     int screenRows[MaxColumns] = {};
-    // Trace points of a frame, plus the two that close the fill polygon.
-    std::vector<QPoint> tracePoints = std::vector<QPoint>(MaxColumns + 2);
+    std::vector<QPoint> tracePoints = std::vector<QPoint>(MaxColumns); // trace of a frame
     int peakHoldRows[MaxColumns] = {};
     std::vector<double> traceBins;
     std::vector<double> waterfallBins;
@@ -179,9 +179,14 @@ private:
     int freqScaleY = 0;
     int dbLabelWidth = 0;
     CursorState cursorState = CursorNone;
-    QPixmap spectrumPixmap;
-    QPixmap overlayPixmap;
-    QPixmap waterfallPixmap;
+    // The widget paints from image layers: the overlay alone, the overlay under the
+    // trace's fill gradient (what shows below the trace), the two composed with the
+    // trace, and the waterfall.
+    QImage spectrumImage;
+    QImage overlayImage;
+    QImage filledOverlayImage;
+    bool filledOverlayValid = false;
+    QImage waterfallImage;
     QRgb waterfallColors[256];
     QSize widgetSize{0, 0};
     QString frequencyLabels[51];

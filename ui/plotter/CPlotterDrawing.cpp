@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 const QColor GridColor(240, 240, 240, 48);
@@ -24,12 +25,12 @@ constexpr double FarBin = 1e12;
 
 void CPlotter::redrawOverlay()
 {
-    if (overlayPixmap.isNull())
+    if (overlayImage.isNull())
         return;
-    const int w = overlayPixmap.width();
-    const int h = overlayPixmap.height();
+    const int w = overlayImage.width();
+    const int h = overlayImage.height();
 
-    QPainter painter(&overlayPixmap);
+    QPainter painter(&overlayImage);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setFont(font());
 
@@ -112,9 +113,10 @@ void CPlotter::redrawOverlay()
                          QString::number(static_cast<int>(maxDb) - i * dbStep));
     }
     painter.end();
+    filledOverlayValid = false;
 
     if (!running) {
-        spectrumPixmap = overlayPixmap.copy();
+        spectrumImage = overlayImage;
         update();
     }
 }
@@ -256,37 +258,33 @@ void CPlotter::drawSpectrum()
         overlayPending = false;
     }
 
-    if (!waterfallPixmap.isNull())
-        drawWaterfallRow(std::min(waterfallPixmap.width(), MaxColumns));
+    if (!waterfallImage.isNull())
+        drawWaterfallRow(std::min(waterfallImage.width(), MaxColumns));
 
-    if (!spectrumPixmap.isNull()) {
-        const int height = spectrumPixmap.height();
-        const int columns = std::min(spectrumPixmap.width(), MaxColumns);
-        spectrumPixmap = overlayPixmap.copy();
-        QPainter painter(&spectrumPixmap);
-        painter.translate(0.5, 0.5);
+    if (!overlayImage.isNull()) {
+        const int height = overlayImage.height();
         int first = 0;
         int last = 0;
-        computeScreenPoints(height, columns, maxDb, minDb, fftCenterOffset - span / 2,
-                            fftCenterOffset + span / 2, traceBins.data(), screenRows, &first, &last);
+        computeScreenPoints(height, std::min(overlayImage.width(), MaxColumns), maxDb, minDb,
+                            fftCenterOffset - span / 2, fftCenterOffset + span / 2, traceBins.data(),
+                            screenRows, &first, &last);
+        composeTrace(first, last);
+
+        QPainter painter(&spectrumImage);
+        painter.translate(0.5, 0.5);
         const int count = std::max(last - first, 0);
         QPoint* points = tracePoints.data();
         for (int i = 0; i < count; ++i)
             points[i] = QPoint(first + i, screenRows[first + i]);
-
         painter.setPen(traceColor);
+        painter.drawPolyline(points, count);
+
         if (fillEnabled) {
             QLinearGradient fill(first, 0, first, height);
             fill.setColorAt(0, fillTopColor);
             fill.setColorAt(1, fillBottomColor);
             painter.setBrush(fill);
-            points[count] = QPoint(last - 1, height);
-            points[count + 1] = QPoint(first, height);
-            painter.drawPolygon(points, count + 2);
-        } else {
-            painter.drawPolyline(points, count);
         }
-
         if (peakDetectCoefficient > 0)
             detectPeaks(painter, first, last);
         if (peakHoldEnabled)
@@ -296,22 +294,58 @@ void CPlotter::drawSpectrum()
     update();
 }
 
+// The overlay with the trace's fill: each drawn column shows the filled overlay
+// from the trace down, the plain overlay above it. Composing rows of two prepared
+// layers costs far less than filling a polygon of thousands of vertices with a
+// blended gradient for every spectrum.
+void CPlotter::composeTrace(int first, int last)
+{
+    const int w = overlayImage.width();
+    const int h = overlayImage.height();
+    if (spectrumImage.size() != overlayImage.size() || spectrumImage.format() != overlayImage.format())
+        spectrumImage = QImage(w, h, overlayImage.format());
+    if (fillEnabled && !filledOverlayValid) {
+        filledOverlayImage = overlayImage.copy();
+        QPainter painter(&filledOverlayImage);
+        QLinearGradient fill(0, 0, 0, h);
+        fill.setColorAt(0, fillTopColor);
+        fill.setColorAt(1, fillBottomColor);
+        painter.fillRect(filledOverlayImage.rect(), fill);
+        filledOverlayValid = true;
+    }
+    const qsizetype rowBytes = static_cast<qsizetype>(w) * sizeof(QRgb);
+    first = std::max(first, 0);
+    last = std::min(last, w);
+    for (int y = 0; y < h; ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(spectrumImage.scanLine(y));
+        std::memcpy(out, overlayImage.constScanLine(y), rowBytes);
+        if (!fillEnabled)
+            continue;
+        const QRgb* filled = reinterpret_cast<const QRgb*>(filledOverlayImage.constScanLine(y));
+        for (int c = first; c < last; ++c) {
+            if (y >= screenRows[c])
+                out[c] = filled[c];
+        }
+    }
+}
+
 void CPlotter::drawWaterfallRow(int columns)
 {
-    waterfallPixmap.scroll(0, 1, waterfallPixmap.rect());
+    // Scroll down by one row, then write the new row 0.
+    const int h = waterfallImage.height();
+    uchar* bits = waterfallImage.bits();
+    const qsizetype rowBytes = waterfallImage.bytesPerLine();
+    std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
+
     int first = 0;
     int last = 0;
     computeScreenPoints(WaterfallLevels, columns, maxDb, minDb, fftCenterOffset - span / 2,
                         fftCenterOffset + span / 2, waterfallBins.data(), screenRows, &first, &last);
-    QImage line(waterfallPixmap.width(), 1, QImage::Format_RGB32);
-    QRgb* pixels = reinterpret_cast<QRgb*>(line.scanLine(0));
-    const QRgb black = waterfallColors[0];
-    for (int c = 0; c < line.width(); ++c) {
+    QRgb* pixels = reinterpret_cast<QRgb*>(bits);
+    for (int c = 0; c < waterfallImage.width(); ++c) {
         const bool drawn = c >= first && c < last;
-        pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : black;
+        pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : waterfallColors[0];
     }
-    QPainter painter(&waterfallPixmap);
-    painter.drawImage(0, 0, line);
 }
 
 void CPlotter::detectPeaks(QPainter& painter, int first, int last)
@@ -387,8 +421,8 @@ void CPlotter::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
-    painter.drawPixmap(0, 0, spectrumPixmap);
-    painter.drawPixmap(0, spectrumPercent * widgetSize.height() / 100, waterfallPixmap);
+    painter.drawImage(0, 0, spectrumImage);
+    painter.drawImage(0, spectrumPercent * widgetSize.height() / 100, waterfallImage);
 }
 
 void CPlotter::resizeEvent(QResizeEvent* event)
@@ -402,16 +436,17 @@ void CPlotter::resizeEvent(QResizeEvent* event)
         const int w = size.width();
         const int spectrumRows = spectrumPercent * size.height() / 100;
         const int waterfallRows = (100 - spectrumPercent) * size.height() / 100;
-        overlayPixmap = QPixmap(w, spectrumRows);
-        overlayPixmap.fill(Qt::black);
-        spectrumPixmap = QPixmap(w, spectrumRows);
-        spectrumPixmap.fill(Qt::black);
-        if (waterfallPixmap.isNull()) {
-            waterfallPixmap = QPixmap(w, waterfallRows);
-            waterfallPixmap.fill(Qt::black);
+        overlayImage = QImage(w, spectrumRows, QImage::Format_RGB32);
+        overlayImage.fill(Qt::black);
+        spectrumImage = QImage(w, spectrumRows, QImage::Format_RGB32);
+        spectrumImage.fill(Qt::black);
+        if (waterfallImage.isNull()) {
+            waterfallImage = QImage(w, waterfallRows, QImage::Format_RGB32);
+            waterfallImage.fill(Qt::black);
         } else {
-            waterfallPixmap =
-                waterfallPixmap.scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            waterfallImage =
+                waterfallImage.scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_RGB32);
         }
         resetPeakHold();
     }

@@ -76,7 +76,7 @@ void CPlotter::mouseMoveEvent(QMouseEvent* event)
         return;
     const QPoint pt = event->localPos().toPoint();
     const Qt::MouseButtons buttons = event->buttons();
-    const bool inOverlay = overlayPixmap.rect().contains(pt);
+    const bool inOverlay = overlayImage.rect().contains(pt);
 
     if (buttons != Qt::NoButton) {
         // A drag goes on over the waterfall too.
@@ -121,7 +121,7 @@ void CPlotter::dragTo(const QPoint& pt, Qt::MouseButtons buttons)
         }
         break;
     case CursorDbScale: {
-        const int h = overlayPixmap.height();
+        const int h = overlayImage.height();
         if (!(buttons & Qt::LeftButton) || h <= 0)
             break;
         setCursor(Qt::ClosedHandCursor);
@@ -136,7 +136,7 @@ void CPlotter::dragTo(const QPoint& pt, Qt::MouseButtons buttons)
         break;
     }
     case CursorFreqScale: {
-        const int w = overlayPixmap.width();
+        const int w = overlayImage.width();
         if (!(buttons & (Qt::LeftButton | Qt::MiddleButton)) || w <= 0)
             break;
         setCursor(Qt::ClosedHandCursor);
@@ -245,7 +245,7 @@ void CPlotter::pressOnEmptyPlace(const QPoint& pt, Qt::MouseButtons buttons)
 void CPlotter::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint pt = event->localPos().toPoint();
-    if (!overlayPixmap.rect().contains(pt)) {
+    if (!overlayImage.rect().contains(pt)) {
         setCursorState(CursorNone);
         grabOffset = 0;
     } else if (cursorState == CursorDbScale) {
@@ -279,7 +279,7 @@ void CPlotter::wheelEvent(QWheelEvent* event)
 
 void CPlotter::zoomDbScale(int y, double factor)
 {
-    const int h = overlayPixmap.height();
+    const int h = overlayImage.height();
     if (h <= 0)
         return;
     const float range = static_cast<float>(maxDb - minDb);
@@ -292,7 +292,7 @@ void CPlotter::zoomDbScale(int y, double factor)
 
 void CPlotter::zoomFreqScale(int x, double factor)
 {
-    const int w = overlayPixmap.width();
+    const int w = overlayImage.width();
     if (w <= 0)
         return;
     const double zoomedSpan = std::min(std::max(span * factor, 10.0), sampleRate);
