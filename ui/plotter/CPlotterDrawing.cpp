@@ -21,6 +21,12 @@ const QColor TagOutlineColor(240, 240, 240, 176);
 constexpr int MaxFreqDivisions = 50;
 constexpr int WaterfallLevels = 255;
 constexpr double FarBin = 1e12;
+
+// Whole decibels of a scale value; absurd values saturate instead of overflowing.
+int wholeDb(double db)
+{
+    return static_cast<int>(std::clamp(db, -1e6, 1e6));
+}
 } // namespace
 
 void CPlotter::redrawOverlay()
@@ -59,11 +65,11 @@ void CPlotter::redrawOverlay()
         painter.drawLine(demodX, 0, demodX, h);
     }
 
-    QFont font("Arial");
-    font.setPointSize(fontSize);
-    font.setWeight(QFont::Normal);
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
+    QFont scaleFont("Arial");
+    scaleFont.setPointSize(fontSize);
+    scaleFont.setWeight(QFont::Normal);
+    painter.setFont(scaleFont);
+    const QFontMetrics metrics(scaleFont);
     const int gridBottom = h - (h / verticalDivisions) / 2;
 
     QPen gridPen(GridColor, 1, Qt::DotLine);
@@ -95,7 +101,7 @@ void CPlotter::redrawOverlay()
         }
     }
 
-    dbStep = static_cast<int>(std::abs(maxDb - minDb) / verticalDivisions);
+    dbStep = wholeDb(std::abs(maxDb - minDb) / verticalDivisions);
     painter.setPen(gridPen);
     const int gridLeft = 5 * metrics.horizontalAdvance("0");
     for (int i = 1; i < verticalDivisions; ++i) {
@@ -104,13 +110,13 @@ void CPlotter::redrawOverlay()
     }
 
     painter.setPen(ScaleTextColor);
-    painter.setFont(font);
+    painter.setFont(scaleFont);
     dbLabelWidth = metrics.horizontalAdvance("-120 ");
     for (int i = 1; i < verticalDivisions; ++i) {
         const int y = static_cast<int>(i * static_cast<float>(h) / verticalDivisions);
         const QRect box(0, y - metrics.height() / 2, dbLabelWidth, metrics.height());
         painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(static_cast<int>(maxDb) - i * dbStep));
+                         QString::number(wholeDb(maxDb) - i * dbStep));
     }
     painter.end();
     filledOverlayValid = false;
