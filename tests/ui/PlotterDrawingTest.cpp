@@ -228,3 +228,20 @@ TEST_F(PlotterDrawing, PeakDetectionMarksOneStrongBinAndFindsItNearThePointer)
     EXPECT_EQ(plotter.findNearestPeak(211, 45), -1);
     EXPECT_EQ(plotter.findNearestPeak(200, 70), -1);
 }
+
+TEST_F(PlotterDrawing, PeakHoldKeepsTheStrongestLevelUntilReset)
+{
+    std::vector<double> spike = flat(-100);
+    spike[FirstVisibleBin + 200] = -30;
+    feed(flat(-100));
+    const QRgb background = pixel(200, 60);
+
+    plotter.setPeakHold(true);
+    feed(spike);
+    feed(flat(-100));
+    EXPECT_NE(pixel(200, 60), background); // the held curve still rises to the spike
+
+    plotter.setPeakHold(true); // starts the held curve afresh
+    feed(flat(-100));
+    EXPECT_EQ(pixel(200, 60), background);
+}
