@@ -47,8 +47,6 @@ CPlotter::CPlotter(QWidget* parent) : QFrame(parent)
     setAutoFillBackground(false);
 }
 
-CPlotter::~CPlotter() = default;
-
 void CPlotter::setCenterFreq(qint64 f)
 {
     tuningLocked = false;

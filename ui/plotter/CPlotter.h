@@ -52,7 +52,6 @@ public:
     static constexpr int MaxColumns = 16384;
 
     explicit CPlotter(QWidget* parent = nullptr);
-    ~CPlotter() override;
 
     QSize minimumSizeHint() const override { return QSize(50, 50); }
     QSize sizeHint() const override { return QSize(180, 180); }
