@@ -9,8 +9,9 @@ extern "C" {
 
 enum { PLATFORM_ADAPTER_ADDRESS_LENGTH = 8 };
 
-typedef struct PlatformAdapter {
-    int index;                                               /* interface index */
+typedef struct PlatformAdapter
+{
+    int index;                                              /* interface index */
     unsigned char address[PLATFORM_ADAPTER_ADDRESS_LENGTH]; /* zero beyond addressLength */
     unsigned int addressLength;
 } PlatformAdapter;

@@ -12,7 +12,8 @@ namespace {
 // Room for the largest accepted reply and its terminating NUL.
 const size_t kReplyBufferSize = 262144;
 
-struct ReplyBuffer {
+struct ReplyBuffer
+{
     char* data;
     size_t fill;
 };

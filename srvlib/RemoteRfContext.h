@@ -6,14 +6,15 @@
 // The radio context that travels with stream frames: the latest trailer's
 // values and a few header and block fields. Zeroed when a reader starts.
 // Marker and centre keep the wire's 64 bits, so centres above 2^31 Hz survive.
-struct remote_rf_context {
+struct remote_rf_context
+{
     int64_t marker;    // change marker: a new value means centre, position or azimuth changed
     int64_t rx_center; // receiver centre in Hz
     float rate;        // sample rate
     float longitude;   // station, degrees
     float latitude;
-    float reserved;    // trailer bytes 28 to 31, unused
-    float azimuth;     // antenna azimuth, degrees
+    float reserved; // trailer bytes 28 to 31, unused
+    float azimuth;  // antenna azimuth, degrees
     unsigned char spare[6];
     int32_t headerWord8; // I/Q and session streams only
     int32_t headerWord9;

@@ -5,7 +5,8 @@
 #include <string>
 
 // A bookmark of a server's list: "name", "ID", "frequency" (MHz), "longitude", "latitude".
-struct SrvBookmark {
+struct SrvBookmark
+{
     explicit SrvBookmark(json_t* object);
     int ID = 0;
     int64_t frequency = 0; // Hz
@@ -15,7 +16,8 @@ struct SrvBookmark {
 };
 
 // A segment of a server's band plan: "name", "ID", "start_frequency", "stop_frequency" (MHz).
-struct SrvBand {
+struct SrvBand
+{
     explicit SrvBand(json_t* object);
     int ID = 0;
     int64_t startFrequency = 0; // Hz

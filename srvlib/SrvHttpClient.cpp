@@ -96,8 +96,8 @@ char* SrvHttpClient::sealedToken(const char* path, int length)
         std::fprintf(stderr, "SrvHttpClient::sealedToken error: sealing failed\n");
         return nullptr;
     }
-    std::string body = "Token=" + encodeBase64Variant(reinterpret_cast<const char*>(box.data()),
-                                                      unsigned(box.size()));
+    std::string body =
+        "Token=" + encodeBase64Variant(reinterpret_cast<const char*>(box.data()), unsigned(box.size()));
     std::string uid = sessionUID();
     if (!uid.empty())
         body += "&UUID=" + uid;

@@ -9,7 +9,8 @@
 
 namespace {
 
-struct Registries {
+struct Registries
+{
     std::mutex lock;
     std::map<std::string, SrvSource*> sources;
     std::map<std::string, RemoteStream*> streams;
@@ -22,8 +23,7 @@ Registries& registries()
     return *instance;
 }
 
-template <class T>
-std::vector<T*>* listOf(const std::map<std::string, T*>& map)
+template <class T> std::vector<T*>* listOf(const std::map<std::string, T*>& map)
 {
     auto* list = new std::vector<T*>();
     list->reserve(map.size());

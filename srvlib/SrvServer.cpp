@@ -25,8 +25,7 @@ json_t* requestJson(SrvHttpClient* client, const char* path)
 }
 
 // Reads the array member of a list reply into new records; see requestBookmarks.
-template <class Record>
-Record** requestRecords(SrvHttpClient* client, const char* path, int* count)
+template <class Record> Record** requestRecords(SrvHttpClient* client, const char* path, int* count)
 {
     if (count != nullptr)
         *count = 0;
@@ -60,8 +59,7 @@ SrvServer::SrvServer(SrvHttpClient* client)
 {
 }
 
-SrvServer::SrvServer(const char* host, int port)
-    : SrvServer(new SrvHttpClient(host, port))
+SrvServer::SrvServer(const char* host, int port) : SrvServer(new SrvHttpClient(host, port))
 {
     m_ownClient.reset(m_client);
 }

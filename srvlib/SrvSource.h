@@ -9,7 +9,8 @@ class SrvServer;
 class SrvHttpClient;
 
 // One gain stage of a source, in the stage's own unit.
-struct SrvGainStage {
+struct SrvGainStage
+{
     int id = 0;
     std::string name;
     std::string unitName;

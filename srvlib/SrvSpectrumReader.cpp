@@ -54,8 +54,9 @@ void SrvSpectrumReader::run()
 {
     nameCurrentThread("spectrum_thread");
     if (m_client != nullptr)
-        runStreamTransfer(*m_client, "sources/" + encodePathText(m_uid) + "/spectrum", m_client->hasServerKey(),
-                          *m_parser, StreamStopCheck{&SrvSpectrumReader::stopRequested, this}, "spectrum_thread");
+        runStreamTransfer(*m_client, "sources/" + encodePathText(m_uid) + "/spectrum",
+                          m_client->hasServerKey(), *m_parser,
+                          StreamStopCheck{&SrvSpectrumReader::stopRequested, this}, "spectrum_thread");
     m_parser.reset();
     m_running.store(false);
 }

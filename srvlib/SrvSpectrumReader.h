@@ -22,7 +22,8 @@ public:
     SrvSpectrumReader& operator=(const SrvSpectrumReader&) = delete;
 
     // Starts receiving; a running reader is stopped and joined first.
-    void start(SrvSpectrumCallback spectrum, void* spectrumUser, SrvContextCallback context, void* contextUser);
+    void start(SrvSpectrumCallback spectrum, void* spectrumUser, SrvContextCallback context,
+               void* contextUser);
     // The transfer ends within about a second, also when nothing arrives.
     void requestStop() { m_stopRequest.store(true); }
     bool isRunning() const { return m_running.load(); }

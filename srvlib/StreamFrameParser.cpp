@@ -219,7 +219,8 @@ bool StreamFrameParser::deliverIQ(const unsigned char* p)
             }
             double magnitude = m_min + std::hypot(a, b) * (m_max - m_min);
             double phase = std::atan2(b, a);
-            samples[i] = std::complex<float>(float(magnitude * std::cos(phase)), float(magnitude * std::sin(phase)));
+            samples[i] =
+                std::complex<float>(float(magnitude * std::cos(phase)), float(magnitude * std::sin(phase)));
         }
     }
     if (m_handlers.iq == nullptr) {

@@ -11,7 +11,8 @@
 enum class StreamKind { IQ, Spectrum, Session };
 
 // Where the parser delivers what it decodes. Unset callbacks are skipped.
-struct StreamHandlers {
+struct StreamHandlers
+{
     SrvIQCallback iq = nullptr;
     void* iqUser = nullptr;
     SrvSpectrumCallback spectrum = nullptr;

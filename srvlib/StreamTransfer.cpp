@@ -12,7 +12,8 @@
 
 namespace {
 
-struct TransferState {
+struct TransferState
+{
     CURL* curl;
     StreamFrameParser* parser;
     StreamStopCheck stop;
@@ -106,7 +107,8 @@ bool runStreamTransfer(SrvHttpClient& client, const std::string& path, bool seal
     if (code != CURLE_OK && !stop()) {
         std::fprintf(stderr, "error[%s]: unable to request stream from %s @ %s:\n", threadName, path.c_str(),
                      client.baseUrl().c_str());
-        std::fprintf(stderr, "[%s] : %s\n", threadName, errorText[0] != '\0' ? errorText : curl_easy_strerror(code));
+        std::fprintf(stderr, "[%s] : %s\n", threadName,
+                     errorText[0] != '\0' ? errorText : curl_easy_strerror(code));
     }
     return code == CURLE_OK;
 }

@@ -6,7 +6,8 @@ class SrvHttpClient;
 class StreamFrameParser;
 
 // How a streaming thread learns that its owner wants it to end.
-struct StreamStopCheck {
+struct StreamStopCheck
+{
     bool (*stopRequested)(void* user) = nullptr;
     void* user = nullptr;
     bool operator()() const { return stopRequested != nullptr && stopRequested(user); }

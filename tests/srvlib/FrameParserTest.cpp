@@ -13,7 +13,8 @@ using namespace fakeserver;
 namespace {
 
 // Records everything the parser delivers; answers with the configured results.
-struct Recorder {
+struct Recorder
+{
     std::vector<std::vector<std::complex<float>>> iq;
     std::vector<std::vector<float>> spectra;
     std::vector<remote_rf_context> contexts;
@@ -172,7 +173,8 @@ TEST(FrameParser, PiecesCutAnywhereGiveTheSameResult)
 
 TEST(FrameParser, SampleCountFollowsTheFormatOfThisFrame)
 {
-    struct Case {
+    struct Case
+    {
         bool hasFormat;
         int32_t format;
         size_t samples;
@@ -235,7 +237,8 @@ TEST(FrameParser, InputsThatEndTheTransfer)
         change(spec);
         return buildFrame(spec);
     };
-    struct Case {
+    struct Case
+    {
         const char* what;
         StreamKind kind;
         std::string bytes;
@@ -333,7 +336,8 @@ TEST(FrameParser, SessionPayloadsArriveWholeAfterTheirTrailer)
     FrameSpec other;
     other.type = 7;
     other.payload = "seven";
-    std::string stream = sessionFrame("{\"a\":1}") + buildFrame(withTail) + buildFrame(other) + sessionFrame("");
+    std::string stream =
+        sessionFrame("{\"a\":1}") + buildFrame(withTail) + buildFrame(other) + sessionFrame("");
     Recorder r;
     StreamFrameParser parser(StreamKind::Session, r.handlers());
     ASSERT_TRUE(feedAll(parser, splitEvery(stream, 5)));

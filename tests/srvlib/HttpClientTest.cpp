@@ -128,7 +128,8 @@ TEST_F(HttpClientTest, RequestsTooLongForTheirBufferAreRefusedNotCut)
 
 TEST_F(HttpClientTest, OnlyWholeReplyBodiesWithStatus200AreReturned)
 {
-    struct Case {
+    struct Case
+    {
         const char* path;
         Reply reply;
         bool returned;

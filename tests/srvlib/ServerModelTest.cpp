@@ -29,11 +29,15 @@ std::string sourceJson(const std::string& uid, const std::string& ctype, const s
 {
     return "{\"UID\":\"" + uid + "\",\"name\":\"Src " + uid + "\",\"Ctype\":\"" + ctype + "\",\"input\":\"" +
            input +
-           "\",\"center\":\"145,800\",\"fmin\":\"144.0\",\"fmax\":\"146.0\",\"locked\":\"0\",\"sr\":\"2048000\","
-           "\"rates\":[{\"id\":\"1\",\"value\":\"1024000\"},{\"id\":\"0\",\"value\":\"2048000\"},{\"id\":\"5\","
+           "\",\"center\":\"145,800\",\"fmin\":\"144.0\",\"fmax\":\"146.0\",\"locked\":\"0\",\"sr\":"
+           "\"2048000\","
+           "\"rates\":[{\"id\":\"1\",\"value\":\"1024000\"},{\"id\":\"0\",\"value\":\"2048000\"},{\"id\":"
+           "\"5\","
            "\"value\":\"9\"}],"
-           "\"stages\":[{\"id\":\"0\",\"name\":\"LNA\",\"unit_name\":\"dB\",\"min\":\"0\",\"max\":\"20\",\"value\":"
-           "\"10,5\"},{\"id\":\"1\",\"name\":\"IF\",\"unit_name\":\"dB\",\"min\":\"-5\",\"max\":\"5\",\"value\":\"0\"}]}";
+           "\"stages\":[{\"id\":\"0\",\"name\":\"LNA\",\"unit_name\":\"dB\",\"min\":\"0\",\"max\":\"20\","
+           "\"value\":"
+           "\"10,5\"},{\"id\":\"1\",\"name\":\"IF\",\"unit_name\":\"dB\",\"min\":\"-5\",\"max\":\"5\","
+           "\"value\":\"0\"}]}";
 }
 
 std::string streamJson(const std::string& uid, const std::string& source, const std::string& temp = "0")
@@ -59,9 +63,10 @@ protected:
     void withKey() { ASSERT_TRUE(client.setServerKey(server.publicKeyText())); }
     void scriptServer(const std::string& sources, const std::string& streams)
     {
-        server.setJsonReply("server", "{\"UID\":\"S1\",\"name\":\"Site\",\"latitude\":\"48,1\",\"longitude\":\"-1.6\","
-                                      "\"asl\":\"50\",\"sources\":\"" +
-                                          sources + "\",\"streams\":\"" + streams + "\"}");
+        server.setJsonReply("server",
+                            "{\"UID\":\"S1\",\"name\":\"Site\",\"latitude\":\"48,1\",\"longitude\":\"-1.6\","
+                            "\"asl\":\"50\",\"sources\":\"" +
+                                sources + "\",\"streams\":\"" + streams + "\"}");
     }
 };
 
@@ -98,7 +103,8 @@ TEST_F(ServerModelTest, KeyedConnectRenamesThePresetSessionThenListsSourcesAndSt
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("new stream UID=[" + stream + "]"), std::string::npos);
 
-    std::vector<std::string> expected{"server", "sessions/alias/ALICE/" + machineText(), "sources", "streams"};
+    std::vector<std::string> expected{"server", "sessions/alias/ALICE/" + machineText(), "sources",
+                                      "streams"};
     EXPECT_EQ(server.paths(), expected);
     EXPECT_EQ(server.requests()[1].uuid, "{1b4e28ba-2fa1-11d2-883f-0016d3cca427}");
     EXPECT_EQ(server.requests()[3].uuid, "sess42");
@@ -232,8 +238,9 @@ TEST_F(ServerModelTest, ListRequestsReportFailureAndMissingMembers)
 TEST_F(ServerModelTest, BookmarksAndBandsAreReadInHertz)
 {
     withKey();
-    server.setJsonReply("bookmarks", "{\"bookmarks\":[{\"name\":\"GB3VHF\",\"ID\":\"3\",\"frequency\":\"144,430\","
-                                     "\"longitude\":\"0.5\",\"latitude\":\"51.2\"},7]}");
+    server.setJsonReply("bookmarks",
+                        "{\"bookmarks\":[{\"name\":\"GB3VHF\",\"ID\":\"3\",\"frequency\":\"144,430\","
+                        "\"longitude\":\"0.5\",\"latitude\":\"51.2\"},7]}");
     server.setJsonReply("bands", "{\"bands\":[{\"name\":\"2m\",\"ID\":\"1\",\"start_frequency\":\"144\","
                                  "\"stop_frequency\":\"146.0\"}]}");
     SrvServer srv(&client);
@@ -261,7 +268,8 @@ TEST_F(ServerModelTest, BookmarksAndBandsAreReadInHertz)
 
 TEST(ServerModelJson, NumbersAreReadOnlyFromStrings)
 {
-    struct Case {
+    struct Case
+    {
         const char* json;
         int64_t center;
         int sr;
@@ -288,8 +296,9 @@ TEST(ServerModelJson, ReparsingKeepsTextsAndTableSizes)
     json_t* first = parse(sourceJson("P1", "Channelizer"));
     SrvSource source(nullptr, first);
     json_decref(first);
-    json_t* update = parse("{\"Ctype\":\"Other\",\"rates\":[{\"id\":\"0\",\"value\":\"1\"},{\"id\":\"1\",\"value\":"
-                           "\"2\"},{\"id\":\"2\",\"value\":\"3\"},{\"id\":\"3\",\"value\":\"4\"}],\"stages\":[]}");
+    json_t* update =
+        parse("{\"Ctype\":\"Other\",\"rates\":[{\"id\":\"0\",\"value\":\"1\"},{\"id\":\"1\",\"value\":"
+              "\"2\"},{\"id\":\"2\",\"value\":\"3\"},{\"id\":\"3\",\"value\":\"4\"}],\"stages\":[]}");
     source.parse(update);
     json_decref(update);
     EXPECT_EQ(source.uid(), "P1");
@@ -311,13 +320,17 @@ TEST_F(ServerModelTest, GainIsClampedToTheStageAndSentWithOneDecimal)
     server.setJsonReply("sources/" + uid + "/gain/*", sourceJson(uid, "Channelizer"));
     CommaLocale comma;
 
-    struct Case {
+    struct Case
+    {
         float value;
         int stage;
         const char* tail;
     };
-    const Case cases[] = {{25.0f, 0, "/gain/0/20.0"}, {-1.0f, 0, "/gain/0/0.0"}, {12.34f, 0, "/gain/0/12.3"},
-                          {9.0f, 3, "/gain/3/5.0"},   {-9.0f, 1, "/gain/1/-5.0"}};
+    const Case cases[] = {{25.0f, 0, "/gain/0/20.0"},
+                          {-1.0f, 0, "/gain/0/0.0"},
+                          {12.34f, 0, "/gain/0/12.3"},
+                          {9.0f, 3, "/gain/3/5.0"},
+                          {-9.0f, 1, "/gain/1/-5.0"}};
     for (const Case& c : cases) {
         EXPECT_TRUE(source.setGain(c.value, c.stage));
         EXPECT_EQ(server.requests().back().path, "sources/" + uid + c.tail);
@@ -353,7 +366,8 @@ TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
     server.setJsonReply("streams/" + uid + "/tune/*", reply);
     CommaLocale comma;
 
-    struct Case {
+    struct Case
+    {
         int64_t hz;
         const char* tail;
     };

@@ -8,6 +8,7 @@
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
 #include "srvlib/VantorCBHandler.h"
+#include "srvlib/WireText.h"
 
 #include <gtest/gtest.h>
 #include <mutex>
@@ -27,10 +28,8 @@ public:
     void txtMsg(const char* from, const char* msg) override { add(std::string("txt ") + from + "|" + msg); }
     void spot(const char* name, double latitude, double longitude, double frequencyMHz, int lifeTime) override
     {
-        char line[200];
-        std::snprintf(line, sizeof line, "spot %s %.2f %.2f %.4f %d", name, latitude, longitude, frequencyMHz,
-                      lifeTime);
-        add(line);
+        add(std::string("spot ") + name + " " + formatFixed(latitude, 2) + " " + formatFixed(longitude, 2) +
+            " " + formatFixed(frequencyMHz, 4) + " " + std::to_string(lifeTime));
     }
     void updateIndicator(const char* name, const char* unit, double value) override
     {
@@ -201,7 +200,8 @@ TEST_F(SessionChannelTest, OverlongMessageIsRefusedNotSentCut)
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(server.requests().size(), before);
     EXPECT_TRUE(srv->sendMessage("*", std::string(400, 'm').c_str()));
-    EXPECT_EQ(decodePercent(server.requests().back().path), "sessions/msg/*/" + toVariantBase64(std::string(400, 'm')));
+    EXPECT_EQ(decodePercent(server.requests().back().path),
+              "sessions/msg/*/" + toVariantBase64(std::string(400, 'm')));
 
     server.setReply("sessions/msg/*", Reply{500, ""});
     EXPECT_FALSE(srv->sendMessage("*", "lost"));

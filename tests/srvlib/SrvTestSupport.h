@@ -18,8 +18,7 @@ inline std::string uniqueName(const std::string& stem)
 }
 
 // Polls cond every 5 ms for at most timeoutMs; true as soon as it holds.
-template <class Cond>
-bool waitUntil(Cond cond, int timeoutMs)
+template <class Cond> bool waitUntil(Cond cond, int timeoutMs)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!cond()) {
@@ -31,12 +30,12 @@ bool waitUntil(Cond cond, int timeoutMs)
 }
 
 // Milliseconds taken by f.
-template <class F>
-long long elapsedMs(F f)
+template <class F> long long elapsedMs(F f)
 {
     auto start = std::chrono::steady_clock::now();
     f();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 // Switches the C locale to one that writes a decimal comma for the life of the

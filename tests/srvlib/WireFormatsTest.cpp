@@ -24,7 +24,8 @@ std::string bytes0To31()
 
 TEST(Base64Variant, EncodesAndDecodesKnownVectors)
 {
-    struct Case {
+    struct Case
+    {
         std::string bytes;
         std::string text;
     };
@@ -70,13 +71,14 @@ TEST(Base64Variant, DecodingStopsAtPadOrForeignCharacter)
 TEST(WireNumbers, ReadDecimalsWithPointOrCommaInAnyLocale)
 {
     CommaLocale comma;
-    struct Case {
+    struct Case
+    {
         const char* text;
         double value;
     };
     const Case cases[] = {
         {"145.800", 145.8}, {"145,800", 145.8}, {" -1.5", -1.5}, {"+2.25", 2.25},
-        {"12abc", 12.0},    {"", 0.0},         {"abc", 0.0},    {"1e3", 1000.0},
+        {"12abc", 12.0},    {"", 0.0},          {"abc", 0.0},    {"1e3", 1000.0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(parseWireDecimal(c.text), c.value) << c.text;
@@ -88,12 +90,13 @@ TEST(WireNumbers, ReadDecimalsWithPointOrCommaInAnyLocale)
 
 TEST(WireNumbers, MegahertzRoundToTheNearestHertz)
 {
-    struct Case {
+    struct Case
+    {
         double mhz;
         int64_t hz;
     };
     const Case cases[] = {
-        {145.8, 145800000},    {145.8005, 145800500}, {1.001, 1001000},   {129.003, 129003000},
+        {145.8, 145800000},   {145.8005, 145800500}, {1.001, 1001000},       {129.003, 129003000},
         {2400.0, 2400000000}, {-0.5, -500000},       {10368.1, 10368100000},
     };
     for (const Case& c : cases)
@@ -131,7 +134,8 @@ TEST(MachineIdentity, TakesTheFirstQualifyingAdapter)
         a.addressLength = i;
         return a;
     };
-    struct Case {
+    struct Case
+    {
         std::vector<PlatformAdapter> adapters;
         const char* text;
     };
@@ -139,8 +143,10 @@ TEST(MachineIdentity, TakesTheFirstQualifyingAdapter)
         {{}, "00-00-00-00-00-00"},
         {{adapter({0x08, 0x11, 0x22, 0x33, 0x44, 0x55})}, "00-00-00-00-00-00"},
         {{adapter({0x00, 0x00, 0, 0, 0, 0}), adapter({0x08, 1, 2, 3, 4, 5})}, "00-00-00-00-00-00"},
-        {{adapter({0x08, 1, 2, 3, 4, 5}), adapter({0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0x0f})}, "AA-BB-CC-DD-EE-0F"},
-        {{adapter({0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}), adapter({0xaa, 0xbb, 1, 2, 3, 4})}, "00-1A-2B-3C-4D-5E"},
+        {{adapter({0x08, 1, 2, 3, 4, 5}), adapter({0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0x0f})},
+         "AA-BB-CC-DD-EE-0F"},
+        {{adapter({0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}), adapter({0xaa, 0xbb, 1, 2, 3, 4})},
+         "00-1A-2B-3C-4D-5E"},
     };
     for (const Case& c : cases) {
         unsigned char out[8];
