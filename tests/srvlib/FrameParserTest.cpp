@@ -76,35 +76,35 @@ bool feedAll(StreamFrameParser& parser, const std::vector<std::string>& pieces)
     return true;
 }
 
-FrameSpec withTrailer(FrameSpec spec, int64_t marker, int64_t centre)
+FrameFields withTrailer(FrameFields fields, int64_t marker, int64_t centre)
 {
-    spec.hasTrailer = true;
-    spec.trailer.marker = marker;
-    spec.trailer.centerHz = centre;
-    spec.trailer.rate = 2048000;
-    spec.trailer.longitude = -1.5f;
-    spec.trailer.latitude = 48.25f;
-    spec.trailer.azimuth = 123.0f;
-    return spec;
+    fields.hasTrailer = true;
+    fields.trailer.marker = marker;
+    fields.trailer.centerHz = centre;
+    fields.trailer.rate = 2048000;
+    fields.trailer.longitude = -1.5f;
+    fields.trailer.latitude = 48.25f;
+    fields.trailer.azimuth = 123.0f;
+    return fields;
 }
 
 // A stream exercising every part: formats, trailers, an unexpected type.
 std::string mixedIQStream()
 {
-    FrameSpec floats;
+    FrameFields floats;
     floats.payload = floatPairs({{1.0f, 0.0f}, {0.5f, -0.25f}});
     floats.word8 = 11;
     floats.word9 = 12;
-    FrameSpec int16 = withTrailer(FrameSpec(), 1, 145800000);
+    FrameFields int16 = withTrailer(FrameFields(), 1, 145800000);
     int16.hasFormat = true;
     int16.sampleFormat = 4;
     int16.min = 0.0f;
     int16.max = 2.0f;
     int16.payload = int16Pairs({{32767, 0}, {0, -32767}});
-    FrameSpec other;
+    FrameFields other;
     other.type = 3;
     other.payload = "ignored";
-    FrameSpec int8 = withTrailer(FrameSpec(), 2, 3000000000LL);
+    FrameFields int8 = withTrailer(FrameFields(), 2, 3000000000LL);
     int8.hasFormat = true;
     int8.sampleFormat = 5;
     int8.min = 0.5f;
@@ -181,12 +181,12 @@ TEST(FrameParser, SampleCountFollowsTheFormatOfThisFrame)
     };
     const Case cases[] = {{false, 0, 1000}, {true, 4, 2000}, {true, 5, 4000}, {true, 6, 0}};
     for (const Case& c : cases) {
-        FrameSpec spec;
-        spec.hasFormat = c.hasFormat;
-        spec.sampleFormat = c.format;
-        spec.max = 1.0f;
-        spec.payload = std::string(8000, '\0');
-        std::string frames = buildFrame(spec) + iqFrame({{1.0f, 2.0f}});
+        FrameFields fields;
+        fields.hasFormat = c.hasFormat;
+        fields.sampleFormat = c.format;
+        fields.max = 1.0f;
+        fields.payload = std::string(8000, '\0');
+        std::string frames = buildFrame(fields) + iqFrame({{1.0f, 2.0f}});
         Recorder r;
         StreamFrameParser parser(StreamKind::IQ, r.handlers());
         EXPECT_TRUE(parser.feed(frames.data(), frames.size()));
@@ -203,7 +203,7 @@ TEST(FrameParser, SampleCountFollowsTheFormatOfThisFrame)
 
 TEST(FrameParser, ContextCallbackOnlyWhenTheMarkerChanges)
 {
-    FrameSpec base;
+    FrameFields base;
     base.payload = floatPairs({{0.0f, 0.0f}});
     std::string stream = buildFrame(withTrailer(base, 0, 1)) + buildFrame(withTrailer(base, 5, 2)) +
                          buildFrame(withTrailer(base, 5, 3)) + buildFrame(withTrailer(base, 6, 4));
@@ -218,7 +218,7 @@ TEST(FrameParser, ContextCallbackOnlyWhenTheMarkerChanges)
 
 TEST(FrameParser, ContextCallbackRefusingIsDroppedAndTheStreamGoesOn)
 {
-    FrameSpec base;
+    FrameFields base;
     base.payload = floatPairs({{0.0f, 0.0f}});
     std::string stream = buildFrame(withTrailer(base, 1, 1)) + buildFrame(withTrailer(base, 2, 2));
     Recorder r;
@@ -232,10 +232,10 @@ TEST(FrameParser, ContextCallbackRefusingIsDroppedAndTheStreamGoesOn)
 TEST(FrameParser, InputsThatEndTheTransfer)
 {
     auto frame = [](auto change) {
-        FrameSpec spec;
-        spec.payload = floatPairs({{1.0f, 1.0f}});
-        change(spec);
-        return buildFrame(spec);
+        FrameFields fields;
+        fields.payload = floatPairs({{1.0f, 1.0f}});
+        change(fields);
+        return buildFrame(fields);
     };
     struct Case
     {
@@ -244,19 +244,19 @@ TEST(FrameParser, InputsThatEndTheTransfer)
         std::string bytes;
     };
     const Case cases[] = {
-        {"bad magic", StreamKind::IQ, frame([](FrameSpec& s) { s.magic = 1809; })},
-        {"zero length", StreamKind::IQ, frame([](FrameSpec& s) { s.payload.clear(); })},
-        {"shorter than a sample", StreamKind::IQ, frame([](FrameSpec& s) { s.payload = "1234"; })},
-        {"oversized", StreamKind::IQ, frame([](FrameSpec& s) {
+        {"bad magic", StreamKind::IQ, frame([](FrameFields& s) { s.magic = 1809; })},
+        {"zero length", StreamKind::IQ, frame([](FrameFields& s) { s.payload.clear(); })},
+        {"shorter than a sample", StreamKind::IQ, frame([](FrameFields& s) { s.payload = "1234"; })},
+        {"oversized", StreamKind::IQ, frame([](FrameFields& s) {
              s.overrideLength = true;
              s.announcedLength = StreamFrameParser::kMaxPartSize + 1;
          })},
-        {"huge length", StreamKind::Session, frame([](FrameSpec& s) {
+        {"huge length", StreamKind::Session, frame([](FrameFields& s) {
              s.type = 9;
              s.overrideLength = true;
              s.announcedLength = 0xFFFFFFFFu;
          })},
-        {"other type on spectrum", StreamKind::Spectrum, frame([](FrameSpec& s) { s.type = 9; })},
+        {"other type on spectrum", StreamKind::Spectrum, frame([](FrameFields& s) { s.type = 9; })},
         {"empty spectrum", StreamKind::Spectrum, spectrumFrame("", -120.0f, -20.0f)},
     };
     for (const Case& c : cases) {
@@ -294,8 +294,8 @@ TEST(FrameParser, SpectrumBytesSpanMinToMax)
 {
     std::string stream = spectrumFrame(std::string("\x00\xFF\x80\x33", 4), -120.0f, -20.0f);
     // Later frames without format block keep the range.
-    FrameSpec next;
-    next.type = FrameSpec::Spectrum;
+    FrameFields next;
+    next.type = FrameFields::Spectrum;
     next.payload = std::string(1, '\xFF');
     stream += buildFrame(next);
     Recorder r;
@@ -312,13 +312,13 @@ TEST(FrameParser, SpectrumBytesSpanMinToMax)
 
 TEST(FrameParser, SpectrumContextIgnoresHeaderWords)
 {
-    FrameSpec spec;
-    spec.type = FrameSpec::Spectrum;
-    spec.hasFormat = true;
-    spec.word8 = 99;
-    spec.payload = "x";
-    spec = withTrailer(spec, 1, 7);
-    std::string frame = buildFrame(spec);
+    FrameFields fields;
+    fields.type = FrameFields::Spectrum;
+    fields.hasFormat = true;
+    fields.word8 = 99;
+    fields.payload = "x";
+    fields = withTrailer(fields, 1, 7);
+    std::string frame = buildFrame(fields);
     Recorder r;
     StreamFrameParser parser(StreamKind::Spectrum, r.handlers());
     ASSERT_TRUE(parser.feed(frame.data(), frame.size()));
@@ -329,11 +329,11 @@ TEST(FrameParser, SpectrumContextIgnoresHeaderWords)
 
 TEST(FrameParser, SessionPayloadsArriveWholeAfterTheirTrailer)
 {
-    FrameSpec withTail;
-    withTail.type = FrameSpec::Session;
+    FrameFields withTail;
+    withTail.type = FrameFields::Session;
     withTail.payload = "{\"Ctype\":\"AliveMessage\"}";
     withTail = withTrailer(withTail, 9, 9);
-    FrameSpec other;
+    FrameFields other;
     other.type = 7;
     other.payload = "seven";
     std::string stream =
@@ -349,7 +349,7 @@ TEST(FrameParser, SessionPayloadsArriveWholeAfterTheirTrailer)
 
 TEST(FrameParser, LargestFrameFitsAndLargePiecesAreTaken)
 {
-    FrameSpec big;
+    FrameFields big;
     big.payload = std::string(StreamFrameParser::kMaxPartSize / 8 * 8, '\0');
     std::string stream = buildFrame(big) + buildFrame(big) + iqFrame({{1.0f, 1.0f}});
     Recorder r;

@@ -79,11 +79,11 @@ protected:
 
 TEST_F(SessionChannelTest, MessagesReachTheHandlerInOrder)
 {
-    FrameSpec seven;
+    FrameFields seven;
     seven.type = 7;
     seven.payload = textMessage("X", "dropped");
-    FrameSpec trailed;
-    trailed.type = FrameSpec::Session;
+    FrameFields trailed;
+    trailed.type = FrameFields::Session;
     trailed.payload = textMessage("Beamhost", "after trailer");
     trailed.hasTrailer = true;
     std::string frames = sessionFrame(textMessage("BOB", "abc")) + sessionFrame(aliveMessage()) +

@@ -55,12 +55,12 @@ struct SampleCounter
 
 std::string paddedFrame(int samples, int64_t marker, int64_t centre)
 {
-    FrameSpec spec;
-    spec.payload = floatPairs(std::vector<std::complex<float>>(size_t(samples), {0.5f, 0.5f}));
-    spec.hasTrailer = true;
-    spec.trailer.marker = marker;
-    spec.trailer.centerHz = centre;
-    return buildFrame(spec);
+    FrameFields fields;
+    fields.payload = floatPairs(std::vector<std::complex<float>>(size_t(samples), {0.5f, 0.5f}));
+    fields.hasTrailer = true;
+    fields.trailer.marker = marker;
+    fields.trailer.centerHz = centre;
+    return buildFrame(fields);
 }
 
 class StreamThreadsTest : public ::testing::Test
@@ -133,7 +133,7 @@ TEST_F(StreamThreadsTest, PlainStreamIsAGetBelowApi)
 
 TEST_F(StreamThreadsTest, BadMagicOrErrorStatusEndsTheThread)
 {
-    FrameSpec bad;
+    FrameFields bad;
     bad.magic = 1809;
     bad.payload = floatPairs({{1.0f, 1.0f}});
     StreamScript badMagic;
