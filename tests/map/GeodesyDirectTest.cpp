@@ -52,7 +52,9 @@ TEST_P(DirectReference, MatchesPublishedSolution)
 }
 
 INSTANTIATE_TEST_SUITE_P(Geodesy, DirectReference, ::testing::ValuesIn(kDirectCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DirectCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(GeodesyDirect, AgreesWithGeographicLibFromEverywhereIncludingPoles)
 {

@@ -66,8 +66,9 @@ TEST_P(InverseReference, MatchesPublishedSolution)
     ASSERT_EQ(SGGeodesy::geoInverseWgs84(c.lat1, c.lon1, c.lat2, c.lon2, azimuth1, backAzimuth, distance), 0);
     EXPECT_NEAR(distance, c.distance, 1e-3);
     EXPECT_LT(azimuthGap(azimuth1, c.azimuth1), 1e-6) << azimuth1;
-    if (!std::isnan(c.backAzimuth))
+    if (!std::isnan(c.backAzimuth)) {
         EXPECT_LT(azimuthGap(backAzimuth, c.backAzimuth), 1e-6) << backAzimuth;
+    }
     EXPECT_GE(azimuth1, 0.0);
     EXPECT_LT(azimuth1, 360.0);
     EXPECT_GE(backAzimuth, 0.0);
@@ -75,7 +76,9 @@ TEST_P(InverseReference, MatchesPublishedSolution)
 }
 
 INSTANTIATE_TEST_SUITE_P(Geodesy, InverseReference, ::testing::ValuesIn(kInverseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<InverseCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(GeodesyInverse, AgreesWithGeographicLibEverywhere)
 {

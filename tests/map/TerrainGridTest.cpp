@@ -130,3 +130,16 @@ TEST_F(TerrainGridTest, RadialFillKeepsCellsAlreadyRead)
     grid.fillRadials();
     EXPECT_EQ(grid.cell(10, 10), -1);
 }
+
+TEST_F(TerrainGridTest, RadialFillLoadsAroundTheCurrentCentreIntoTheSameReader)
+{
+    Position station(4.5, 45.5);
+    TerrainGrid grid(centreAt(&station), 900.0);
+    SRTMReader* reader = grid.reader();
+    ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N50E010.hgt")));
+    station = Position(10.5, 50.5);
+    grid.fillRadials();
+    EXPECT_EQ(grid.reader(), reader);
+    EXPECT_TRUE(reader->hasTile("N50E010.hgt"));
+    EXPECT_EQ(grid.cell(grid.centreIndex(), grid.centreIndex()), SrtmTestTiles::pattern(600, 600));
+}
