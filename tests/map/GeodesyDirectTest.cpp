@@ -52,8 +52,8 @@ TEST_P(DirectReference, MatchesPublishedSolution)
 }
 
 INSTANTIATE_TEST_SUITE_P(Geodesy, DirectReference, ::testing::ValuesIn(kDirectCases),
-                         [](const ::testing::TestParamInfo<DirectCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<DirectCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 TEST(GeodesyDirect, AgreesWithGeographicLibFromEverywhereIncludingPoles)

@@ -76,8 +76,8 @@ TEST_P(InverseReference, MatchesPublishedSolution)
 }
 
 INSTANTIATE_TEST_SUITE_P(Geodesy, InverseReference, ::testing::ValuesIn(kInverseCases),
-                         [](const ::testing::TestParamInfo<InverseCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<InverseCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 TEST(GeodesyInverse, AgreesWithGeographicLibEverywhere)
