@@ -12,10 +12,9 @@ cmake --build "$build"
 
 run="$build/run"
 mkdir -p "$run/logs" "$run/record" "$run/conf" "$run/db"
-if ! ls "$run"/EXTSDR_*.dll >/dev/null 2>&1 && [ -d "$build/fixtures" ]; then
-  for lib in "$build"/fixtures/EXTSDR_Synthetic*.dll; do
-    [ -e "$lib" ] && cp "$lib" "$run/"
-  done
+# The synthetic receiver stands in when no real driver is there (not its test variants).
+if ! ls "$run"/EXTSDR_*.dll >/dev/null 2>&1 && [ -e "$build/fixtures/EXTSDR_Synthetic.dll" ]; then
+  cp "$build/fixtures/EXTSDR_Synthetic.dll" "$run/"
 fi
 cd "$run"
 exec ./tarnx "$@"

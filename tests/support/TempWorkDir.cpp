@@ -31,10 +31,10 @@ QString TempWorkDir::file(const QString& relative) const
 
 QString fixturesDir()
 {
-    return qEnvironmentVariable("TARNX_FIXTURES");
+    return QStringLiteral(TARNX_FIXTURES_DIR);
 }
 
 QString testDataDir()
 {
-    return qEnvironmentVariable("TARNX_TEST_DATA");
+    return QStringLiteral(TARNX_TEST_DATA_DIR);
 }

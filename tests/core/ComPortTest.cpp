@@ -1,0 +1,301 @@
+#include "app/core/ComPort.h"
+#include "TempWorkDir.h"
+
+#include <QDir>
+#include <asm/termbits.h>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <vector>
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+// A pseudo-terminal pair whose device end is port index `port` through the
+// working directory's "dosdevices/com<port+1>" link; the test drives the
+// other end.
+class PtyPort
+{
+public:
+    explicit PtyPort(int port)
+    {
+        // posix_openpt rather than openpty: <pty.h> brings glibc's termios,
+        // which cannot live beside the kernel's termios2 used by baud().
+        m_far = posix_openpt(O_RDWR | O_NOCTTY);
+        char name[256];
+        if (m_far < 0 || grantpt(m_far) != 0 || unlockpt(m_far) != 0 ||
+            ptsname_r(m_far, name, sizeof(name)) != 0)
+            return;
+        // The far end answers at once and must not turn bytes around.
+        fcntl(m_far, F_SETFL, fcntl(m_far, F_GETFL) | O_NONBLOCK);
+        QDir().mkpath("dosdevices");
+        std::string link = "dosdevices/com" + std::to_string(port + 1);
+        m_deviceName = name;
+        m_ok = symlink(name, link.c_str()) == 0;
+    }
+    ~PtyPort()
+    {
+        if (m_far >= 0)
+            ::close(m_far);
+    }
+    bool ok() const { return m_ok; }
+
+    // The descriptor through which this process holds the device end, or -1.
+    int deviceDescriptorInUse() const
+    {
+        for (int fd = 0; fd < 1024; ++fd) {
+            char target[256];
+            std::string path = "/proc/self/fd/" + std::to_string(fd);
+            ssize_t n = readlink(path.c_str(), target, sizeof(target) - 1);
+            if (n > 0 && std::string(target, static_cast<size_t>(n)) == m_deviceName)
+                return fd;
+        }
+        return -1;
+    }
+
+    // The rate the device end was set to, as the terminal holds it.
+    unsigned baud() const
+    {
+        struct termios2 tio
+        {
+        };
+        if (ioctl(m_far, TCGETS2, &tio) != 0)
+            return 0;
+        return tio.c_ospeed;
+    }
+
+    void send(const std::vector<unsigned char>& bytes) const
+    {
+        ASSERT_EQ(::write(m_far, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    // Up to count bytes arriving within two seconds.
+    std::vector<unsigned char> receive(size_t count) const
+    {
+        std::vector<unsigned char> got;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+            struct pollfd wait = {m_far, POLLIN, 0};
+            if (poll(&wait, 1, 50) <= 0)
+                continue;
+            unsigned char buffer[512];
+            ssize_t n = ::read(m_far, buffer, sizeof(buffer));
+            if (n > 0)
+                got.insert(got.end(), buffer, buffer + n);
+        }
+        return got;
+    }
+
+private:
+    int m_far = -1;
+    std::string m_deviceName;
+    bool m_ok = false;
+};
+
+// Every byte value, so that any echo, line-end mapping or flow control shows.
+std::vector<unsigned char> allByteValues()
+{
+    std::vector<unsigned char> bytes(256);
+    for (int i = 0; i < 256; ++i)
+        bytes[i] = static_cast<unsigned char>(i);
+    return bytes;
+}
+
+// Reads through the port until count bytes came or two seconds passed.
+std::vector<unsigned char> readPort(int port, size_t count)
+{
+    std::vector<unsigned char> got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+        unsigned char buffer[100];
+        int n = comport_read(port, buffer, sizeof(buffer));
+        if (n > 0)
+            got.insert(got.end(), buffer, buffer + n);
+        else
+            usleep(5000);
+    }
+    return got;
+}
+
+int openQuietly(int port, int baud)
+{
+    CaptureStdout();
+    int result = comport_open(port, baud);
+    GetCapturedStdout();
+    return result;
+}
+
+} // namespace
+
+class ComPortRoundTrip : public testing::TestWithParam<int>
+{
+};
+
+TEST_P(ComPortRoundTrip, BytesPassUnchangedBothWays)
+{
+    TempWorkDir dir;
+    PtyPort pty(2);
+    ASSERT_TRUE(pty.ok());
+    int baud = GetParam();
+    ASSERT_EQ(openQuietly(2, baud), 0);
+    EXPECT_EQ(pty.baud(), static_cast<unsigned>(baud));
+
+    unsigned char nothing[8];
+    EXPECT_EQ(comport_read(2, nothing, sizeof(nothing)), 0) << "a read with nothing received returns at once";
+
+    std::vector<unsigned char> bytes = allByteValues();
+    EXPECT_EQ(comport_send_buffer(2, bytes.data(), static_cast<int>(bytes.size())), 256);
+    EXPECT_EQ(pty.receive(bytes.size()), bytes);
+
+    pty.send(bytes);
+    EXPECT_EQ(readPort(2, bytes.size()), bytes);
+
+    comport_puts(2, "$GPGGA\r\n");
+    EXPECT_EQ(comport_send_byte(2, '!'), 0);
+    std::vector<unsigned char> text = pty.receive(9);
+    EXPECT_EQ(std::string(text.begin(), text.end()), "$GPGGA\r\n!");
+    comport_close(2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, ComPortRoundTrip, testing::Values(9600, 128000));
+
+TEST(ComPort, EveryAcceptedRateReachesTheDevice)
+{
+    TempWorkDir dir;
+    PtyPort pty(0);
+    ASSERT_TRUE(pty.ok());
+    for (int baud : {110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 128000, 256000,
+                     500000, 1000000}) {
+        ASSERT_EQ(openQuietly(0, baud), 0) << baud;
+        EXPECT_EQ(pty.baud(), static_cast<unsigned>(baud));
+        comport_close(0);
+    }
+}
+
+TEST(ComPort, RefusedOpensSayWhy)
+{
+    TempWorkDir dir;
+    QDir().mkpath("dosdevices");
+    ASSERT_EQ(symlink("/nonexistent/tty", "dosdevices/com2"), 0);
+    struct Case
+    {
+        int port;
+        int baud;
+        std::string output;
+    };
+    const Case cases[] = {
+        {16, 9600, "illegal comport number\n"},
+        {-1, 9600, "illegal comport number\n"},
+        {0, 14400, "Using [0]=/dev/ttyS0\ninvalid baudrate\n"},
+        {0, 230400, "Using [0]=/dev/ttyS0\ninvalid baudrate\n"},
+        {1, 9600, "Using [1]=/nonexistent/tty\nunable to open comport\n"},
+    };
+    for (const Case& c : cases) {
+        CaptureStdout();
+        EXPECT_EQ(comport_open(c.port, c.baud), 1);
+        EXPECT_EQ(GetCapturedStdout(), c.output) << c.port << " " << c.baud;
+        unsigned char byte = 0;
+        EXPECT_EQ(comport_send_buffer(c.port, &byte, 1), -1) << "nothing was opened";
+    }
+}
+
+TEST(ComPort, IndexOutOfRangeFailsEverywhere)
+{
+    for (int port : {-1, 16, 1000, -1000}) {
+        unsigned char buffer[4] = {};
+        EXPECT_EQ(comport_read(port, buffer, 4), 0);
+        EXPECT_EQ(comport_send_buffer(port, buffer, 4), -1);
+        EXPECT_EQ(comport_send_byte(port, 'x'), 0);
+        comport_puts(port, "text");
+        EXPECT_EQ(comport_is_dcd(port), 0);
+        EXPECT_EQ(comport_is_cts(port), 0);
+        EXPECT_EQ(comport_is_dsr(port), 0);
+        comport_dtr_on(port);
+        comport_dtr_off(port);
+        comport_rts_on(port);
+        comport_rts_off(port);
+        comport_close(port);
+    }
+}
+
+TEST(ComPort, ReadWithoutRoomOrBufferTakesNothing)
+{
+    TempWorkDir dir;
+    PtyPort pty(3);
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(openQuietly(3, 4800), 0);
+    pty.send({'a', 'b'});
+    usleep(20000);
+    unsigned char buffer[4];
+    EXPECT_EQ(comport_read(3, buffer, 0), 0);
+    EXPECT_EQ(comport_read(3, nullptr, 4), 0);
+    EXPECT_EQ(readPort(3, 2), (std::vector<unsigned char>{'a', 'b'})) << "the bytes are still there";
+    comport_close(3);
+}
+
+TEST(ComPort, ClosedIndexHoldsNoStaleDescriptor)
+{
+    TempWorkDir dir;
+    PtyPort pty(4);
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(openQuietly(4, 9600), 0);
+    int portDescriptor = pty.deviceDescriptorInUse();
+    ASSERT_GE(portDescriptor, 0);
+    comport_close(4);
+    EXPECT_EQ(pty.deviceDescriptorInUse(), -1) << "the close left the device open";
+
+    // Another file takes the descriptor number the port had.
+    int unrelated = ::open("unrelated", O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(unrelated, 0);
+    if (unrelated != portDescriptor) {
+        ASSERT_EQ(dup2(unrelated, portDescriptor), portDescriptor);
+        ::close(unrelated);
+        unrelated = portDescriptor;
+    }
+    unsigned char bytes[3] = {'x', 'y', 'z'};
+    EXPECT_EQ(comport_send_buffer(4, bytes, 3), -1);
+    comport_puts(4, "abc");
+    EXPECT_EQ(comport_read(4, bytes, 3), 0);
+    EXPECT_EQ(lseek(unrelated, 0, SEEK_END), 0) << "a write on the closed index reached another file";
+    ::close(unrelated);
+    comport_close(4);
+}
+
+TEST(ComPort, SecondOpenOfAnOpenIndexLeavesTheFirstOwnerWorking)
+{
+    TempWorkDir dir;
+    PtyPort pty(5);
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(openQuietly(5, 4800), 0);
+    CaptureStdout();
+    EXPECT_EQ(comport_open(5, 38400), 1);
+    EXPECT_NE(GetCapturedStdout().find("unable to open comport"), std::string::npos);
+
+    unsigned char bytes[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_EQ(comport_send_buffer(5, bytes, 10), 10);
+    EXPECT_EQ(pty.receive(10).size(), 10u);
+    EXPECT_EQ(pty.baud(), 4800u) << "the refused open changed the line";
+    comport_close(5);
+}
+
+TEST(ComPort, ModemLinesOfAPseudoTerminalReadAsOff)
+{
+    // Pseudo-terminals have no modem lines: the state cannot be read.
+    TempWorkDir dir;
+    PtyPort pty(6);
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(openQuietly(6, 9600), 0);
+    comport_dtr_off(6);
+    comport_rts_on(6);
+    EXPECT_EQ(comport_is_cts(6), 0);
+    EXPECT_EQ(comport_is_dsr(6), 0);
+    EXPECT_EQ(comport_is_dcd(6), 0);
+    comport_close(6);
+}

@@ -1,0 +1,5 @@
+# The loader tests load the synthetic driver libraries. Their folder is compiled
+# in: the discovered tests get only the first entry of the environment list the
+# test frame sets, so TARNX_FIXTURES is not seen under CTest.
+add_dependencies(test_hardware Synthetic SyntheticMissing SyntheticType0 SyntheticMulti)
+target_compile_definitions(test_hardware PRIVATE SYNTHETIC_DRIVER_DIR="${CMAKE_BINARY_DIR}/fixtures")
