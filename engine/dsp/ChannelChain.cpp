@@ -9,6 +9,7 @@ namespace {
 // The power level never falls below 10 log10(sqrt(1e-20)) = -100, so silence cannot
 // leave it at minus infinity.
 constexpr double kPowerFloor = 1e-20;
+constexpr float kMaxWidth = 1e9f; // Hz: far above any receiver rate, well inside an int
 } // namespace
 
 ChannelChain::ChannelChain(int inputRate, int outputRate) : inputRate(inputRate), outputRate(outputRate)
@@ -29,11 +30,12 @@ void ChannelChain::SetOffset(float ncoHz)
 
 bool ChannelChain::SetFilter(float low, float high)
 {
-    const int width = int(2.0f * std::max(std::fabs(low), std::fabs(high)));
-    if (width <= 0) {
-        qDebug() << "Channelizer::setFilter refused: the band" << low << high << "has no width";
+    const float fullWidth = 2.0f * std::max(std::fabs(low), std::fabs(high));
+    if (!(fullWidth >= 1.0f && fullWidth <= kMaxWidth)) { // also refuses NaN edges
+        qDebug() << "Channelizer::setFilter refused: the band" << low << high << "has no usable width";
         return false;
     }
+    const int width = int(fullWidth);
     outputRate = width;
     lowCut = low;
     highCut = high;
