@@ -66,8 +66,7 @@ long blocksFor(double rate)
 }
 
 // Our chain: one ChannelChain per channel, each block copied in (the chain mixes in place).
-double runOurs(double rate, const Mode& mode, const std::vector<Complex>& input, long* outputs,
-               ChannelChain* chains[2])
+double runOurs(double rate, const std::vector<Complex>& input, long* outputs, ChannelChain* chains[2])
 {
     std::vector<Complex> work(kBlock);
     const long blocks = blocksFor(rate);
@@ -80,7 +79,6 @@ double runOurs(double rate, const Mode& mode, const std::vector<Complex>& input,
             *outputs += std::max(n, 0);
         }
     }
-    (void)mode;
     return threadSeconds() - start;
 }
 
@@ -187,7 +185,7 @@ int main()
                                        makeLiquid(rate, b, mode, kOffsets[1])};
 
             long ourOutputs = 0, liquidOutputs = 0;
-            const double ourTime = runOurs(rate, mode, input, &ourOutputs, chains);
+            const double ourTime = runOurs(rate, input, &ourOutputs, chains);
             const double liquidTime = runLiquid(rate, liquid, input, &liquidOutputs);
             for (LiquidChannel& q : liquid)
                 destroyLiquid(q);

@@ -132,12 +132,6 @@ int CDownConvert::GetMaxInputLength() const
     return maxInputLength;
 }
 
-int CDownConvert::OutputRate() const
-{
-    std::lock_guard<std::mutex> guard(lock);
-    return outputRate;
-}
-
 std::vector<int> CDownConvert::StagePlan() const
 {
     std::lock_guard<std::mutex> guard(lock);

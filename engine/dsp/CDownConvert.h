@@ -49,7 +49,6 @@ public:
     // -1 when the cascade takes blocks of any length, otherwise the longest block.
     int GetMaxInputLength() const;
 
-    int OutputRate() const;
     // Filter lengths of the planned stages, in order (4 for a comb stage).
     std::vector<int> StagePlan() const;
 

@@ -58,7 +58,6 @@ public:
     float PowerLevel() const { return powerLevel.load(); }
     float LowCut() const { return lowCut; }
     float HighCut() const { return highCut; }
-    float NcoFrequency() const { return ncoFrequency.load(); }
     // Longest block the down-converter takes, -1 for any length.
     int MaxInputLength() const { return downConverter.GetMaxInputLength(); }
     std::vector<int> StagePlan() const { return downConverter.StagePlan(); }

@@ -27,8 +27,6 @@ public:
     // Multiplies count samples in place by the running phasor.
     void Mix(Complex* samples, int count);
 
-    float PhaseIncrement() const { return pendingIncrement.load(std::memory_order_relaxed); }
-
 private:
     static constexpr int kRun = 32;
 
