@@ -66,7 +66,7 @@ bool SoundCapture::start()
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 2000) {
+    while (clock.elapsed() < 4000) {
         if (QFileInfo(m_file).size() > 0)
             return true;
         if (m_process.state() == QProcess::NotRunning)
@@ -84,17 +84,24 @@ StereoRecording SoundCapture::stop()
             m_process.kill();
         m_process.waitForFinished(2000);
     }
+    return takeNew();
+}
+
+StereoRecording SoundCapture::takeNew()
+{
     StereoRecording recording;
     recording.rate = m_rate;
     QFile file(m_file);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_taken))
         return recording;
-    const QByteArray bytes = file.readAll();
-    const qint64 frames = bytes.size() / 4;
+    const qint64 frames = (file.size() - m_taken) / 4;
+    const QByteArray bytes = file.read(frames * 4);
+    m_taken += bytes.size();
     const auto* pcm = reinterpret_cast<const short*>(bytes.constData());
-    recording.left.resize(frames);
-    recording.right.resize(frames);
-    for (qint64 i = 0; i < frames; ++i) {
+    const qint64 got = bytes.size() / 4;
+    recording.left.resize(got);
+    recording.right.resize(got);
+    for (qint64 i = 0; i < got; ++i) {
         recording.left[i] = pcm[2 * i] / 32768.0f;
         recording.right[i] = pcm[2 * i + 1] / 32768.0f;
     }

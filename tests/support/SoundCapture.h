@@ -34,9 +34,12 @@ public:
                            const QString& sink = kDefaultSink, int timeoutMs = 10000);
 
     // Starts recording and returns once data flows (false if parec failed to start
-    // or nothing came within two seconds).
+    // or nothing came within four seconds: an idle null sink may first finish a
+    // long sleep before it renders at the low latency asked for).
     bool start();
-    // Stops recording and returns everything recorded since start.
+    // What was recorded since start or the previous take; recording goes on.
+    StereoRecording takeNew();
+    // Stops recording and returns what takeNew would have returned.
     StereoRecording stop();
 
 private:
@@ -45,4 +48,5 @@ private:
     QTemporaryDir m_dir;
     QString m_file;
     QProcess m_process;
+    qint64 m_taken = 0; // bytes already handed out
 };
