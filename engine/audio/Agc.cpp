@@ -44,7 +44,7 @@ void CAgc::Configure(bool agcOn, bool useHang, int threshold, int manualGain, in
 
 void CAgc::resetSignalState()
 {
-    std::fill(std::begin(m_delayLine), std::end(m_delayLine), std::complex<float>(0.0f, 0.0f));
+    std::fill(std::begin(m_delayLine), std::end(m_delayLine), Complex(0.0f, 0.0f));
     std::fill(std::begin(m_magnitudes), std::end(m_magnitudes), kResetLevel);
     m_delayIndex = 0;
     m_windowIndex = 0;
@@ -124,7 +124,7 @@ float CAgc::trackLevel(float magnitudeLog)
     return static_cast<float>(0.7 * std::pow(10.0, (m_gainSlope - 1.0) * level));
 }
 
-void CAgc::Process(int count, const std::complex<float>* in, std::complex<float>* out)
+void CAgc::Process(int count, const Complex* in, Complex* out)
 {
     if (!in || !out)
         return;
@@ -135,8 +135,8 @@ void CAgc::Process(int count, const std::complex<float>* in, std::complex<float>
         return;
     }
     for (int i = 0; i < count; ++i) {
-        const std::complex<float> sample = in[i];
-        const std::complex<float> delayed = m_delayLine[m_delayIndex];
+        const Complex sample = in[i];
+        const Complex delayed = m_delayLine[m_delayIndex];
         m_delayLine[m_delayIndex] = sample;
         if (++m_delayIndex >= m_delaySamples)
             m_delayIndex = 0;
@@ -160,7 +160,7 @@ void CAgc::ProcessReal(int count, const float* in, float* out)
     for (int i = 0; i < count; ++i) {
         const float sample = in[i];
         const float delayed = m_delayLine[m_delayIndex].real();
-        m_delayLine[m_delayIndex] = std::complex<float>(sample, 0.0f);
+        m_delayLine[m_delayIndex] = Complex(sample, 0.0f);
         if (++m_delayIndex >= m_delaySamples)
             m_delayIndex = 0;
         const float m = static_cast<float>(std::log10(std::fabs(sample) + kTiny) + kMagnitudeOffset);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <complex>
+#include "engine/dsp/Complex.h"
 #include <mutex>
 
 // Automatic gain control of one channel's demodulated audio. It looks ahead over a
@@ -23,7 +23,7 @@ public:
     void Configure(bool agcOn, bool useHang, int threshold, int manualGain, int slope, int decay,
                    float sampleRate);
     // in and out may be the same buffer; null pointers do nothing.
-    void Process(int count, const std::complex<float>* in, std::complex<float>* out);
+    void Process(int count, const Complex* in, Complex* out);
     void ProcessReal(int count, const float* in, float* out);
 
     static constexpr int kMaxDelay = 2048;
@@ -72,6 +72,6 @@ private:
     int m_hangTimer = 0;
 
     std::mutex m_mutex;
-    std::complex<float> m_delayLine[kMaxDelay];
+    Complex m_delayLine[kMaxDelay];
     float m_magnitudes[kMaxDelay];
 };

@@ -49,7 +49,7 @@ int16_t AudioMixdown::toPcm(float value, float volume)
     return static_cast<int16_t>(limited); // truncates toward zero
 }
 
-void AudioMixdown::process(const std::complex<float>* block, int count, int16_t* pcm)
+void AudioMixdown::process(const Complex* block, int count, int16_t* pcm)
 {
     if (!block || !pcm)
         return;
@@ -59,7 +59,7 @@ void AudioMixdown::process(const std::complex<float>* block, int count, int16_t*
     }
 }
 
-void AudioMixdown::processChunk(const std::complex<float>* block, int n, int16_t* pcm)
+void AudioMixdown::processChunk(const Complex* block, int n, int16_t* pcm)
 {
     if (m_rewindCountdown == 0) {
         const int request = m_rewindRequest.exchange(0);

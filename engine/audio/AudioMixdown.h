@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/dsp/Complex.h"
 #include <atomic>
-#include <complex>
 #include <cstdint>
 #include <vector>
 
@@ -41,13 +41,13 @@ public:
     // Mixes count samples and writes count interleaved stereo frames (2 * count
     // values) to pcm. While a replay runs, the block's audio is dropped and the
     // stored history is played instead.
-    void process(const std::complex<float>* block, int count, int16_t* pcm);
+    void process(const Complex* block, int count, int16_t* pcm);
 
     // One mixed value as a 16-bit sample at the given volume, saturated.
     static int16_t toPcm(float value, float volume);
 
 private:
-    void processChunk(const std::complex<float>* block, int count, int16_t* pcm);
+    void processChunk(const Complex* block, int count, int16_t* pcm);
 
     std::vector<float> m_history;
     int m_rewindCountdown = 0;

@@ -114,7 +114,7 @@ void AudioOutput::run()
     std::vector<int16_t> frames;
     while (!m_stopRequested) {
         int count = 0;
-        auto* block = static_cast<std::complex<float>*>(m_audioQueue->dequeue(&count, 0, nullptr, true));
+        auto* block = static_cast<Complex*>(m_audioQueue->dequeue(&count, 0, nullptr, true));
         if (!block || count <= 0) {
             std::free(block);
             QCoreApplication::processEvents();

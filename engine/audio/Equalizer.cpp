@@ -74,7 +74,7 @@ void Equalizer::SLOT_turnOnOffEqualizer()
     m_enabled = !m_enabled.load();
 }
 
-void Equalizer::process(std::complex<float>* block, int count)
+void Equalizer::process(Complex* block, int count)
 {
     if (!block || count <= 0 || !m_enabled.load())
         return;
@@ -86,7 +86,7 @@ void Equalizer::process(std::complex<float>* block, int count)
             left = m_leftSections[band].process(left);
             right = m_rightSections[band].process(right);
         }
-        block[i] = std::complex<float>(static_cast<float>(left), static_cast<float>(right));
+        block[i] = Complex(static_cast<float>(left), static_cast<float>(right));
     }
     m_lock.release();
 }

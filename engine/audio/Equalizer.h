@@ -2,10 +2,10 @@
 
 #include "engine/audio/BiquadSection.h"
 
+#include "engine/dsp/Complex.h"
 #include <QObject>
 #include <QSemaphore>
 #include <atomic>
-#include <complex>
 
 // Four-band peaking equalizer on the stereo audio, one process-wide object. Each band
 // has one section for channel 0 (real parts) and one for channel 1 (imaginary parts).
@@ -30,7 +30,7 @@ public:
     bool isEnabled() const { return m_enabled.load(); }
 
     // Runs the sections over count samples in place when enabled.
-    void process(std::complex<float>* block, int count);
+    void process(Complex* block, int count);
 
 public slots:
     // Sets band (channel % 4) to value dB in both channels.
