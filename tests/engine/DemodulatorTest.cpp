@@ -98,7 +98,7 @@ TEST(Demodulator, AudioBlocksAreGaplessAndTheirCountFollowsTheInputDuration)
         long blocks = 0;
         long input = 0;
         std::vector<float> audio;
-        while (input < 20L * c.rate) { // 20 s
+        while (input < 10L * c.rate) { // 10 s
             blocks += feed(demod, source, c.blockSamples, c.rate, queue);
             input += c.blockSamples;
             const auto part = drain(queue);
