@@ -26,6 +26,8 @@ constexpr double kRadialDegreesToRadians = 0.01745329238474369;
 // An angle brought into (-pi, pi]; the boundary gives pi.
 double wrappedLongitude(double radians)
 {
+    if (radians > -kPi && radians <= kPi)
+        return radians;
     double wrapped = std::fmod(radians + kPi, kTwoPi);
     if (wrapped < 0.0)
         wrapped += kTwoPi;

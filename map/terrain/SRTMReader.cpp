@@ -102,10 +102,9 @@ double SRTMReader::readHeight()
         m_tileFile.close();
         m_lastTileName = name;
         m_tileFile.setFileName(path);
-        if (m_tileFile.open(QIODevice::ReadOnly) && m_tileFile.size() != SrtmTile::SizeBytes) {
-            QLogger::logError("kv3lab", "SRTMReader::readHeight " + path + " is not an SRTM3 tile");
+        // A file of another size is not a tile this reader can read.
+        if (m_tileFile.open(QIODevice::ReadOnly) && m_tileFile.size() != SrtmTile::SizeBytes)
             m_tileFile.close();
-        }
     }
     const qint64 offset = currentOffset();
     if (!SrtmTile::isInside(offset))

@@ -49,8 +49,8 @@ Position TerrainGrid::offsetPosition(const Position& centre, int columnOffset, i
 
 void TerrainGrid::fillRadials()
 {
+    // The reader is kept (users hold it): tiles it has already are not read again.
     const Position at = m_centre();
-    m_reader = std::make_unique<SRTMReader>();
     m_reader->loadTilesAround(at.longitude(), at.latitude());
     m_reader->setPoint(at.latitude(), at.longitude());
 

@@ -46,8 +46,8 @@ public:
     Position cellPosition(int row, int column) const;
 
     // Reads the height of every unread cell along 721 radials from the centre
-    // (every half degree, both ends included), with a fresh reader preloaded
-    // around the centre.
+    // (every half degree, both ends included), after loading the tiles around
+    // the centre as it is now.
     void fillRadials();
 
     // Distance of a point from the centre in cells, along the east-west axis

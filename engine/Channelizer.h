@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/SampleFifo.h"
+#include "engine/dsp/ChannelChain.h"
+
+#include <atomic>
+#include <mutex>
+
+struct SampleContext;
+
+// One receive channel's front end between two threads. The engine thread pushes raw
+// receiver blocks into the input queue (EnqueueData); the audio mixing thread pulls one
+// processed block at a time (getData), each pull running one step of the channel chain
+// (mix, decimate, filter, resample to the channel rate) into the output queue.
+//
+// Every block comes with its SampleContext; whoever drops a block frees both.
+class Channelizer
+{
+public:
+    // Longest block placed in the input queue once a half-band first stage needs it.
+    static constexpr int kPieceLength = 32768;
+
+    Channelizer(int inputRate, int outputRate);
+    Channelizer(const Channelizer&) = delete;
+    Channelizer& operator=(const Channelizer&) = delete;
+
+    // Mixing frequency in Hz: minus the channel's offset from the receiver centre.
+    void setOffset(float ncoHz);
+    // Filter edges in Hz; the channel rate becomes 2 x max(|low|, |high|). A band of zero
+    // width is refused.
+    void setFilter(float low, float high);
+    void setInputRate(int rate);
+    // Display taps (stage 1, 2 or 3), called on the thread that calls getData.
+    void setStageCallback(int stage, ChannelStageCallback callback);
+
+    // Takes the block (malloc'd) and its context (malloc'd or null) in every case and
+    // queues them, cut into pieces when a half-band first stage needs it. Returns the
+    // queue's result: the number of queued elements, 0 or -1 when refused.
+    int EnqueueData(void* samples, SampleContext* ctx, int count);
+    // Runs one processing step, then hands out the oldest output block (null when none;
+    // with wait, after waiting at most 10 ms). The caller owns the block and the context.
+    Complex* getData(int* count, SampleContext** ctx, bool wait);
+    // One processing step: 1 when it queued output, 0 otherwise.
+    int transfert();
+    // Empties the input queue when it holds more than keep blocks, and the output queue.
+    void flush(int keep);
+    int inputQueueSize() const { return inputQueue.size(); }
+
+    float powerLevel() const { return chain.PowerLevel(); }
+    int outputRate() const { return chain.OutputRate(); }
+    int decimatedRate() const { return chain.DecimatedRate(); }
+    int inputRate() const;
+    float lowCut() const;
+    float highCut() const;
+    int maxPieceLength() const { return pieceLength.load(); }
+
+private:
+    int EnqueuePieces(Complex* samples, SampleContext* ctx, int count, int piece);
+    void UpdatePieceLength();
+
+    mutable std::mutex lock;
+    ChannelChain chain;
+    SampleFifo inputQueue;
+    SampleFifo outputQueue;
+    std::atomic<int> pieceLength{-1};
+    // Set once a block was refused as too long: later blocks are always cut.
+    bool pieceLengthLearned = false;
+};

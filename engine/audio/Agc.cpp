@@ -1,0 +1,169 @@
+#include "engine/audio/Agc.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// log10(1 / 0.9): full scale after the 0.9 headroom reads as level 0.
+constexpr double kMagnitudeOffset = 0.045757490560675115;
+constexpr double kTiny = 9e-9;
+constexpr float kResetLevel = -16.0f;
+constexpr float kRescanFloor = -8.0f;
+} // namespace
+
+CAgc::CAgc()
+{
+    // Derived values and signal state exist from the start, so that Process before
+    // the first Configure works on defined values.
+    resetSignalState();
+    computeDerived();
+}
+
+void CAgc::Configure(bool agcOn, bool useHang, int threshold, int manualGain, int slope, int decay,
+                     float sampleRate)
+{
+    if (!(sampleRate > 0.0f))
+        return;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (agcOn == m_agcOn && useHang == m_useHang && threshold == m_thresholdDb &&
+        manualGain == m_manualGain && static_cast<float>(slope) == m_slopePercent && decay == m_decayMs &&
+        sampleRate == m_sampleRate)
+        return;
+    m_agcOn = agcOn;
+    m_useHang = useHang;
+    m_thresholdDb = threshold;
+    m_manualGain = manualGain;
+    m_slopePercent = static_cast<float>(slope);
+    m_decayMs = decay;
+    if (sampleRate != m_sampleRate) {
+        m_sampleRate = sampleRate;
+        resetSignalState();
+    }
+    computeDerived();
+}
+
+void CAgc::resetSignalState()
+{
+    std::fill(std::begin(m_delayLine), std::end(m_delayLine), Complex(0.0f, 0.0f));
+    std::fill(std::begin(m_magnitudes), std::end(m_magnitudes), kResetLevel);
+    m_delayIndex = 0;
+    m_windowIndex = 0;
+    m_hangTimer = 0;
+    m_peak = kResetLevel;
+    m_decayAverage = -5.0f;
+    m_attackAverage = -5.0f;
+}
+
+void CAgc::computeDerived()
+{
+    const double rate = m_sampleRate;
+    m_manualGainFactor = static_cast<float>(0.9 * std::pow(10.0, -(100.0 - m_manualGain) / 20.0));
+    m_knee = static_cast<float>(m_thresholdDb / 20.0);
+    m_gainSlope = static_cast<float>(m_slopePercent / 100.0);
+    m_fixedGain = static_cast<float>(0.7 * std::pow(10.0, m_knee * (m_gainSlope - 1.0)));
+    m_attackRiseAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.002)));
+    m_attackFallAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.005)));
+
+    const float decayTimesRate = static_cast<float>(m_decayMs) * m_sampleRate; // single precision
+    m_decayRiseAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (decayTimesRate * 0.001 * 0.3)));
+    m_hangTime = static_cast<int>(decayTimesRate * 0.001);
+    if (m_useHang)
+        m_decayFallAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.05)));
+    else
+        m_decayFallAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (decayTimesRate * 0.001)));
+
+    // Whole milliseconds computed as rate * ms / 1000 so that 48000 Hz gives exactly
+    // 720 and 864 (rate * 0.018 in floating point is 863.99...). Both lengths stay
+    // inside the fixed 2048-entry buffers and are never 0.
+    m_delaySamples = static_cast<int>(rate * 15.0 / 1000.0);
+    if (m_delaySamples > kMaxDelay - 2)
+        m_delaySamples = kMaxDelay - 1;
+    m_delaySamples = std::max(1, m_delaySamples);
+    m_windowSamples = std::clamp(static_cast<int>(rate * 18.0 / 1000.0), 1, kMaxDelay);
+    m_delayIndex %= m_delaySamples;
+    m_windowIndex %= m_windowSamples;
+}
+
+float CAgc::trackLevel(float magnitudeLog)
+{
+    const float leaving = m_magnitudes[m_windowIndex];
+    m_magnitudes[m_windowIndex] = magnitudeLog;
+    if (++m_windowIndex >= m_windowSamples)
+        m_windowIndex = 0;
+
+    if (magnitudeLog > m_peak) {
+        m_peak = magnitudeLog;
+    } else if (leaving == m_peak) {
+        // The current peak left the window: find the largest value still inside.
+        m_peak = *std::max_element(m_magnitudes, m_magnitudes + m_windowSamples);
+        m_peak = std::max(m_peak, kRescanFloor);
+    }
+
+    const double attackAlpha = m_peak > m_attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
+    m_attackAverage = static_cast<float>(attackAlpha * m_peak + (1.0 - attackAlpha) * m_attackAverage);
+
+    if (m_useHang) {
+        if (m_peak > m_decayAverage) {
+            m_decayAverage =
+                static_cast<float>(m_decayRiseAlpha * m_peak + (1.0 - m_decayRiseAlpha) * m_decayAverage);
+            m_hangTimer = 0;
+        } else if (m_hangTimer < m_hangTime) {
+            ++m_hangTimer;
+        } else {
+            m_decayAverage =
+                static_cast<float>(m_decayFallAlpha * m_peak + (1.0 - m_decayFallAlpha) * m_decayAverage);
+        }
+    } else {
+        const double d = m_peak > m_decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
+        m_decayAverage = static_cast<float>(d * m_peak + (1.0 - d) * m_decayAverage);
+    }
+
+    const float level = std::max(m_attackAverage, m_decayAverage);
+    if (level <= m_knee)
+        return m_fixedGain;
+    return static_cast<float>(0.7 * std::pow(10.0, (m_gainSlope - 1.0) * level));
+}
+
+void CAgc::Process(int count, const Complex* in, Complex* out)
+{
+    if (!in || !out)
+        return;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!m_agcOn) {
+        for (int i = 0; i < count; ++i)
+            out[i] = in[i] * m_manualGainFactor;
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const Complex sample = in[i];
+        const Complex delayed = m_delayLine[m_delayIndex];
+        m_delayLine[m_delayIndex] = sample;
+        if (++m_delayIndex >= m_delaySamples)
+            m_delayIndex = 0;
+        const double largest = std::max(std::fabs(sample.real()), std::fabs(sample.imag()));
+        const float m = static_cast<float>(std::log10(largest + kTiny) + kMagnitudeOffset);
+        out[i] = delayed * trackLevel(m);
+    }
+}
+
+void CAgc::ProcessReal(int count, const float* in, float* out)
+{
+    if (!in || !out)
+        return;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (!m_agcOn) {
+        for (int i = 0; i < count; ++i)
+            out[i] = in[i] * m_manualGainFactor;
+        return;
+    }
+    // The real path keeps its values in the real parts of the delay line.
+    for (int i = 0; i < count; ++i) {
+        const float sample = in[i];
+        const float delayed = m_delayLine[m_delayIndex].real();
+        m_delayLine[m_delayIndex] = Complex(sample, 0.0f);
+        if (++m_delayIndex >= m_delaySamples)
+            m_delayIndex = 0;
+        const float m = static_cast<float>(std::log10(std::fabs(sample) + kTiny) + kMagnitudeOffset);
+        out[i] = delayed * trackLevel(m);
+    }
+}

@@ -1,0 +1,152 @@
+#include "engine/audio/AudioOutput.h"
+
+#include "app/core/QLogger.h"
+#include "engine/SampleFifo.h"
+#include "engine/audio/Equalizer.h"
+
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <complex>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+const QString kModule = QStringLiteral("kv3lab");
+// A device that accepts nothing for this long is taken as stopped.
+constexpr int kStallMs = 500;
+} // namespace
+
+AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent)
+    : QThread(parent), m_audioQueue(audioQueue)
+{
+    m_format.setSampleRate(kSampleRate);
+    m_format.setChannelCount(2);
+    m_format.setSampleSize(16);
+    m_format.setCodec(QStringLiteral("audio/pcm"));
+    m_format.setByteOrder(QAudioFormat::LittleEndian);
+    m_format.setSampleType(QAudioFormat::SignedInt);
+    // The equalizer lives in the thread that builds the audio output (the GUI
+    // thread), so that its queued gain changes are delivered there.
+    Equalizer::instance();
+    chooseDevice(deviceName);
+}
+
+AudioOutput::~AudioOutput()
+{
+    requestStop();
+    wait();
+}
+
+void AudioOutput::chooseDevice(const QString& requestedName)
+{
+    // Without a name the system's default output is taken when it can play the
+    // format: Qt lists the sound server's default after a row of ALSA plug-in
+    // devices, so "the first in the list" would bypass the server's own routing.
+    QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(QAudio::AudioOutput);
+    if (requestedName.isEmpty()) {
+        const QAudioDeviceInfo preferred = QAudioDeviceInfo::defaultOutputDevice();
+        if (!preferred.isNull())
+            devices.prepend(preferred);
+    }
+    for (const QAudioDeviceInfo& device : devices) {
+        QLogger::logTrace(kModule,
+                          QStringLiteral("AudioOutput() Testing device name:") + device.deviceName());
+        const bool nameMatches = requestedName.isEmpty() || device.deviceName().contains(requestedName);
+        if (nameMatches && device.isFormatSupported(m_format)) {
+            m_device = device;
+            QLogger::logTrace(kModule, QStringLiteral("AudioOutput() using name:") + device.deviceName());
+            return;
+        }
+    }
+}
+
+void AudioOutput::reportNoDevice(const QString& why)
+{
+    if (m_noDeviceReported)
+        return;
+    m_noDeviceReported = true;
+    const QString line = QStringLiteral("AudioOutput::run() %1, audio is discarded").arg(why);
+    qDebug().noquote() << line;
+    QLogger::logWarning(kModule, line);
+}
+
+bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
+{
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    while (size > 0 && !m_stopRequested) {
+        const qint64 written = sink->write(data, size);
+        if (written < 0)
+            return false;
+        if (written > 0) {
+            data += written;
+            size -= written;
+            sinceProgress.restart();
+            continue;
+        }
+        const QAudio::State state = m_output->state();
+        if ((state != QAudio::ActiveState && state != QAudio::IdleState) ||
+            sinceProgress.elapsed() > kStallMs)
+            return false;
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+void AudioOutput::run()
+{
+    Equalizer* equalizer = Equalizer::instance();
+    setPriority(QThread::HighestPriority);
+    m_noDeviceReported = false;
+
+    QIODevice* sink = nullptr;
+    if (!m_device.isNull()) {
+        m_output = new QAudioOutput(m_device, m_format);
+        sink = m_output->start();
+        QLogger::logTrace(kModule, QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
+        qDebug() << " periodSize=" << m_output->periodSize();
+    }
+    if (!sink)
+        reportNoDevice(QStringLiteral("no sound output device could be opened"));
+
+    std::vector<int16_t> frames;
+    while (!m_stopRequested) {
+        int count = 0;
+        auto* block = static_cast<Complex*>(m_audioQueue->dequeue(&count, 0, nullptr, true));
+        if (!block || count <= 0) {
+            std::free(block);
+            QCoreApplication::processEvents();
+            continue;
+        }
+        const QAudio::State state = m_output ? m_output->state() : QAudio::StoppedState;
+        const bool deviceUsable = sink && (state == QAudio::ActiveState || state == QAudio::IdleState);
+        if (noChannel || !deviceUsable) {
+            if (!noChannel)
+                reportNoDevice(QStringLiteral("the sound output stopped (state %1, error %2)")
+                                   .arg(int(state))
+                                   .arg(m_output ? int(m_output->error()) : -1));
+            std::free(block);
+            ++m_blocksDiscarded;
+            continue;
+        }
+        equalizer->process(block, count);
+        frames.resize(2 * static_cast<size_t>(count));
+        m_mixdown.process(block, count, frames.data());
+        std::free(block);
+        if (writeAll(sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
+            ++m_blocksPlayed;
+        } else if (!m_stopRequested) {
+            ++m_blocksDiscarded;
+            reportNoDevice(QStringLiteral("the sound output accepts no more data"));
+            sink = nullptr;
+        }
+    }
+
+    if (m_output) {
+        m_output->stop();
+        delete m_output;
+        m_output = nullptr;
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "engine/audio/AudioMixdown.h"
+
+#include <QAudioDeviceInfo>
+#include <QAudioFormat>
+#include <QString>
+#include <QThread>
+#include <atomic>
+
+class QAudioOutput;
+class QIODevice;
+class SampleFifo;
+
+// The thread that plays the receiver's audio. It takes stereo blocks from the audio
+// queue (channel 0 in the real parts, channel 1 in the imaginary parts), runs the
+// equalizer, mixes them down (AudioMixdown) and writes 48000 Hz 16-bit stereo frames
+// to the sound device. The device is chosen when the object is built; the Qt audio
+// output itself is created, used and destroyed on this thread.
+// Without a usable device, or once the device stops, the thread keeps draining its
+// queue, discarding the audio, so that nothing upstream stalls; it logs that once.
+class AudioOutput : public QThread
+{
+    Q_OBJECT
+public:
+    static constexpr int kSampleRate = AudioMixdown::kSampleRate;
+
+    // An empty deviceName takes the first output device that supports the format,
+    // otherwise the first whose name contains deviceName.
+    AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent = nullptr);
+    // Stops the thread and waits for it.
+    ~AudioOutput() override;
+
+    int getSampleRate() const { return kSampleRate; }
+    void prepare() {}
+    void setFrameLength(int) {}
+
+    void mute() { m_mixdown.setMuted(true); }
+    void unmute() { m_mixdown.setMuted(false); }
+    // Ends run at its next turn.
+    void requestStop() { m_stopRequested = true; }
+
+    // No channel is on: blocks are taken and discarded. Written by the mixing thread.
+    std::atomic<bool> noChannel{false};
+
+    // The device chosen at construction (empty name when none supports the format).
+    QString deviceName() const { return m_device.isNull() ? QString() : m_device.deviceName(); }
+    const QAudioFormat& format() const { return m_format; }
+    // Blocks written to the device and blocks dropped (no channel, no device).
+    qint64 blocksPlayed() const { return m_blocksPlayed.load(); }
+    qint64 blocksDiscarded() const { return m_blocksDiscarded.load(); }
+
+public slots:
+    void audioRewind(int nsec) { m_mixdown.requestRewind(nsec); }
+    void setBalance(double value) { m_mixdown.setBalance(value); }
+    void setVolumePrct(int prct) { m_mixdown.setVolumePercent(prct); }
+
+protected:
+    void run() override;
+
+private:
+    void chooseDevice(const QString& requestedName);
+    // Writes all bytes unless the device stops accepting them; false then.
+    bool writeAll(QIODevice* sink, const char* data, qint64 size);
+    void reportNoDevice(const QString& why);
+
+    std::atomic<bool> m_stopRequested{false};
+    SampleFifo* m_audioQueue;
+    QAudioFormat m_format;
+    QAudioDeviceInfo m_device;
+    AudioMixdown m_mixdown;
+    QAudioOutput* m_output = nullptr; // lives on the thread running run()
+    bool m_noDeviceReported = false;
+    std::atomic<qint64> m_blocksPlayed{0};
+    std::atomic<qint64> m_blocksDiscarded{0};
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/dsp/Complex.h"
+#include "engine/dsp/PhasorOscillator.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Moves a channel to zero frequency with an oscillator and lowers its rate by a planned
+// cascade of decimate-by-2 stages: cheap filters while the rate is far above the
+// bandwidth, steeper half-band filters as it comes closer.
+class CDownConvert
+{
+public:
+    // One decimate-by-2 stage. DecBy2 may work in place (in == out); it returns the
+    // number of outputs, or -1 when it refuses the block.
+    class CDec2
+    {
+    public:
+        virtual ~CDec2() = default;
+        virtual int DecBy2(int count, Complex* in, Complex* out) = 0;
+        // Length of the stage's filter (4 for the comb).
+        virtual int Taps() const = 0;
+    };
+    class CCicN3DecimateBy2;
+    class CHalfBand11TapDecimateBy2;
+    class CHalfBandDecimateBy2;
+
+    static constexpr int kMaxStages = 10;
+    // The largest block an N-tap half-band stage accepts.
+    static constexpr int kHalfBandMaxInput = 32768;
+
+    CDownConvert();
+    virtual ~CDownConvert();
+    CDownConvert(const CDownConvert&) = delete;
+    CDownConvert& operator=(const CDownConvert&) = delete;
+
+    // The oscillator shifts the spectrum up by hz; its state runs on.
+    void SetNcoFrequency(float hz);
+    // General plan (comb, 11-tap and N-tap half-band stages); returns the output rate.
+    int PlanDecimation(float inputRate, float bandwidth);
+    // Plan of 51-tap half-band stages only, while the rate is above 200 kHz.
+    float PlanHalfBandDecimation(float inputRate, float bandwidth);
+    // Mixes count samples of in (in place), decimates them and writes the result to out.
+    // Returns the number of outputs; -1 when a stage refused the block (too long).
+    int Process(int count, Complex* in, Complex* out);
+    void DeleteStages();
+    // -1 when the cascade takes blocks of any length, otherwise the longest block.
+    int GetMaxInputLength() const;
+
+    // Filter lengths of the planned stages, in order (4 for a comb stage).
+    std::vector<int> StagePlan() const;
+
+private:
+    enum class Planner { None, General, HalfBand };
+    bool SamePlan(Planner planner, float inputRate, float bandwidth) const;
+    void DeleteStagesLocked();
+
+    mutable std::mutex lock;
+    PhasorOscillator oscillator;
+    std::vector<std::unique_ptr<CDec2>> stages;
+    Planner lastPlanner = Planner::None;
+    int outputRate = 100000;
+    float ncoFrequency = 0.0f;
+    float inputRate = 100000.0f;
+    float bandwidth = 10000.0f;
+    int maxInputLength = -1;
+};

@@ -1,0 +1,7 @@
+#include "engine/dsp/FftwPlanLock.h"
+
+std::mutex& fftwPlannerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}

@@ -1,0 +1,145 @@
+#include "RemoteStream.h"
+
+#include "SrvHttpClient.h"
+#include "SrvJson.h"
+#include "SrvRegistry.h"
+#include "SrvServer.h"
+#include "SrvSource.h"
+#include "StreamFrameParser.h"
+#include "StreamTransfer.h"
+#include "WireText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+RemoteStream::RemoteStream(SrvServer* server, json_t* object)
+    : m_server(server), m_client(server != nullptr ? server->client() : nullptr)
+{
+    parse(object);
+}
+
+RemoteStream::~RemoteStream()
+{
+    joinThread();
+}
+
+bool RemoteStream::parse(json_t* object)
+{
+    jsonGetString(object, "UID", m_uid);
+    jsonGetString(object, "name", m_name);
+    jsonGetString(object, "source", m_source);
+    m_maxUsers = jsonGetInt(object, "max_users");
+    m_subscribers = jsonGetInt(object, "subscribers");
+    m_userTemp = jsonGetInt(object, "user_temp_stream") == 1;
+    m_center.store(jsonGetFrequency(object, "center"));
+    m_fmax = jsonGetFrequency(object, "fmax");
+    m_fmin = jsonGetFrequency(object, "fmin");
+    m_sr = jsonGetInt(object, "sr");
+    return true;
+}
+
+std::string RemoteStream::key(bool withHost) const
+{
+    if (withHost && m_client != nullptr)
+        return m_uid + "@" + m_client->name();
+    return m_uid;
+}
+
+bool RemoteStream::tuneRequest(int64_t hz)
+{
+    if (m_client == nullptr)
+        return false;
+    hz = std::min(std::max(hz, m_fmin), m_fmax);
+    std::string path = "streams/" + encodePathText(m_uid) + "/tune/" + formatFixed(double(hz) / 1e6, 3);
+    char* reply = m_client->request(path.c_str());
+    if (reply == nullptr)
+        return false;
+    json_t* json = json_loads(reply, 0, nullptr);
+    if (json == nullptr) {
+        std::fprintf(stderr, "RemoteStream::%s() error %s\n", "tuneRequest", reply);
+        std::free(reply);
+        return false;
+    }
+    std::free(reply);
+    bool parsed = parse(json);
+    json_decref(json);
+    return parsed;
+}
+
+bool RemoteStream::setGain(float value, int n)
+{
+    SrvSource* source = findSource(m_source);
+    return source != nullptr && source->setGain(value, n);
+}
+
+bool RemoteStream::start(SrvIQCallback iq, void* iqUser, SrvContextCallback context, void* contextUser)
+{
+    if (m_thread.joinable()) {
+        if (isReceiving())
+            stop();
+        joinThread();
+    }
+    StreamHandlers handlers;
+    handlers.iq = iq;
+    handlers.iqUser = iqUser;
+    handlers.context = context;
+    handlers.contextUser = contextUser;
+    handlers.stopRequested = &RemoteStream::stopRequested;
+    handlers.stopUser = this;
+    m_parser = std::make_unique<StreamFrameParser>(StreamKind::IQ, handlers);
+    m_current.store(Reset);
+    m_wanted.store(Starting);
+    try {
+        m_thread = std::thread(&RemoteStream::run, this);
+    } catch (const std::system_error&) {
+        m_wanted.store(Reset);
+        return false;
+    }
+    return true;
+}
+
+void RemoteStream::stop()
+{
+    if (m_client != nullptr)
+        std::free(m_client->request(("streams/" + encodePathText(m_uid) + "/stop").c_str()));
+    // Also a stop made while the thread is still starting is kept.
+    int current = m_current.load();
+    if (m_thread.joinable() && current < Returned)
+        m_wanted.store(Returned);
+}
+
+bool RemoteStream::stopRequested(void* self)
+{
+    return static_cast<RemoteStream*>(self)->m_wanted.load() != Receiving;
+}
+
+void RemoteStream::joinThread()
+{
+    if (!m_thread.joinable())
+        return;
+    if (m_current.load() < Returned)
+        m_wanted.store(Returned);
+    m_thread.join();
+}
+
+void RemoteStream::run()
+{
+    nameCurrentThread("stream_thread");
+    m_current.store(Starting);
+    int expected = Starting;
+    if (m_wanted.compare_exchange_strong(expected, Receiving) && m_client != nullptr) {
+        std::fflush(stderr);
+        std::fflush(stdout);
+        m_current.store(Receiving);
+        runStreamTransfer(*m_client, "streams/" + encodePathText(m_uid) + "/raw", m_client->hasServerKey(),
+                          *m_parser, StreamStopCheck{&RemoteStream::stopRequested, this}, "stream_thread");
+    }
+    m_current.store(Returned);
+    m_wanted.store(Returned);
+    m_parser.reset(); // frees the receive buffer; start makes a new one after joining
+    m_current.store(Finished);
+    m_wanted.store(Reset);
+    std::fflush(stderr);
+    std::fflush(stdout);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "RemoteRfContext.h"
+
+#include <atomic>
+#include <cstdint>
+#include <jansson.h>
+#include <memory>
+#include <string>
+#include <thread>
+
+class SrvServer;
+class SrvHttpClient;
+class StreamFrameParser;
+
+// An I/Q stream offered by a server, and the thread ("stream_thread") that
+// receives it. The thread's progress is a pair of states, current and wanted:
+//   0 reset by start, thread not yet running
+//   1 thread starting                 | wanted 1: run
+//   2 transfer running                | wanted 2: keep receiving
+//   3 transfer has returned           | wanted 3: stop
+//   4 thread finished (wanted back to 0)
+class RemoteStream
+{
+public:
+    enum State { Reset = 0, Starting = 1, Receiving = 2, Returned = 3, Finished = 4 };
+
+    RemoteStream(SrvServer* server, json_t* object);
+    // Stops the thread and waits for it (bounded: the transfer sees the stop at
+    // least about once a second).
+    ~RemoteStream();
+    RemoteStream(const RemoteStream&) = delete;
+    RemoteStream& operator=(const RemoteStream&) = delete;
+
+    bool parse(json_t* object);
+
+    std::string key(bool withHost) const;
+    const std::string& uid() const { return m_uid; }
+    std::string name() const { return m_name; }
+    std::string source() const { return m_source; }
+    int64_t center() const { return m_center.load(); }
+    int64_t fmin() const { return m_fmin; }
+    int64_t fmax() const { return m_fmax; }
+    int sampleRate() const { return m_sr; }
+    int maxUsers() const { return m_maxUsers; }
+    int subscribers() const { return m_subscribers; }
+    bool isUserTemporary() const { return m_userTemp; }
+    SrvServer* server() const { return m_server; }
+
+    // A centre reported by the stream itself (from the radio context).
+    void setCenter(int64_t hz) { m_center.store(hz); }
+    // Clamps to [fmin, fmax] and asks the server; the reply is the updated stream.
+    bool tuneRequest(int64_t hz);
+    bool setGain(float value, int n);
+
+    // Starts receiving; a previous thread is stopped and joined first. True
+    // when the thread was created.
+    bool start(SrvIQCallback iq, void* iqUser, SrvContextCallback context, void* contextUser);
+    // Asks the server to stop the stream and makes the thread end its transfer.
+    void stop();
+    bool isReceiving() const { return m_current.load() == Receiving; }
+    int currentState() const { return m_current.load(); }
+    int wantedState() const { return m_wanted.load(); }
+
+private:
+    void run();
+    void joinThread();
+    static bool stopRequested(void* self);
+
+    SrvServer* m_server;
+    SrvHttpClient* m_client;
+    std::string m_uid, m_source, m_name;
+    std::atomic<int64_t> m_center{0};
+    int64_t m_fmax = 0, m_fmin = 0;
+    int m_sr = 0;
+    int m_maxUsers = 0, m_subscribers = 0;
+    bool m_userTemp = false;
+
+    std::atomic<int> m_current{Reset};
+    std::atomic<int> m_wanted{Reset};
+    std::unique_ptr<StreamFrameParser> m_parser;
+    std::thread m_thread;
+};

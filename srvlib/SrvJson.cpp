@@ -1,0 +1,37 @@
+#include "SrvJson.h"
+
+#include "WireText.h"
+
+namespace {
+
+const char* stringMember(json_t* object, const char* key)
+{
+    json_t* member = json_object_get(object, key);
+    return json_is_string(member) ? json_string_value(member) : nullptr;
+}
+
+} // namespace
+
+void jsonGetString(json_t* object, const char* key, std::string& target)
+{
+    json_t* member = json_object_get(object, key);
+    if (json_is_string(member))
+        target.assign(json_string_value(member), json_string_length(member));
+}
+
+double jsonGetDouble(json_t* object, const char* key)
+{
+    const char* text = stringMember(object, key);
+    return text != nullptr ? parseWireDecimal(text) : 0.0;
+}
+
+int jsonGetInt(json_t* object, const char* key)
+{
+    const char* text = stringMember(object, key);
+    return text != nullptr ? parseWireInt(text) : 0;
+}
+
+int64_t jsonGetFrequency(json_t* object, const char* key)
+{
+    return mhzToHz(jsonGetDouble(object, key));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <jansson.h>
+#include <string>
+
+// Reading the members of the server's JSON replies. Numbers travel as JSON
+// strings; a member that is missing or not a string reads as 0 (a JSON number
+// included). Texts are copied only from JSON strings, else the target keeps
+// its value.
+void jsonGetString(json_t* object, const char* key, std::string& target);
+double jsonGetDouble(json_t* object, const char* key);
+int jsonGetInt(json_t* object, const char* key);
+// A frequency in MHz, stored in Hz rounded to the nearest hertz.
+int64_t jsonGetFrequency(json_t* object, const char* key);

@@ -1,0 +1,106 @@
+#include "engine/audio/AudioOutput.h"
+#include "app/core/QLogger.h"
+#include "engine/SampleFifo.h"
+
+#include "TempWorkDir.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <complex>
+#include <cstdlib>
+
+namespace {
+
+std::complex<float>* toneBlock(int n = 2048)
+{
+    auto* block = static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * n));
+    for (int i = 0; i < n; ++i)
+        block[i] = {0.5f * std::sin(2.0f * float(M_PI) * 1000.0f * i / 48000.0f), 0.0f};
+    return block;
+}
+
+void fill(SampleFifo& queue, int blocks)
+{
+    for (int i = 0; i < blocks; ++i) {
+        auto* block = toneBlock();
+        ASSERT_GT(queue.enqueue(block, 2048, 0, nullptr), 0);
+    }
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(AudioOutput, FormatIs48kHz16BitStereo)
+{
+    SampleFifo queue;
+    AudioOutput output(QStringLiteral("no device is called like this"), &queue);
+    EXPECT_EQ(output.getSampleRate(), 48000);
+    EXPECT_EQ(output.format().sampleRate(), 48000);
+    EXPECT_EQ(output.format().channelCount(), 2);
+    EXPECT_EQ(output.format().sampleSize(), 16);
+    EXPECT_EQ(output.format().sampleType(), QAudioFormat::SignedInt);
+    EXPECT_EQ(output.format().byteOrder(), QAudioFormat::LittleEndian);
+    EXPECT_TRUE(output.deviceName().isEmpty());
+}
+
+// Without a sound device the thread still takes every block, so the mixing thread
+// and the displays upstream never stall; it says so once in the log.
+TEST(AudioOutput, WithoutADeviceTheQueueKeepsDraining)
+{
+    TempWorkDir dir;
+    const bool logging =
+        QLogger::QLoggerManager::instance()->addLogFile(dir.file("audio.log"), "kv3lab", QLogger::TraceLevel);
+    SampleFifo queue;
+    AudioOutput output(QStringLiteral("no device is called like this"), &queue);
+    output.start();
+    const int blocks = 150; // 6.4 s of audio
+    fill(queue, blocks);
+    EXPECT_TRUE(waitUntil([&] { return output.blocksDiscarded() == blocks; }, 3000));
+    EXPECT_EQ(queue.size(), 0);
+    EXPECT_EQ(output.blocksPlayed(), 0);
+    output.requestStop();
+    EXPECT_TRUE(output.wait(2000));
+
+    if (logging) {
+        QFile log(dir.file("audio.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(log.readAll()).count("audio is discarded"), 1);
+    }
+}
+
+TEST(AudioOutput, WithNoChannelOnBlocksAreDiscarded)
+{
+    SampleFifo queue;
+    AudioOutput output(QString(), &queue);
+    output.noChannel = true;
+    output.start();
+    fill(queue, 40);
+    EXPECT_TRUE(waitUntil([&] { return output.blocksDiscarded() == 40; }, 3000));
+    EXPECT_EQ(output.blocksPlayed(), 0);
+}
+
+TEST(AudioOutput, StopsPromptlyWhenIdle)
+{
+    SampleFifo queue;
+    AudioOutput output(QString(), &queue);
+    output.start();
+    QThread::msleep(50);
+    QElapsedTimer clock;
+    clock.start();
+    output.requestStop();
+    EXPECT_TRUE(output.wait(2000));
+    EXPECT_LT(clock.elapsed(), 500);
+}

@@ -1,0 +1,305 @@
+#include "engine/Channelizer.h"
+
+#include "engine/SampleContext.h"
+
+#include "DspTestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+using dsptest::tone;
+
+namespace {
+
+constexpr int64_t kCentre = 2400000000LL;
+
+Complex* mallocBlock(const Complex* samples, int count)
+{
+    auto* block = static_cast<Complex*>(malloc(size_t(count) * sizeof(Complex)));
+    std::memcpy(block, samples, size_t(count) * sizeof(Complex));
+    return block;
+}
+
+SampleContext* mallocContext()
+{
+    auto* ctx = static_cast<SampleContext*>(calloc(1, sizeof(SampleContext)));
+    ctx->hw_center = kCentre;
+    return ctx;
+}
+
+// Pushes the input in blocks, pulling once per block as the mixing thread does, and
+// returns everything that came out (freeing the blocks and contexts handed out).
+std::vector<Complex> runChannel(Channelizer& channel, const std::vector<Complex>& input, int blockSize)
+{
+    std::vector<Complex> out;
+    for (size_t pos = 0; pos < input.size(); pos += blockSize) {
+        const int n = int(std::min<size_t>(blockSize, input.size() - pos));
+        channel.EnqueueData(mallocBlock(input.data() + pos, n), mallocContext(), n);
+        int count = 0;
+        SampleContext* ctx = nullptr;
+        Complex* block = channel.getData(&count, &ctx, false);
+        out.insert(out.end(), block, block + count);
+        free(block);
+        free(ctx);
+    }
+    return out;
+}
+
+// What the stage callbacks saw.
+struct StageCall
+{
+    int count;
+    float rate;
+    int stage;
+    SampleContext* ctx;
+    int64_t centre;
+    float firstSample;
+};
+std::vector<StageCall> stageCalls;
+
+int recordStage(Complex* samples, int count, float rate, int stage, SampleContext* ctx)
+{
+    stageCalls.push_back({count, rate, stage, ctx, ctx ? ctx->hw_center : 0, samples[0].real()});
+    return 1;
+}
+
+int stopStage(Complex* samples, int count, float rate, int stage, SampleContext* ctx)
+{
+    recordStage(samples, count, rate, stage, ctx);
+    return 0;
+}
+
+struct ChannelizerTest : testing::Test
+{
+    ChannelizerTest() { stageCalls.clear(); }
+};
+
+} // namespace
+
+TEST_F(ChannelizerTest, FilterSetsChannelRateAndPlan)
+{
+    struct Case
+    {
+        int inputRate;
+        float low, high;
+        int outputRate, decimatedRate, pieceLength;
+    };
+    const Case cases[] = {
+        {2048000, -4500, 4500, 9000, 32000, -1},
+        // One-sided bands keep their whole width at the channel rate: 2 x 3600.
+        {2048000, 10, 3600, 7200, 32000, -1},
+        {2048000, -3600, -10, 7200, 32000, -1},
+        {2048000, -1500, 1500, 3000, 16000, -1},
+        // Close to the receiver rate only half-band stages, none below 200 kHz.
+        {48000, 10, 3600, 7200, 48000, 32768},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inputRate << " Hz, " << c.low << ".." << c.high);
+        Channelizer channel(c.inputRate, 3300);
+        channel.setFilter(c.low, c.high);
+        EXPECT_EQ(channel.outputRate(), c.outputRate);
+        EXPECT_EQ(channel.decimatedRate(), c.decimatedRate);
+        EXPECT_EQ(channel.maxPieceLength(), c.pieceLength);
+    }
+}
+
+TEST_F(ChannelizerTest, BandWithoutWidthIsRefused)
+{
+    Channelizer channel(2048000, 3300);
+    channel.setFilter(10, 3600);
+    channel.setFilter(0, 0);
+    EXPECT_EQ(channel.outputRate(), 7200);
+    EXPECT_EQ(channel.lowCut(), 10.0f);
+    EXPECT_EQ(channel.highCut(), 3600.0f);
+    channel.setInputRate(0);
+    EXPECT_EQ(channel.inputRate(), 2048000);
+}
+
+TEST_F(ChannelizerTest, TonesComeOutAtTheirOwnFrequencyAndAmplitude)
+{
+    // Receiver at 2.048 MS/s, channel 100 kHz above the centre; a tone f Hz above the
+    // channel frequency (below it for LSB) must come out at f Hz at the channel rate,
+    // with the oscillator's gain sqrt(0.95).
+    struct Case
+    {
+        float low, high;
+        double hz;
+    };
+    const Case cases[] = {{10, 3600, 500},    {10, 3600, 1500},    {10, 3600, 2500},    {10, 3600, 3300},
+                          {-3600, -10, -500}, {-3600, -10, -2500}, {-4500, 4500, -3000}};
+    const double offset = 100000;
+    const float amplitude = 0.1f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.low << ".." << c.high << ", tone " << c.hz << " Hz");
+        Channelizer channel(2048000, 3300);
+        channel.setOffset(-offset);
+        channel.setFilter(c.low, c.high);
+        const auto out = runChannel(channel, tone(1 << 20, (offset + c.hz) / 2048000, amplitude), 16384);
+        const double rate = channel.outputRate();
+        ASSERT_GT(out.size(), 2000u);
+        EXPECT_NEAR(dsptest::toneFrequency(out, 1000) * rate, c.hz, 0.5);
+        EXPECT_NEAR(dsptest::meanMagnitude(out, 1000), amplitude * std::sqrt(0.95), 0.001);
+    }
+}
+
+TEST_F(ChannelizerTest, PowerLevelSurvivesSilenceAndGarbage)
+{
+    Channelizer channel(48000, 3300);
+    channel.setFilter(-5500, 5500);
+    // 10 log10 of the tone's amplitude after the oscillator's gain sqrt(0.95).
+    runChannel(channel, tone(2 * 48000, 0.01, 0.1f), 4096);
+    EXPECT_NEAR(channel.powerLevel(), 10 * std::log10(0.1 * std::sqrt(0.95)), 0.01);
+    runChannel(channel, std::vector<Complex>(200000, Complex(0, 0)), 4096);
+    EXPECT_TRUE(std::isfinite(channel.powerLevel()));
+    EXPECT_GE(channel.powerLevel(), -100.0f);
+    const float before = channel.powerLevel();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    runChannel(channel, std::vector<Complex>(4096 * 4, Complex(nan, nan)), 4096);
+    EXPECT_EQ(channel.powerLevel(), before);
+}
+
+TEST_F(ChannelizerTest, SmallBlocksAndUpsamplingStayInsideTheWorkBuffers)
+{
+    // Output counts follow the rate ratio; AddressSanitizer watches the buffers.
+    struct Case
+    {
+        float low, high;
+        int block;
+    };
+    for (const Case c : {Case{-5500, 5500, 256}, Case{-30000, 30000, 256}, Case{10, 3600, 100}}) {
+        SCOPED_TRACE(testing::Message() << c.low << ".." << c.high << " in blocks of " << c.block);
+        Channelizer channel(48000, 3300);
+        channel.setFilter(c.low, c.high);
+        const int inputs = 48000 * 2;
+        const auto out = runChannel(channel, tone(inputs, 0.01, 0.1f), c.block);
+        const double ratio = double(channel.decimatedRate()) / channel.outputRate();
+        // The filter holds back up to one 2048-sample frame.
+        EXPECT_NEAR(double(out.size()), inputs / ratio, 2048 / ratio + 2);
+    }
+}
+
+TEST_F(ChannelizerTest, EqualRatesPassBlocksThroughMixedOnly)
+{
+    Channelizer channel(48000, 3300);
+    channel.setFilter(-24000, 24000); // channel rate 48000, the receiver's
+    channel.setOffset(-1000);
+    channel.setStageCallback(1, recordStage);
+    channel.setStageCallback(2, recordStage);
+    const auto input = tone(5000, 1000.0 / 48000, 0.5f);
+    channel.EnqueueData(mallocBlock(input.data(), 5000), mallocContext(), 5000);
+    int count = 0;
+    SampleContext* ctx = nullptr;
+    Complex* block = channel.getData(&count, &ctx, false);
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(count, 5000);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_EQ(ctx->hw_center, kCentre);
+    const std::vector<Complex> out(block, block + count);
+    EXPECT_NEAR(dsptest::toneFrequency(out) * 48000, 0.0, 0.01);
+    EXPECT_TRUE(stageCalls.empty());
+    EXPECT_EQ(channel.powerLevel(), 0.0f);
+    free(block);
+    free(ctx);
+}
+
+TEST_F(ChannelizerTest, LongBlocksAreCutWithContextCopies)
+{
+    Channelizer channel(48000, 3300);
+    channel.setFilter(10, 3600);
+    ASSERT_EQ(channel.maxPieceLength(), 32768);
+    channel.setStageCallback(1, recordStage);
+    std::vector<Complex> ramp(100000);
+    for (int i = 0; i < 100000; ++i)
+        ramp[i] = Complex(float(i), 0.0f);
+    SampleContext* ctx = mallocContext();
+    channel.EnqueueData(mallocBlock(ramp.data(), 100000), ctx, 100000);
+    EXPECT_EQ(channel.inputQueueSize(), 4);
+    for (int i = 0; i < 4; ++i)
+        channel.transfert();
+    ASSERT_EQ(stageCalls.size(), 4u);
+    const int counts[] = {32768, 32768, 32768, 1696};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(stageCalls[i].count, counts[i]);
+        EXPECT_EQ(stageCalls[i].firstSample, float(32768 * i));
+        EXPECT_EQ(stageCalls[i].centre, kCentre);
+        EXPECT_EQ(stageCalls[i].rate, 48000.0f);
+        EXPECT_EQ(stageCalls[i].stage, 1);
+    }
+    EXPECT_EQ(stageCalls[3].ctx, ctx); // the remainder keeps the caller's context
+    EXPECT_NE(stageCalls[0].ctx, ctx);
+    channel.flush(0);
+}
+
+TEST_F(ChannelizerTest, RefusedLongBlockTeachesThePieceLength)
+{
+    // At 2.048 MS/s the first stages take any length, but a 600000-sample block still
+    // reaches a half-band stage with more than 32768 samples: it is dropped, and from
+    // then on blocks are cut, also after a new filter.
+    Channelizer channel(2048000, 3300);
+    channel.setFilter(10, 3600); // 11, 11, 11, 15, ...: the fourth stage gets 1/8 of a block
+    ASSERT_EQ(channel.maxPieceLength(), -1);
+    const std::vector<Complex> big(600000, Complex(0.1f, 0.0f));
+    channel.EnqueueData(mallocBlock(big.data(), 600000), mallocContext(), 600000);
+    EXPECT_EQ(channel.transfert(), 0);
+    EXPECT_EQ(channel.maxPieceLength(), 32768);
+    channel.setFilter(-1500, 1500);
+    EXPECT_EQ(channel.maxPieceLength(), 32768);
+    channel.EnqueueData(mallocBlock(big.data(), 40000), mallocContext(), 40000);
+    EXPECT_EQ(channel.inputQueueSize(), 2);
+    channel.flush(0);
+}
+
+TEST_F(ChannelizerTest, FlushKeepsASingleInputBlockWhenAsked)
+{
+    Channelizer channel(48000, 3300);
+    channel.setFilter(-24000, 24000);
+    const std::vector<Complex> first(100, Complex(1, 0)), second(100, Complex(2, 0));
+    channel.EnqueueData(mallocBlock(first.data(), 100), mallocContext(), 100);
+    channel.EnqueueData(mallocBlock(second.data(), 100), mallocContext(), 100);
+    EXPECT_EQ(channel.transfert(), 1); // the first block waits in the output queue
+    channel.flush(1);
+    EXPECT_EQ(channel.inputQueueSize(), 1);
+    int count = 0;
+    SampleContext* ctx = nullptr;
+    Complex* block = channel.getData(&count, &ctx, false);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block[0].real(), 2.0f);
+    free(block);
+    free(ctx);
+
+    channel.EnqueueData(mallocBlock(first.data(), 100), mallocContext(), 100);
+    channel.EnqueueData(mallocBlock(second.data(), 100), mallocContext(), 100);
+    channel.flush(1);
+    EXPECT_EQ(channel.inputQueueSize(), 0);
+}
+
+TEST_F(ChannelizerTest, CallbackCanEndTheStep)
+{
+    Channelizer channel(2048000, 3300);
+    channel.setFilter(10, 3600);
+    channel.setStageCallback(2, stopStage);
+    const auto out = runChannel(channel, std::vector<Complex>(16384 * 4, Complex(0.1f, 0)), 16384);
+    EXPECT_TRUE(out.empty());
+    ASSERT_EQ(stageCalls.size(), 4u);
+    EXPECT_EQ(stageCalls[0].stage, 2);
+    EXPECT_EQ(stageCalls[0].rate, 32000.0f);
+    EXPECT_EQ(stageCalls[0].count, 16384 / 64);
+}
+
+TEST_F(ChannelizerTest, FullInputQueueRefusesAndStartsAfresh)
+{
+    Channelizer channel(2048000, 3300);
+    const std::vector<Complex> samples(64, Complex(0, 0));
+    int result = 0;
+    for (int i = 0; i < 202; ++i)
+        result = channel.EnqueueData(mallocBlock(samples.data(), 64), mallocContext(), 64);
+    // The 202nd block found 201 waiting: refused (and freed), and the queue was dropped.
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(channel.inputQueueSize(), 0);
+    EXPECT_EQ(channel.EnqueueData(mallocBlock(samples.data(), 64), nullptr, 64), 1);
+    channel.flush(0);
+}

@@ -1,0 +1,73 @@
+// Reads the null sink's monitor through the sound-card input thread while stereo
+// tones play into the sink.
+#include "engine/SampleFifo.h"
+#include "engine/audio/AudioInput.h"
+
+#include "SoundCapture.h"
+#include "ToneAnalysis.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+TEST(AudioInputSound, LeftBecomesIAndRightBecomesQ)
+{
+    ASSERT_TRUE(SoundCapture::serverAvailable())
+        << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
+    AudioInput input(SoundCapture::kDefaultSource, 48000);
+    ASSERT_EQ(input.sampleRate(), 48000);
+    EXPECT_EQ(input.deviceName(), QString(SoundCapture::kDefaultSource));
+    input.setIQCorrectionFactors(1.0f, 2.0f, 0.0f);
+    input.start();
+
+    // Two seconds: the idle null sink may first finish a long sleep.
+    std::vector<short> pcm;
+    for (int n = 0; n < 96000; ++n) {
+        pcm.push_back(short(8000 * std::sin(2 * M_PI * 1000 * n / 48000.0)));
+        pcm.push_back(short(4000 * std::sin(2 * M_PI * 1500 * n / 48000.0)));
+    }
+    std::atomic<bool> played{false};
+    std::thread player([&] { played = SoundCapture::playFrames(pcm, 48000); });
+
+    std::vector<float> i, q;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 6000 && !(played && input.fifo()->size() == 0 && clock.elapsed() > 2500)) {
+        int count = 0;
+        void* data = input.fifo()->dequeue(&count, 0, nullptr, true);
+        const auto* block = static_cast<Complex*>(data);
+        for (int k = 0; k < count; ++k) {
+            i.push_back(block[k].real());
+            q.push_back(block[k].imag());
+        }
+        std::free(data);
+    }
+    player.join();
+    input.requestStop();
+    EXPECT_TRUE(input.wait(2000));
+    ASSERT_TRUE(played);
+
+    const auto activeI = tone::activeSection(i, 0.05f);
+    const auto activeQ = tone::activeSection(q, 0.05f);
+    ASSERT_GT(activeI.size(), 24000u);
+    EXPECT_NEAR(tone::peakFrequency(activeI, 48000), 1000.0, 5.0);
+    EXPECT_NEAR(tone::peakFrequency(activeQ, 48000), 1500.0, 7.5);
+    // The right channel at half the level, doubled by the Q gain.
+    EXPECT_NEAR(tone::rms(activeQ) / tone::rms(activeI), 1.0, 0.05);
+}
+
+TEST(AudioInputSound, NameMatchIsCaseSensitive)
+{
+    ASSERT_TRUE(SoundCapture::serverAvailable());
+    AudioInput exact("null.monitor", 48000);
+    EXPECT_EQ(exact.deviceName(), QString(SoundCapture::kDefaultSource));
+    // No device has this name in capitals: the default input is taken instead.
+    AudioInput wrongCase("NULL.MONITOR", 48000);
+    EXPECT_NE(wrongCase.deviceName(), QString());
+    EXPECT_FALSE(wrongCase.deviceName().contains("NULL.MONITOR"));
+}

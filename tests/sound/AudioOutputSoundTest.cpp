@@ -1,0 +1,159 @@
+// Plays through the real audio output into the PulseAudio null sink and records the
+// sink's monitor, checking what a listener would hear.
+#include "engine/SampleFifo.h"
+#include "engine/audio/AudioOutput.h"
+#include "engine/audio/Equalizer.h"
+
+#include "SoundCapture.h"
+#include "ToneAnalysis.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kBlock = 2048;
+constexpr int kRate = 48000;
+
+struct Stereo
+{
+    double hzA;
+    double hzB;
+    float amplitudeA = 0.5f;
+    float amplitudeB = 0.5f;
+};
+
+// One recording of the null sink's monitor for all the cases of the suite:
+// starting one costs up to two seconds while the idle sink wakes up.
+std::unique_ptr<SoundCapture> monitor;
+bool monitorStarted = false;
+
+SoundCapture* capture()
+{
+    return monitor.get();
+}
+
+// Plays about half a second of the given tones (channel 0 in the real parts,
+// channel 1 in the imaginary parts) after configure has set the output up, and
+// returns what the sink's monitor recorded meanwhile.
+StereoRecording playAndRecord(const Stereo& tones, const std::function<void(AudioOutput&)>& configure)
+{
+    SampleFifo queue;
+    AudioOutput output(QString(), &queue);
+    EXPECT_EQ(output.deviceName(), QString(SoundCapture::kDefaultSink)) << "the server's default sink";
+    configure(output);
+    capture()->takeNew();
+    output.start();
+    const int blocks = 12;
+    for (int b = 0; b < blocks; ++b) {
+        auto* block = static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * kBlock));
+        for (int i = 0; i < kBlock; ++i) {
+            const double t = double(b * kBlock + i) / kRate;
+            block[i] = {tones.amplitudeA * float(std::sin(2 * M_PI * tones.hzA * t)),
+                        tones.amplitudeB * float(std::sin(2 * M_PI * tones.hzB * t))};
+        }
+        EXPECT_GT(queue.enqueue(block, kBlock, 0, nullptr), 0);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (output.blocksPlayed() < blocks && clock.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_EQ(output.blocksPlayed(), blocks);
+    QThread::msleep(300); // what the device still buffers
+    output.requestStop();
+    output.wait(2000);
+    return capture()->takeNew();
+}
+
+class AudioOutputSound : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!SoundCapture::serverAvailable())
+            return;
+        monitor = std::make_unique<SoundCapture>();
+        monitorStarted = monitor->start();
+    }
+    static void TearDownTestSuite() { monitor.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(monitor)
+            << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
+        ASSERT_TRUE(monitorStarted) << "parec records nothing from " << SoundCapture::kDefaultSource;
+        // Level checks compare recordings, so the equalizer's colouring cancels out;
+        // keep it on as in the program.
+        Equalizer* eq = Equalizer::instance();
+        if (!eq->isEnabled())
+            eq->SLOT_turnOnOffEqualizer();
+    }
+};
+
+} // namespace
+
+TEST_F(AudioOutputSound, ToneIsHeardAtItsPitchOnBothChannels)
+{
+    const StereoRecording rec = playAndRecord({1000, 0}, [](AudioOutput&) {});
+    const auto left = tone::activeSection(rec.left, 0.05f);
+    const auto right = tone::activeSection(rec.right, 0.05f);
+    ASSERT_GT(left.size(), 15000u);
+    EXPECT_NEAR(tone::peakFrequency(left, kRate), 1000.0, 10.0);
+    EXPECT_NEAR(tone::zeroCrossingFrequency(left, kRate), 1000.0, 10.0);
+    // 0.5 full scale, +1.09 dB of the equalizer at 1 kHz, 32000 / 32768 at volume 1.
+    EXPECT_NEAR(tone::rms(left) * std::sqrt(2.0), 0.5 * 1.134 * 32000 / 32768, 0.02);
+    ASSERT_EQ(left.size(), right.size());
+    EXPECT_EQ(left, right);
+}
+
+TEST_F(AudioOutputSound, BalanceAtEachEndSilencesTheOtherChannel)
+{
+    struct Case
+    {
+        bool set;
+        double balance;
+        double heard;
+        double silent;
+    };
+    for (const Case c :
+         {Case{false, 0, 1000, 2500}, Case{true, -10, 1000, 2500}, Case{true, 10, 2500, 1000}}) {
+        const StereoRecording rec = playAndRecord({1000, 2500}, [&](AudioOutput& out) {
+            if (c.set)
+                out.setBalance(c.balance);
+        });
+        const auto left = tone::activeSection(rec.left, 0.05f);
+        ASSERT_GT(left.size(), 15000u) << c.balance;
+        const double heard = tone::toneAmplitude(left, kRate, c.heard);
+        EXPECT_GT(heard, 0.3) << c.balance;
+        EXPECT_LT(tone::toneAmplitude(left, kRate, c.silent), heard * 0.01) << c.balance;
+    }
+    // In the middle both are heard at half weight.
+    const StereoRecording mid = playAndRecord({1000, 2500}, [](AudioOutput& out) { out.setBalance(0); });
+    const auto both = tone::activeSection(mid.left, 0.05f);
+    const double a = tone::toneAmplitude(both, kRate, 1000);
+    const double b = tone::toneAmplitude(both, kRate, 2500);
+    EXPECT_GT(a, 0.2);
+    EXPECT_GT(b, 0.2);
+}
+
+TEST_F(AudioOutputSound, VolumeScalesTheLevelAndMuteSilences)
+{
+    const auto levelAt = [](const std::function<void(AudioOutput&)>& configure) {
+        const StereoRecording rec = playAndRecord({1000, 0}, configure);
+        const auto active = tone::activeSection(rec.left, 0.01f);
+        return active.size() > 15000 ? tone::rms(active) : tone::rms(rec.left);
+    };
+    const double full = levelAt([](AudioOutput& out) { out.setVolumePrct(100); });
+    const double half = levelAt([](AudioOutput& out) { out.setVolumePrct(9); }); // 0.5 * log10(10)
+    ASSERT_GT(full, 0.1);
+    EXPECT_NEAR(half / full, 0.5 / (0.5 * std::log10(101.0)), 0.02);
+    EXPECT_LT(levelAt([](AudioOutput& out) { out.setVolumePrct(0); }), 1e-4);
+    EXPECT_LT(levelAt([](AudioOutput& out) { out.mute(); }), 1e-4);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "tests/fixtures/fakeserver/FakeServer.h"
+
+#include <chrono>
+#include <clocale>
+#include <string>
+#include <thread>
+
+// Helpers shared by the server client tests.
+
+// A name no other test of this process uses: sources and streams live in
+// process-wide registries keyed by UID.
+inline std::string uniqueName(const std::string& stem)
+{
+    static int counter = 0;
+    return stem + std::to_string(++counter);
+}
+
+// Polls cond every 5 ms for at most timeoutMs; true as soon as it holds.
+template <class Cond> bool waitUntil(Cond cond, int timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Milliseconds taken by f.
+template <class F> long long elapsedMs(F f)
+{
+    auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Switches the C locale to one that writes a decimal comma for the life of the
+// object (the whole suite also runs under LC_ALL=fr_FR.UTF-8).
+class CommaLocale
+{
+public:
+    CommaLocale() : m_previous(std::setlocale(LC_ALL, nullptr))
+    {
+        m_active = std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;
+    }
+    ~CommaLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};

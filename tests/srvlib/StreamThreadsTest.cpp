@@ -1,0 +1,250 @@
+// The I/Q and spectrum streaming threads against the fake server: frames
+// arriving in paced pieces, the thread states, and bounded stops.
+#include "SrvTestSupport.h"
+
+#include "tests/fixtures/fakeserver/FrameBuilder.h"
+
+#include "srvlib/RemoteStream.h"
+#include "srvlib/SrvHttpClient.h"
+#include "srvlib/SrvServer.h"
+#include "srvlib/SrvSource.h"
+#include "srvlib/SrvSpectrumReader.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <mutex>
+
+using namespace fakeserver;
+
+namespace {
+
+// A stop must be seen within about a second even when nothing arrives.
+const int kStopBoundMs = 2500;
+
+struct SampleCounter
+{
+    std::mutex lock;
+    std::vector<int> counts;
+    std::vector<int64_t> centres;
+
+    static int onIQ(int count, std::complex<float>* samples, remote_rf_context*, void* user)
+    {
+        std::free(samples);
+        auto* self = static_cast<SampleCounter*>(user);
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->counts.push_back(count);
+        return 1;
+    }
+    static int onSpectrum(int count, float* values, remote_rf_context*, void* user)
+    {
+        return onIQ(count, reinterpret_cast<std::complex<float>*>(values), nullptr, user);
+    }
+    static int onContext(remote_rf_context* context, void* user)
+    {
+        auto* self = static_cast<SampleCounter*>(user);
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->centres.push_back(context->rx_center);
+        return 1;
+    }
+    size_t frames()
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return counts.size();
+    }
+};
+
+std::string paddedFrame(int samples, int64_t marker, int64_t centre)
+{
+    FrameFields fields;
+    fields.payload = floatPairs(std::vector<std::complex<float>>(size_t(samples), {0.5f, 0.5f}));
+    fields.hasTrailer = true;
+    fields.trailer.marker = marker;
+    fields.trailer.centerHz = centre;
+    return buildFrame(fields);
+}
+
+class StreamThreadsTest : public ::testing::Test
+{
+protected:
+    FakeServer server;
+    SrvHttpClient client{server.host(), server.port()};
+    SrvServer srvServer{&client};
+    std::string uid = uniqueName("IQ");
+    std::string rawPath = "streams/" + uid + "/raw";
+
+    std::unique_ptr<RemoteStream> makeStream()
+    {
+        json_t* json = json_pack("{s:s, s:s}", "UID", uid.c_str(), "source", "C");
+        auto stream = std::make_unique<RemoteStream>(&srvServer, json);
+        json_decref(json);
+        return stream;
+    }
+    bool finished(RemoteStream& stream, int ms = kStopBoundMs)
+    {
+        return waitUntil([&] { return stream.currentState() == RemoteStream::Finished; }, ms);
+    }
+};
+
+} // namespace
+
+TEST_F(StreamThreadsTest, SealedStreamDeliversPacedPiecesAndEndsOnStop)
+{
+    ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
+    std::string frames =
+        paddedFrame(10, 1, 145800000) + paddedFrame(20, 1, 145800000) + paddedFrame(30, 2, 3000000000LL);
+    StreamScript script;
+    script.pieces = splitAt(frames, {3, 47, 49, 120, 200, 201});
+    script.paceMs = 15;
+    script.holdOpen = true;
+    server.setStream(rawPath, script);
+
+    auto stream = makeStream();
+    SampleCounter counter;
+    EXPECT_EQ(stream->currentState(), RemoteStream::Reset);
+    ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, SampleCounter::onContext, &counter));
+    ASSERT_TRUE(waitUntil([&] { return counter.frames() == 3; }, 3000));
+    EXPECT_TRUE(stream->isReceiving());
+    EXPECT_EQ(stream->wantedState(), RemoteStream::Receiving);
+    EXPECT_EQ(counter.counts, (std::vector<int>{10, 20, 30}));
+    EXPECT_EQ(counter.centres, (std::vector<int64_t>{145800000, 3000000000LL}));
+
+    stream->stop();
+    EXPECT_TRUE(finished(*stream));
+    EXPECT_EQ(stream->wantedState(), RemoteStream::Reset);
+    std::vector<std::string> expected{rawPath, "streams/" + uid + "/stop"};
+    EXPECT_EQ(server.paths(), expected);
+    EXPECT_TRUE(server.requests()[0].sealed);
+    EXPECT_EQ(server.requests()[0].userAgentLine, "User-Agent:  Orvex 1.0");
+}
+
+TEST_F(StreamThreadsTest, PlainStreamIsAGetBelowApi)
+{
+    StreamScript script;
+    script.pieces = {paddedFrame(4, 0, 0)};
+    server.setStream(rawPath, script);
+    auto stream = makeStream();
+    SampleCounter counter;
+    ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, nullptr, nullptr));
+    EXPECT_TRUE(finished(*stream)); // the server ends the transfer
+    EXPECT_EQ(counter.counts, std::vector<int>{4});
+    EXPECT_EQ(server.requests()[0].method, "GET");
+    EXPECT_EQ(server.requests()[0].target, "/api/" + rawPath);
+}
+
+TEST_F(StreamThreadsTest, BadMagicOrErrorStatusEndsTheThread)
+{
+    FrameFields bad;
+    bad.magic = 1809;
+    bad.payload = floatPairs({{1.0f, 1.0f}});
+    StreamScript badMagic;
+    badMagic.pieces = {paddedFrame(2, 0, 0), buildFrame(bad), paddedFrame(2, 0, 0)};
+    badMagic.holdOpen = true;
+    StreamScript refused;
+    refused.status = 403;
+    refused.pieces = {std::string(200, 'x')};
+    refused.holdOpen = true;
+
+    for (const StreamScript& script : {badMagic, refused}) {
+        server.setStream(rawPath, script);
+        auto stream = makeStream();
+        SampleCounter counter;
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, nullptr, nullptr));
+        EXPECT_TRUE(finished(*stream));
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(counter.frames(), script.status == 200 ? 1u : 0u);
+    }
+}
+
+TEST_F(StreamThreadsTest, StopAndDestructionOfAnIdleStreamAreBounded)
+{
+    StreamScript idle;
+    idle.holdOpen = true; // sends nothing, and ignores the stop request
+    server.setStream(rawPath, idle);
+    server.setJsonReply("streams/" + uid + "/stop", "{}");
+
+    auto stream = makeStream();
+    ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(server.waitForOpenStream(rawPath, 2000));
+    EXPECT_LT(elapsedMs([&] {
+                  stream->stop();
+                  EXPECT_TRUE(finished(*stream));
+              }),
+              kStopBoundMs);
+
+    // Restarting joins the previous thread first; destruction stops and joins.
+    auto openedTransfers = [&](int count) {
+        return waitUntil(
+            [&] { return server.countPath(rawPath) == count && server.openStreamCount(rawPath) == 1; }, 2000);
+    };
+    ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(openedTransfers(2));
+    EXPECT_LT(elapsedMs([&] { ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr)); }),
+              kStopBoundMs + 2000);
+    ASSERT_TRUE(openedTransfers(3));
+    EXPECT_LT(elapsedMs([&] { stream.reset(); }), kStopBoundMs);
+    EXPECT_TRUE(waitUntil([&] { return server.openStreamCount(rawPath) == 0; }, 2000));
+}
+
+TEST_F(StreamThreadsTest, StopDuringStartIsKept)
+{
+    StreamScript idle;
+    idle.holdOpen = true;
+    server.setStream(rawPath, idle);
+    auto stream = makeStream();
+    ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+    stream->stop();
+    EXPECT_TRUE(finished(*stream));
+}
+
+TEST(StreamThreadsUnreachable, UnreachableServerEndsTheThreadAtOnce)
+{
+    int port;
+    {
+        FakeServer gone;
+        port = gone.port();
+    }
+    SrvHttpClient client("127.0.0.1", port);
+    SrvServer srv(&client);
+    json_t* json = json_pack("{s:s}", "UID", "nowhere");
+    RemoteStream stream(&srv, json);
+    json_decref(json);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(stream.start(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(waitUntil([&] { return stream.currentState() == RemoteStream::Finished; }, 2000));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("unable to request stream"), std::string::npos);
+}
+
+TEST_F(StreamThreadsTest, SpectrumReaderDeliversLinesAndStopsWhenIdle)
+{
+    ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
+    std::string sourceUid = uniqueName("Spec");
+    json_t* json = json_pack("{s:s}", "UID", sourceUid.c_str());
+    SrvSource source(&srvServer, json);
+    json_decref(json);
+    std::string path = "sources/" + sourceUid + "/spectrum";
+    StreamScript script;
+    script.pieces = splitEvery(spectrumFrame(std::string(512, '\x80'), -120.0f, -20.0f) +
+                                   spectrumFrame(std::string(256, '\x10'), -120.0f, -20.0f),
+                               100);
+    script.paceMs = 5;
+    script.holdOpen = true;
+    server.setStream(path, script);
+
+    SampleCounter counter;
+    auto reader = std::make_unique<SrvSpectrumReader>(&source);
+    reader->start(SampleCounter::onSpectrum, &counter, nullptr, nullptr);
+    EXPECT_TRUE(reader->isRunning());
+    ASSERT_TRUE(waitUntil([&] { return counter.frames() == 2; }, 3000));
+    EXPECT_EQ(counter.counts, (std::vector<int>{512, 256}));
+    EXPECT_TRUE(server.requests()[0].sealed);
+    EXPECT_EQ(server.requests()[0].path, path);
+
+    reader->requestStop();
+    EXPECT_TRUE(waitUntil([&] { return !reader->isRunning(); }, kStopBoundMs));
+
+    // Destruction while a new transfer idles is bounded too.
+    reader->start(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return server.countPath(path) == 2; }, 2000));
+    EXPECT_LT(elapsedMs([&] { reader.reset(); }), kStopBoundMs);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+// Measurements on recorded or computed audio, so that tests check what a listener
+// would hear: pitch, level and the strength of given tones.
+namespace tone {
+
+// Frequency of the strongest component between minHz and maxHz: the peak of a
+// Hann-windowed FFT refined by parabolic interpolation of the log magnitudes.
+double peakFrequency(const std::vector<float>& samples, double rate, double minHz = 20.0,
+                     double maxHz = 20000.0);
+// Frequency of a clean tone from its rising zero crossings (interpolated).
+double zeroCrossingFrequency(const std::vector<float>& samples, double rate);
+double rms(const std::vector<float>& samples);
+// Amplitude (peak) of the component at hz, by a Goertzel filter over the samples.
+double toneAmplitude(const std::vector<float>& samples, double rate, double hz);
+// The part between the first and the last sample whose magnitude exceeds threshold,
+// with trim (a fraction 0..0.5) cut off at each end; empty when nothing exceeds it.
+std::vector<float> activeSection(const std::vector<float>& samples, float threshold, double trim = 0.1);
+// Samples [begin, end) of a vector, clamped to its size.
+std::vector<float> slice(const std::vector<float>& samples, long begin, long end);
+
+} // namespace tone

@@ -1,0 +1,460 @@
+// CPlotter drawing: the overlay (grid, scales, passband, bookmark tags), the trace
+// with its fill, peaks and peak hold, and the scrolling waterfall.
+#include "ui/plotter/CPlotter.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+const QColor GridColor(240, 240, 240, 48);
+const QColor ScaleTextColor(216, 186, 161);
+const QColor DemodLineColor(255, 113, 113);
+const QColor CenterLineColor(120, 130, 150);
+const QColor TagOutlineColor(240, 240, 240, 176);
+constexpr int MaxFreqDivisions = 50;
+constexpr int WaterfallLevels = 255;
+constexpr double FarBin = 1e12;
+
+// Whole decibels of a scale value; absurd values saturate instead of overflowing.
+int wholeDb(double db)
+{
+    return static_cast<int>(std::clamp(db, -1e6, 1e6));
+}
+} // namespace
+
+void CPlotter::redrawOverlay()
+{
+    if (overlayImage.isNull())
+        return;
+    const int w = overlayImage.width();
+    const int h = overlayImage.height();
+
+    QPainter painter(&overlayImage);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(font());
+
+    verticalDivisions = h / vDivDelta + 1;
+    horizontalDivisions = w / hDivDelta;
+    if (horizontalDivisions % 2)
+        ++horizontalDivisions;
+    if (w / hDivDelta >= MaxFreqDivisions)
+        horizontalDivisions = MaxFreqDivisions;
+
+    QLinearGradient background(0, 0, 0, h);
+    background.setColorAt(0, QColor(32, 32, 32));
+    background.setColorAt(1, QColor(79, 79, 79));
+    painter.setBrush(background);
+    painter.drawRect(0, 0, w - 1, h - 1);
+
+    if (filterBoxEnabled) {
+        demodX = xFromFreq(demodFreq);
+        lowCutX = xFromFreq(demodFreq + lowCut);
+        highCutX = xFromFreq(demodFreq + highCut);
+        painter.setBrush(Qt::SolidPattern);
+        painter.setOpacity(0.3);
+        painter.fillRect(QRect(QPoint(lowCutX, 0), QPoint(highCutX - 1, h - 1)), Qt::gray);
+        painter.setOpacity(1.0);
+        painter.setPen(DemodLineColor);
+        painter.drawLine(demodX, 0, demodX, h);
+    }
+
+    QFont scaleFont("Arial");
+    scaleFont.setPointSize(fontSize);
+    scaleFont.setWeight(QFont::Normal);
+    painter.setFont(scaleFont);
+    const QFontMetrics metrics(scaleFont);
+    const int gridBottom = h - (h / verticalDivisions) / 2;
+
+    QPen gridPen(GridColor, 1, Qt::DotLine);
+    painter.setPen(gridPen);
+    for (int i = 1; i < horizontalDivisions; ++i) {
+        const int x = static_cast<int>(i * static_cast<float>(w) / horizontalDivisions);
+        painter.drawLine(x, 0, x, gridBottom);
+    }
+
+    drawBookmarkTags(painter, gridBottom);
+
+    if (centerLineEnabled) {
+        const int x = xFromFreq(centerFreq);
+        if (x > 0 && x < w) {
+            painter.setPen(CenterLineColor);
+            painter.drawLine(x, 0, x, gridBottom);
+        }
+    }
+
+    makeFrequencyLabels();
+    painter.setPen(ScaleTextColor);
+    freqScaleY = h - metrics.height() / 2;
+    if (horizontalDivisions > 0) {
+        const float g = static_cast<float>(w) / horizontalDivisions;
+        const int top = h - h / verticalDivisions;
+        for (int i = 1; i < horizontalDivisions; ++i) {
+            const QRect box(static_cast<int>(i * g - g / 2), top, static_cast<int>(g), h - top);
+            painter.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, frequencyLabels[i]);
+        }
+    }
+
+    dbStep = wholeDb(std::abs(maxDb - minDb) / verticalDivisions);
+    painter.setPen(gridPen);
+    const int gridLeft = 5 * metrics.horizontalAdvance("0");
+    for (int i = 1; i < verticalDivisions; ++i) {
+        const int y = static_cast<int>(i * static_cast<float>(h) / verticalDivisions);
+        painter.drawLine(gridLeft, y, w, y);
+    }
+
+    painter.setPen(ScaleTextColor);
+    painter.setFont(scaleFont);
+    dbLabelWidth = metrics.horizontalAdvance("-120 ");
+    for (int i = 1; i < verticalDivisions; ++i) {
+        const int y = static_cast<int>(i * static_cast<float>(h) / verticalDivisions);
+        const QRect box(0, y - metrics.height() / 2, dbLabelWidth, metrics.height());
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(wholeDb(maxDb) - i * dbStep));
+    }
+    painter.end();
+    filledOverlayValid = false;
+
+    if (!running) {
+        spectrumImage = overlayImage;
+        update();
+    }
+}
+
+void CPlotter::drawBookmarkTags(QPainter& painter, int gridBottom)
+{
+    const QFontMetrics metrics(painter.font());
+    const int ascent = metrics.ascent() + 1;
+    const int rowHeight = ascent + 5;
+    tagAreas.clear();
+    int levelEnds[3] = {0, 0, 0};
+    for (const BookmarkEntry& entry : visibleBookmarks) {
+        const int x = xFromFreq(entry.frequency);
+        const int tw = metrics.horizontalAdvance(entry.name);
+        int level = 0;
+        while (level < 3 && x < levelEnds[level])
+            ++level;
+        if (level == 3)
+            level = 0; // every level is taken: the tag overlaps
+        levelEnds[level] = x + tw + 4;
+
+        const int top = level * rowHeight;
+        TagArea area;
+        area.rect = QRect(QPoint(x, top), QPoint(x + tw + 4, top + ascent - 1));
+        area.frequency = entry.frequency;
+        area.scheduleKey = entry.scheduleKey;
+        tagAreas.append(area);
+
+        QColor faint = entry.color();
+        faint.setAlpha(96);
+        painter.setPen(QPen(faint, 1, Qt::DashLine));
+        painter.drawLine(x, top + ascent + 5, x, gridBottom);
+        painter.setPen(QPen(faint, 1, Qt::SolidLine));
+        painter.drawLine(x + 5, top + ascent, x + tw + 4, top + ascent);
+        painter.drawLine(x + 1, top + ascent + 4, x + 4, top + ascent + 1);
+
+        painter.setPen(QPen(TagOutlineColor, 1));
+        QPolygon outline;
+        outline << QPoint(0, 10) << QPoint(5, 15) << QPoint(tw + 5, 15) << QPoint(tw + 5, 0) << QPoint(5, 0)
+                << QPoint(0, 5);
+        painter.drawPolygon(outline.translated(x, 18 * level));
+
+        QColor solid = entry.color();
+        solid.setAlpha(255);
+        painter.setPen(QPen(solid, 2));
+        painter.drawText(QRect(QPoint(x + 5, top), QPoint(x + tw + 4, top + ascent - 1)), Qt::AlignCenter,
+                         entry.name);
+    }
+}
+
+void CPlotter::makeFrequencyLabels()
+{
+    if (horizontalDivisions <= 0)
+        return;
+    const qint64 step = span / horizontalDivisions;
+    const qint64 start = visibleStart();
+    int decimals = 0;
+    for (int i = 0; i <= horizontalDivisions; ++i) {
+        const double value = static_cast<double>(start + i * step) / freqUnits;
+        const QString text = QString::number(value, 'f', freqDigits);
+        const int point = text.indexOf('.');
+        int used = text.size() - point - 1;
+        while (used > 0 && text.at(point + used) == '0')
+            --used;
+        decimals = std::max(decimals, used);
+        frequencyLabels[i] = text;
+    }
+    for (int i = 0; i <= horizontalDivisions; ++i) {
+        const double value = static_cast<double>(start + i * step) / freqUnits;
+        frequencyLabels[i] = QString::number(value, 'f', decimals).right(7);
+    }
+}
+
+void CPlotter::computeScreenPoints(int height, int columns, double top, double bottom, qint64 startOffset,
+                                   qint64 stopOffset, const double* bins, int* rows, int* first,
+                                   int* last) const
+{
+    const qint64 n = binCount;
+    // Bin of a frequency offset; far-off offsets are held where the 64-bit arithmetic below cannot overflow.
+    auto binOf = [&](qint64 offset) {
+        const double bin = std::clamp(static_cast<double>(offset) * n / sampleRate, -FarBin, FarBin);
+        return n / 2 + static_cast<qint64>(bin);
+    };
+    const qint64 s = binOf(startOffset);
+    const qint64 g = s >= n ? n - 1 : s;
+    qint64 t = binOf(stopOffset);
+    if (t <= g)
+        t = g + 1;
+    const qint64 m = t - g;
+    // The wheel keeps the range at 1 dB or more; anything narrower would divide by almost nothing.
+    const double rowsPerDb = height / std::max(std::abs(top - bottom), 1.0);
+
+    auto rowOf = [&](double v) {
+        const double r = (top - v) * rowsPerDb;
+        if (std::isnan(r) || r >= height)
+            return height;
+        return r > 0 ? static_cast<int>(r) : 0;
+    };
+
+    if (columns < m) {
+        // More bins than columns: each column shows its strongest bin.
+        *first = 0;
+        *last = 0;
+        bool any = false;
+        for (qint64 j = std::max<qint64>(s, 0); j < std::min(n, t); ++j) {
+            const int column = static_cast<int>(((j - g) * columns) / m);
+            const int row = rowOf(bins[j]);
+            if (!any || column != *last) {
+                if (!any)
+                    *first = column;
+                rows[column] = row;
+                any = true;
+            } else if (row < rows[column]) {
+                rows[column] = row;
+            }
+            *last = column;
+        }
+        return;
+    }
+    if (columns < 1) {
+        *first = 0;
+        *last = columns;
+        return;
+    }
+    // At most as many bins as columns: bins repeat across columns. The window may
+    // reach past the bins (a rate that disagrees with the bin count): hold the edge bin.
+    for (int i = 0; i < columns; ++i) {
+        const qint64 j = g + (i * m) / columns;
+        rows[i] = rowOf(bins[std::clamp<qint64>(j, 0, n - 1)]);
+    }
+    *first = 0;
+    *last = columns;
+}
+
+void CPlotter::drawSpectrum()
+{
+    if (overlayPending) {
+        redrawOverlay();
+        overlayPending = false;
+    }
+
+    if (!waterfallImage.isNull())
+        drawWaterfallRow(std::min(waterfallImage.width(), MaxColumns));
+
+    if (!overlayImage.isNull()) {
+        const int height = overlayImage.height();
+        int first = 0;
+        int last = 0;
+        computeScreenPoints(height, std::min(overlayImage.width(), MaxColumns), maxDb, minDb,
+                            fftCenterOffset - span / 2, fftCenterOffset + span / 2, traceBins.data(),
+                            screenRows, &first, &last);
+        composeTrace(first, last);
+
+        QPainter painter(&spectrumImage);
+        painter.translate(0.5, 0.5);
+        const int count = std::max(last - first, 0);
+        QPoint* points = tracePoints.data();
+        for (int i = 0; i < count; ++i)
+            points[i] = QPoint(first + i, screenRows[first + i]);
+        painter.setPen(traceColor);
+        painter.drawPolyline(points, count);
+
+        if (fillEnabled) {
+            QLinearGradient fill(first, 0, first, height);
+            fill.setColorAt(0, fillTopColor);
+            fill.setColorAt(1, fillBottomColor);
+            painter.setBrush(fill);
+        }
+        if (peakDetectCoefficient > 0)
+            detectPeaks(painter, first, last);
+        if (peakHoldEnabled)
+            drawPeakHold(painter, first, last);
+        painter.end();
+    }
+    update();
+}
+
+// The overlay with the trace's fill: each drawn column shows the filled overlay
+// from the trace down, the plain overlay above it. Composing rows of two prepared
+// layers costs far less than filling a polygon of thousands of vertices with a
+// blended gradient for every spectrum.
+void CPlotter::composeTrace(int first, int last)
+{
+    const int w = overlayImage.width();
+    const int h = overlayImage.height();
+    if (spectrumImage.size() != overlayImage.size() || spectrumImage.format() != overlayImage.format())
+        spectrumImage = QImage(w, h, overlayImage.format());
+    if (fillEnabled && !filledOverlayValid) {
+        filledOverlayImage = overlayImage.copy();
+        QPainter painter(&filledOverlayImage);
+        QLinearGradient fill(0, 0, 0, h);
+        fill.setColorAt(0, fillTopColor);
+        fill.setColorAt(1, fillBottomColor);
+        painter.fillRect(filledOverlayImage.rect(), fill);
+        filledOverlayValid = true;
+    }
+    const qsizetype rowBytes = static_cast<qsizetype>(w) * sizeof(QRgb);
+    first = std::max(first, 0);
+    last = std::min(last, w);
+    for (int y = 0; y < h; ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(spectrumImage.scanLine(y));
+        std::memcpy(out, overlayImage.constScanLine(y), rowBytes);
+        if (!fillEnabled)
+            continue;
+        const QRgb* filled = reinterpret_cast<const QRgb*>(filledOverlayImage.constScanLine(y));
+        for (int c = first; c < last; ++c) {
+            if (y >= screenRows[c])
+                out[c] = filled[c];
+        }
+    }
+}
+
+void CPlotter::drawWaterfallRow(int columns)
+{
+    // Scroll down by one row, then write the new row 0.
+    const int h = waterfallImage.height();
+    uchar* bits = waterfallImage.bits();
+    const qsizetype rowBytes = waterfallImage.bytesPerLine();
+    std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
+
+    int first = 0;
+    int last = 0;
+    computeScreenPoints(WaterfallLevels, columns, maxDb, minDb, fftCenterOffset - span / 2,
+                        fftCenterOffset + span / 2, waterfallBins.data(), screenRows, &first, &last);
+    QRgb* pixels = reinterpret_cast<QRgb*>(bits);
+    for (int c = 0; c < waterfallImage.width(); ++c) {
+        const bool drawn = c >= first && c < last;
+        pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : waterfallColors[0];
+    }
+}
+
+void CPlotter::detectPeaks(QPainter& painter, int first, int last)
+{
+    peaks.clear();
+    if (last <= first)
+        return;
+    double sum = 0;
+    double sumSquares = 0;
+    for (int c = first; c < last; ++c) {
+        sum += screenRows[c];
+        sumSquares += static_cast<double>(screenRows[c]) * screenRows[c];
+    }
+    const int count = last - first;
+    const double mean = sum / count;
+    const double deviation = std::sqrt(std::max(sumSquares / count - mean * mean, 0.0));
+    const double threshold = mean - peakDetectCoefficient * deviation;
+
+    auto record = [&](int column) {
+        const int row = screenRows[column];
+        peaks[column] = row;
+        painter.drawEllipse(QRect(QPoint(column - 5, row - 5), QPoint(column + 4, row + 4)));
+    };
+    int candidate = -1;
+    for (int c = first; c < last; ++c) {
+        if (candidate < 0) {
+            if (screenRows[c] < threshold)
+                candidate = c;
+        } else if (screenRows[c] < screenRows[candidate]) {
+            candidate = c;
+        } else if (c - candidate >= 3) {
+            record(candidate);
+            candidate = -1;
+        }
+    }
+    if (candidate >= 0)
+        record(candidate);
+}
+
+void CPlotter::drawPeakHold(QPainter& painter, int first, int last)
+{
+    QPolygon held;
+    held.reserve(std::max(last - first, 0));
+    for (int c = first; c < last; ++c) {
+        if (!peakHoldValid || screenRows[c] < peakHoldRows[c])
+            peakHoldRows[c] = screenRows[c];
+        held << QPoint(c, peakHoldRows[c]);
+    }
+    painter.setPen(peakHoldColor);
+    painter.drawPolyline(held);
+    peakHoldValid = true;
+}
+
+int CPlotter::findNearestPeak(int x, int y) const
+{
+    int best = -1;
+    qint64 bestDistance = 0;
+    for (auto it = peaks.lowerBound(x - 10); it != peaks.end() && it.key() <= x + 10; ++it) {
+        const int dy = it.value() - y;
+        if (std::abs(dy) > 20)
+            continue;
+        const int dx = it.key() - x;
+        const qint64 distance = static_cast<qint64>(dx) * dx + static_cast<qint64>(dy) * dy;
+        if (best < 0 || distance < bestDistance) {
+            best = it.key();
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void CPlotter::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    painter.drawImage(0, 0, spectrumImage);
+    painter.drawImage(0, spectrumPercent * widgetSize.height() / 100, waterfallImage);
+}
+
+void CPlotter::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    const QSize size = event->size();
+    if (size.width() < 0 || size.height() < 0)
+        return;
+    if (size != widgetSize) {
+        widgetSize = size;
+        const int w = size.width();
+        const int spectrumRows = spectrumPercent * size.height() / 100;
+        const int waterfallRows = (100 - spectrumPercent) * size.height() / 100;
+        overlayImage = QImage(w, spectrumRows, QImage::Format_RGB32);
+        overlayImage.fill(Qt::black);
+        spectrumImage = QImage(w, spectrumRows, QImage::Format_RGB32);
+        spectrumImage.fill(Qt::black);
+        if (waterfallImage.isNull()) {
+            waterfallImage = QImage(w, waterfallRows, QImage::Format_RGB32);
+            waterfallImage.fill(Qt::black);
+        } else {
+            waterfallImage =
+                waterfallImage.scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_RGB32);
+        }
+        resetPeakHold();
+    }
+    redrawOverlay();
+}
