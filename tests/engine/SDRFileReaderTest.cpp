@@ -1,0 +1,199 @@
+#include "engine/record/SDRFileReader.h"
+
+#include "engine/SampleContext.h"
+#include "engine/SampleFifo.h"
+
+#include "RawRfTestFiles.h"
+#include "RecordingTestSupport.h"
+#include "TempWorkDir.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct Taken
+{
+    int count;
+    SampleContext context;
+    std::vector<float> samples;
+    qint64 atMs;
+};
+
+// Plays like the engine: takes blocks while the playback runs, for at most timeoutMs.
+std::vector<Taken> consume(SDRFileReader& player, int timeoutMs = 10000)
+{
+    std::vector<Taken> taken;
+    QElapsedTimer clock;
+    clock.start();
+    while ((player.isPlaybackRunning() || player.fifo()->size() > 0) && clock.elapsed() < timeoutMs) {
+        int count = 0;
+        SampleContext* context = nullptr;
+        auto* samples = static_cast<float*>(player.fifo()->dequeue(&count, 0, &context, true));
+        if (samples == nullptr)
+            continue;
+        taken.push_back({count, *context, std::vector<float>(samples, samples + 2 * count), clock.elapsed()});
+        std::free(samples);
+        std::free(context);
+    }
+    return taken;
+}
+
+TEST(SDRFileReader, PausesEachBlockForItsDurationLessTheLead)
+{
+    const struct
+    {
+        int count;
+        float rate;
+        qint64 pauseUs;
+    } cases[] = {{48000, 48000.0f, 990000}, {8192, 2048000.0f, 0}, {480, 48000.0f, 0},
+                 {4800, 48000.0f, 90000},   {100, 0.0f, 0},        {100, -1.0f, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SDRFileReader::pacingDelayUs(c.count, c.rate), c.pauseUs) << c.count << " at " << c.rate;
+}
+
+TEST(SDRFileReader, PlaysTheRecordingAtItsPaceWithItsContexts)
+{
+    TempWorkDir dir;
+    QByteArray bytes;
+    RfBlockHeader h = rawHeader(4800); // 100 ms each at 48 kS/s
+    h.hw_center = 145500000.9;
+    h.gps_year = 17;
+    for (int b = 0; b < 4; ++b)
+        bytes += rampBlock(h);
+    writeFile("rec.orvex", bytes);
+
+    SDRFileReader player;
+    bool finished = false;
+    QObject::connect(&player, &SDRFileReader::SIG_reading_finished, [&] { finished = true; });
+    ASSERT_TRUE(player.startPlaying("rec.orvex"));
+    EXPECT_TRUE(player.isPlaying());
+    std::vector<Taken> taken = consume(player);
+    ASSERT_TRUE(player.wait(5000));
+
+    ASSERT_EQ(taken.size(), 4u);
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(player.isPlaybackRunning());
+    EXPECT_TRUE(player.errorText().isEmpty());
+    // Each block waits 90 ms after the previous one; generous above for slow machines.
+    const qint64 span = taken.back().atMs - taken.front().atMs;
+    EXPECT_GE(span, 3 * 90 - 5);
+    EXPECT_LT(span, 3 * 90 + 1500);
+
+    const Taken& first = taken.front();
+    EXPECT_EQ(first.count, 4800);
+    EXPECT_EQ(first.context.hw_center, 145500000);
+    EXPECT_EQ(first.context.rx_samplerate, 48000.0f);
+    EXPECT_EQ(first.context.rx_offset, -12500.0f);
+    EXPECT_EQ(first.context.gps_year, 17);
+    EXPECT_EQ(first.context.live, 0);
+    EXPECT_NEAR(first.samples[2 * 1000], 1000 / 32767.0, 1e-7);
+    EXPECT_NEAR(first.samples[2 * 1000 + 1], -1000 / 32767.0, 1e-7);
+}
+
+TEST(SDRFileReader, KeepsAtMostFourBlocksQueued)
+{
+    TempWorkDir dir;
+    QByteArray bytes;
+    for (int b = 0; b < 20; ++b)
+        bytes += rampBlock(rawHeader(100, 1e6f)); // no pause: only the queue paces
+    writeFile("fast.orvex", bytes);
+
+    SDRFileReader player;
+    ASSERT_TRUE(player.startPlaying("fast.orvex"));
+    int most = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200) {
+        most = qMax(most, player.fifo()->size());
+        QThread::usleep(200);
+    }
+    EXPECT_EQ(most, 4);
+    EXPECT_EQ(consume(player).size(), 20u);
+    ASSERT_TRUE(player.wait(5000));
+}
+
+TEST(SDRFileReader, DamagedFileEndsAfterItsWholeBlocksWithAMessage)
+{
+    TempWorkDir dir;
+    QByteArray whole = rampBlock(rawHeader(100, 1e6f));
+    RfBlockHeader bad = rawHeader(100, 1e6f);
+    bad.sample_count = 1 << 30;
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        size_t blocks;
+        const char* mentions; // empty: a clean end
+    } cases[] = {
+        {"truncated samples", whole + whole.left(whole.size() - 3), 1, "truncated"},
+        {"truncated header", whole + whole.left(20), 1, "rx_samplerate"},
+        {"huge count", whole + headerBytes(bad), 1, "sample_count"},
+        {"trailer", whole + whole + trailerBytes(1, 200, 200), 2, ""},
+        {"no samples", headerBytes(rawHeader(0)) + whole, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile("bad.orvex", c.bytes);
+        SDRFileReader player;
+        QString reported;
+        QObject::connect(&player, &SDRFileReader::SIG_playbackFailed, [&](QString m) { reported = m; });
+        ASSERT_TRUE(player.startPlaying("bad.orvex"));
+        EXPECT_EQ(consume(player).size(), c.blocks);
+        ASSERT_TRUE(player.wait(5000));
+        EXPECT_FALSE(player.isPlaybackRunning());
+        if (*c.mentions == '\0') {
+            EXPECT_TRUE(player.errorText().isEmpty()) << player.errorText().toStdString();
+        } else {
+            EXPECT_TRUE(player.errorText().contains(c.mentions)) << player.errorText().toStdString();
+            EXPECT_EQ(reported, player.errorText());
+        }
+    }
+}
+
+TEST(SDRFileReader, MissingFileEndsAtOnce)
+{
+    TempWorkDir dir;
+    SDRFileReader player;
+    bool finished = false;
+    QObject::connect(&player, &SDRFileReader::SIG_reading_finished, [&] { finished = true; });
+    ASSERT_TRUE(player.startPlaying(QString::fromUtf8("absent é.orvex")));
+    ASSERT_TRUE(player.wait(2000));
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(player.isPlaybackRunning());
+    EXPECT_EQ(player.fifo()->size(), 0);
+    EXPECT_TRUE(player.errorText().contains("cannot open"));
+}
+
+// A stop is seen during a long pause and with a consumer that no longer takes
+// blocks, so a second playback can start at once.
+TEST(SDRFileReader, StopEndsAPlaybackAtOnceAndAnotherCanStart)
+{
+    TempWorkDir dir;
+    const QString name = QString::fromUtf8("écoute.orvex");
+    writeFile(name, rampBlock(rawHeader(48000, 1000.0f)) + rampBlock(rawHeader(48000, 1000.0f))); // 48 s each
+    SDRFileReader player;
+    ASSERT_TRUE(player.startPlaying(name));
+    ASSERT_TRUE(waitUntil([&] { return player.fifo()->size() == 1; }));
+    EXPECT_FALSE(player.startPlaying(name));
+
+    QElapsedTimer clock;
+    clock.start();
+    player.stopPlaying();
+    EXPECT_FALSE(player.isPlaying());
+    ASSERT_TRUE(player.wait(2000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(player.isPlaybackRunning());
+    EXPECT_EQ(player.fifo()->size(), 0); // the blocks nobody took were freed
+
+    ASSERT_TRUE(player.startPlaying(name));
+    ASSERT_TRUE(waitUntil([&] { return player.fifo()->size() == 1; }));
+    player.stopPlaying();
+    ASSERT_TRUE(player.wait(2000));
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include "engine/plugins/ContainerPlugin.h"
+#include "engine/plugins/CounterPlugin.h"
+#include "engine/plugins/NewsPlugin.h"
+
+#include "engine/ReceiverHardware.h"
+
+#include "RecordingTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CounterPlugin, ShowsElapsedSecondsAsHoursMinutesSeconds)
+{
+    const struct
+    {
+        int secs;
+        const char* text;
+    } cases[] = {{0, "00:00:00"},    {59, "00:00:59"},   {60, "00:01:00"},
+                 {3600, "01:00:00"}, {3725, "01:02:05"}, {86399, "23:59:59"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CounterPlugin::formatElapsed(c.secs), c.text) << c.secs;
+}
+
+TEST(CounterPlugin, ValueShowsThePanelAndHidingAnnouncesIt)
+{
+    CounterPlugin counter;
+    EXPECT_TRUE(counter.isHidden());
+    EXPECT_EQ(counter.displayed(), "00:00:00");
+    ASSERT_TRUE(QMetaObject::invokeMethod(&counter, "setLegend", Q_ARG(QString, "Duree")));
+    ASSERT_TRUE(QMetaObject::invokeMethod(&counter, "setValue", Q_ARG(int, 3725)));
+    EXPECT_FALSE(counter.isHidden());
+    EXPECT_EQ(counter.displayed(), "01:02:05");
+    EXPECT_EQ(counter.legend(), "Duree");
+
+    QString hiddenName;
+    QObject::connect(&counter, &OrvexPlugin::hideMe, [&](QString n) { hiddenName = n; });
+    ASSERT_TRUE(QMetaObject::invokeMethod(&counter, "hidePanel"));
+    EXPECT_EQ(hiddenName, "counter");
+    EXPECT_TRUE(counter.isHidden());
+    EXPECT_EQ(counter.displayed(), "01:02:05"); // stays as last set
+}
+
+// The news panel hides itself a delay after its creation and after the last news.
+TEST(NewsPlugin, StaysVisibleUntilTheDelayAfterTheLastNews)
+{
+    constexpr int delayMs = 300;
+    NewsPlugin news(delayMs);
+    news.show();
+    ASSERT_TRUE(waitUntil([&] { return news.isHidden(); }, 3000));
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(QMetaObject::invokeMethod(&news, "addNews", Q_ARG(QString, "first")));
+    EXPECT_TRUE(news.isVisible());
+    waitUntil([&] { return clock.elapsed() >= delayMs / 2; });
+    ASSERT_TRUE(QMetaObject::invokeMethod(&news, "addNews", Q_ARG(QString, "second")));
+    const qint64 secondAt = clock.elapsed();
+    ASSERT_TRUE(waitUntil([&] { return news.isHidden(); }, 3000));
+    EXPECT_GE(clock.elapsed(), secondAt + delayMs - 20);
+    EXPECT_TRUE(news.html().contains("first"));
+    EXPECT_TRUE(news.html().contains("second"));
+}
+
+// Only what a container plug-in needs of a receiver: its name and its panel.
+class PanelReceiver : public ReceiverHardware
+{
+public:
+    PanelReceiver(const char* name, QWidget* panel) : m_name(name), m_panel(panel) {}
+    const char* getHardwareName() override { return m_name; }
+    QWidget* getDisplayWidget() override { return m_panel; }
+
+    int doCalibrate() override { return 0; }
+    int prepareRXEngine() override { return 0; }
+    int finalizeRXEngine() override { return 0; }
+    int setRxSampleRate(int) override { return 0; }
+    int setRxHWFilterBW(int) override { return 0; }
+    int getActualRxSampleRate() override { return 0; }
+    int setRxCenterFreq(qint64) override { return 0; }
+    qint64 getRxCenterFreq() override { return 0; }
+    qint64 getMin_HWRx_CenterFreq() override { return 0; }
+    qint64 getMax_HWRx_CenterFreq() override { return 0; }
+    int setRxGain(float, int) override { return 0; }
+    float getRxGainValue(int) override { return 0; }
+    int getRxGainStageCount() override { return 0; }
+    QString getRxGainStageName(int) override { return {}; }
+    QString getRxGainStageUnitName(int) override { return {}; }
+    int getRxGainStageType(int) override { return 0; }
+    float getMinGainValue(int) override { return 0; }
+    float getMaxGainValue(int) override { return 0; }
+    int getGainDiscreteValuesCount(int) override { return 0; }
+    float getGainDiscreteValue(int, int) override { return 0; }
+    int setAutoGainMode() override { return 0; }
+    int getActualRxHWFilter() override { return 0; }
+    void* getRXSamples(int, int* count) override
+    {
+        *count = 0;
+        return nullptr;
+    }
+    void dc_remove() override {}
+    void setIQCorrectionFactors(float, float, float) override {}
+    void getIQCorrectionFactors(float*, float*, float*) override {}
+    void setppmError(double) override {}
+    double getppmError() override { return 0; }
+
+private:
+    const char* m_name;
+    QWidget* m_panel;
+};
+
+TEST(ContainerPlugin, HoldsTheReceiversPanelUnderItsName)
+{
+    auto* panel = new QLabel("controls");
+    PanelReceiver receiver("Récepteur", panel);
+    std::unique_ptr<ContainerPlugin> plugin(ContainerPlugin::create(&receiver));
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->name, QString::fromUtf8("Récepteur"));
+    EXPECT_EQ(plugin->title, plugin->name);
+    EXPECT_TRUE(plugin->listable);
+    EXPECT_EQ(panel->parentWidget(), plugin.get());
+}
+
+TEST(ContainerPlugin, ReceiverWithoutPanelGetsNone)
+{
+    PanelReceiver receiver("bare", nullptr);
+    EXPECT_EQ(ContainerPlugin::create(&receiver), nullptr);
+    EXPECT_EQ(ContainerPlugin::create(nullptr), nullptr);
+}
+
+} // namespace
