@@ -56,7 +56,8 @@ int Controller::blocksPerFetchFor(int rate)
 
 int Controller::reducedBlocksPerFetch(int blocks)
 {
-    return std::max(kMinBlocksPerFetch, int(blocks * 0.8));
+    // Never below 32, and never more than it was (a slow receiver may start below 32).
+    return std::min(blocks, std::max(kMinBlocksPerFetch, int(blocks * 0.8)));
 }
 
 void Controller::setOwnState(int newState)

@@ -75,6 +75,7 @@ TEST(ControllerSizes, RefusalsShrinkTheFetchByAFifthDownTo32)
     EXPECT_EQ(Controller::reducedBlocksPerFetch(95), 76);
     EXPECT_EQ(Controller::reducedBlocksPerFetch(40), 32);
     EXPECT_EQ(Controller::reducedBlocksPerFetch(32), 32);
+    EXPECT_EQ(Controller::reducedBlocksPerFetch(18), 18);
 }
 
 TEST_F(ControllerControls, WithoutAReceiverEverythingIsRefused)
