@@ -163,7 +163,8 @@ signals:
     void MSG_ChannelizerIsRetuned(qlonglong hwRXCenter, float newOffsetFrequency, int channel);
     void MSG_ChannelTurnedOnOff(int channel, bool on_off);
     void MSG_SamplingRateChanged(int newSamplingRate);
-    void MSG_UpdateReceiverUI(int channel, qulonglong hwRXCenter, float OffsetFrequency, int lowCut, int highCut);
+    void MSG_UpdateReceiverUI(int channel, qulonglong hwRXCenter, float OffsetFrequency, int lowCut,
+                              int highCut);
     void MSG_FileWriterStarts();
     void MSG_FileWriterStops();
     void MSG_FileReaderStarts();

@@ -1,7 +1,7 @@
 // The audio mixing thread: level smoothing, squelch, stereo placement, modes,
 // captures, and a channel without a demodulator beside a working one.
-#include "engine/Controller.h"
 #include "engine/MultiSDR.h"
+#include "engine/Controller.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
@@ -100,7 +100,8 @@ class MultiSDRRunning : public ::testing::Test
 protected:
     void SetUp() override
     {
-        BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, 145000000);
+        BoardSettings::open(QStringLiteral("EngineTestReceiver"))
+            ->setValue(BoardSettings::KeyCenter, 145000000);
         engine.setReceiverHardware(&receiver);
         engine.startEngine();
     }
