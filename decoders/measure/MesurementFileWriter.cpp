@@ -73,14 +73,22 @@ bool MesurementFileWriter::writeBlock(FILE* file, const RfBlockHeader& header, c
     return true;
 }
 
+bool MesurementFileWriter::startRecording(QThread::Priority priority)
+{
+    if (isRunning())
+        return false;
+    // Blocks copied just before the previous run ended belong to that run.
+    m_inputFifo->flush();
+    m_stopRequested = false;
+    m_recording = true;
+    start(priority);
+    return true;
+}
+
 void MesurementFileWriter::run()
 {
     const QString stamp = QDateTime::currentDateTime().toString("ddMMyyyy_hhmmss");
     QLogger::logTrace("kv3lab", "MesurementFileWriter::run() ");
-
-    // Blocks copied just before the previous run ended belong to that run.
-    m_inputFifo->flush();
-    m_stopRequested = false;
     m_recording = true;
 
     int fileIndex = 1;

@@ -28,6 +28,10 @@ public:
     // Blocks with their context copies arrive here; the writer owns the queue.
     SampleFifo* inputFifo() const { return m_inputFifo; }
 
+    // Starts a run unless one is running (false then). Blocks left from an
+    // earlier run are discarded, and the run counts as recording from here on,
+    // so a stop asked before its thread gets going is not lost.
+    bool startRecording(QThread::Priority priority = QThread::InheritPriority);
     bool isRecording() const { return m_recording.load(); }
     bool isStopRequested() const { return m_stopRequested.load(); }
     void requestStop() { m_stopRequested = true; }

@@ -84,8 +84,8 @@ protected:
 
     void startRecording(MesurementFileWriter* writer)
     {
-        writer->start();
-        ASSERT_TRUE(waitFor([writer] { return writer->isRecording(); }));
+        ASSERT_TRUE(writer->startRecording());
+        EXPECT_TRUE(writer->isRecording());
     }
     // Lets the writer take everything queued, then stops it.
     void finish(MesurementFileWriter* writer)

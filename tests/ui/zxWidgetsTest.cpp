@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Ranges, zxSliderRange,
                          ::testing::Values(RangeCase{0, 100, 50, 6, 6},       // the middle
                                            RangeCase{0, 30, 15, 2, 2},        //
                                            RangeCase{-10, 10, -10, 0, 0},     // automatic ticks
-                                           RangeCase{-110, 0, -110, -7, 0})); // squelch starts at -110
+                                           RangeCase{-110, 0, -110, -7, -7})); // squelch starts at -110
 
 TEST(zxSlider, ReportsWholeValuesTruncatedTowardZero)
 {
