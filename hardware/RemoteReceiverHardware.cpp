@@ -95,6 +95,7 @@ void RemoteReceiverHardware::init()
 
 RemoteReceiverHardware::~RemoteReceiverHardware()
 {
+    detachSessionHandler();
     // No event processing here: nothing may reach a receiver being destroyed.
     if (!stopStream(false))
         qWarning() << "RemoteReceiverHardware::~RemoteReceiverHardware stream thread still running"
@@ -138,6 +139,34 @@ bool RemoteReceiverHardware::stopStream(bool processEvents)
         return false;
     m_started = false;
     return true;
+}
+
+void RemoteReceiverHardware::setSessionHandler(VantorCBHandler* handler)
+{
+    if (m_server == nullptr)
+        return;
+    if (handler == nullptr) {
+        detachSessionHandler();
+        return;
+    }
+    m_server->setHandler(handler);
+    m_handlerSet = true;
+}
+
+void RemoteReceiverHardware::detachSessionHandler()
+{
+    if (!m_handlerSet || m_server == nullptr)
+        return;
+    m_handlerSet = false;
+    // The handler is cleared first, and only while the stream runs: a cleared
+    // handler on an ended stream would start a new one (should it end in
+    // between, the new one has no handler and is stopped below all the same).
+    // Once the stream is seen ended, no further call can come.
+    if (m_server->isSessionStreamRunning())
+        m_server->setHandler(nullptr);
+    m_server->markClosing();
+    if (!waitFor([this] { return !m_server->isSessionStreamRunning(); }, StopTimeoutMs, false))
+        qWarning() << "RemoteReceiverHardware: session stream still running";
 }
 
 int RemoteReceiverHardware::getBoardCount()

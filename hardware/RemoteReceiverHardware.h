@@ -16,6 +16,7 @@ class SampleFifo;
 class SrvHttpClient;
 class SrvServer;
 class SrvSource;
+class VantorCBHandler;
 
 // One I/Q stream of a remote receiver server served as a receiver. Samples
 // arrive on the stream's own thread and wait in a queue until the engine
@@ -100,6 +101,11 @@ public:
     // Blocks waiting to be fetched.
     int queuedBlocks() const;
 
+    // The engine that takes this receiver becomes its server's session
+    // handler. Null, or the receiver's destruction, ends the session stream
+    // again (bounded), after which no call reaches the former handler.
+    Q_INVOKABLE void setSessionHandler(VantorCBHandler* handler);
+
 public slots:
     void remoteRetuned(qlonglong frequency, int samplerate);
 
@@ -117,6 +123,8 @@ private:
     // Waits up to ms for cond, with processEvents handling the calling thread's
     // events meanwhile.
     template <class Cond> static bool waitFor(Cond cond, int ms, bool processEvents);
+    // Ends the session stream this receiver's handler serves, without a last call to it.
+    void detachSessionHandler();
 
     SrvHttpClient* m_client = nullptr;
     RemoteStream* m_stream = nullptr;
@@ -131,4 +139,5 @@ private:
     int m_watermark = 0;
     std::atomic<bool> m_started{false};
     std::atomic<bool> m_dataArrived{false};
+    bool m_handlerSet = false;
 };
