@@ -148,7 +148,8 @@ public:
     // The receiver's sample rate as blocks_per_fetch and the display length follow it.
     static int fullbandFftLengthFor(int rate);
     static int blocksPerFetchFor(int rate);
-    // A fetch size after a channel refused a block: 20 % less, at least 32.
+    // A fetch size after a channel refused a block: 20 % less, at least 32
+    // (a size already below 32 stays).
     static int reducedBlocksPerFetch(int blocks);
 
     // The remote server's session channel (ControllerSession.cpp): called on
