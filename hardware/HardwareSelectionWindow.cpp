@@ -145,6 +145,8 @@ ReceiverHardware* HardwareSelectionWindow::getSelected()
 
 bool HardwareSelectionWindow::addRemoteStreams(SrvServer* server, const char* alias)
 {
+    if (server == nullptr)
+        return false;
     if (!server->connect(alias)) {
         RemoteServerReceivers::discardIfUnregistered(server);
         return false;
