@@ -115,6 +115,7 @@ void Controller::shutdown()
     rfWriter->wait(kThreadStopTimeoutMs);
     rfReader->stopPlaying();
     rfReader->wait(kThreadStopTimeoutMs);
+    detachRemoteSession();
 }
 
 void Controller::setReceiverHardware(ReceiverHardware* hw)
@@ -129,6 +130,7 @@ void Controller::setReceiverHardware(ReceiverHardware* hw)
         smallband_visu_fifo = new VisuFifo;
     hwCenter = hw->getRxCenterFreq();
     restoreFromBoardFile();
+    attachRemoteSession();
 }
 
 void Controller::restoreFromBoardFile()

@@ -152,9 +152,22 @@ public:
     // (a size already below 32 stays).
     static int reducedBlocksPerFetch(int blocks);
 
+    // The remote server's session channel (ControllerSession.cpp): called on
+    // the session thread, each turned into signals.
+    void linkClosed() override;
+    void linkLost() override;
+    void txtMsg(const char* from, const char* msg) override;
+    void spot(const char* name, double latitude, double longitude, double frequencyMHz,
+              int lifeTimeMinutes) override;
+    void updateIndicator(const char* name, const char* unit, double value) override;
+
 public slots:
     void setSquelchLevel(float dbfs, int channel);
     void setSquelchLevel(float dbfs);
+    // A remote receiver's centre moved to newF: the channels keep their
+    // frequencies when they stay within the rate (a rate of 0, unknown, keeps
+    // the offsets).
+    void SLOT_RemoteWasRetuned(qlonglong newF, int newSR);
 
 signals:
     void MSG_newRxGainSet(float rx_gain);
@@ -193,6 +206,11 @@ private:
     void setChannelOffset(int channel, float offsetHz);
     void restoreFromBoardFile();
     bool stopEngineThread();
+    // For a remote receiver: becomes its server's session handler and follows
+    // its centre (ControllerSession.cpp).
+    void attachRemoteSession();
+    // Ends the session stream the engine handles, so that no call reaches it any more.
+    void detachRemoteSession();
 
     // Thread body parts (ControllerThread.cpp).
     // Writes a state asked by the thread itself, never over a stop request.

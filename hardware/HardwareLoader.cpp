@@ -58,6 +58,11 @@ bool HardwareLoader::loadDLL(const QString& path)
     if (m_library != nullptr)
         return false; // one library per loader: discovery makes a new loader per board
     m_library = new QLibrary(path);
+    // An explicit load counts this loader among the users of the mapping, so
+    // that the unload of another board's loader of the same file leaves it
+    // mapped (a resolve on an already mapped file would not count). A file
+    // that does not load shows up as a missing initLibrary below.
+    m_library->load();
 
     if (!resolve(m_library, m_driver.initLibrary, "initLibrary")) {
         QLogger::logInfo(LogModule, loadMessage(path, ", resolve initLibrary) failed."));

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QVector>
+
+#include <string>
+
+class ReceiverHardware;
+class RemoteReceiverHardware;
+class SrvServer;
+
+// What discovery and the selection dialog share when they turn the streams of
+// connected servers into receivers.
+namespace RemoteServerReceivers {
+
+// Whether a listed remote receiver already wraps the stream of that UID.
+bool isListed(const QVector<ReceiverHardware*>& listed, const std::string& uid);
+
+// A new receiver for every registered stream that no listed remote receiver
+// wraps yet and whose source is a channelizer, in UID order; the receivers of
+// other streams are dropped at once. Streams of every server connected in
+// this process are considered, as they share one registry.
+QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed);
+
+// Frees a server object built around a client of the caller's, and that
+// client, when the server registered no source
+// and no stream (registered objects keep a pointer to their server, so a
+// server that registered anything must stay). True when freed.
+bool discardIfUnregistered(SrvServer* server);
+
+} // namespace RemoteServerReceivers

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <vector>
+
+// Answers, in order, the modal input dialogs and message boxes that the code
+// under test opens while it runs, and records what each showed. A dialog
+// beyond the script is cancelled, so that no test waits on it.
+class ModalResponder : public QObject
+{
+    Q_OBJECT
+public:
+    struct Seen
+    {
+        QString kind; // "input" or "message"
+        QString title;
+        QString text;    // the input label or the message text
+        QString prefill; // an input's preset text or number
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    };
+
+    ModalResponder();
+
+    // Accepts the next input dialog with this text or number.
+    ModalResponder& text(const QString& answer);
+    ModalResponder& number(int answer);
+    // Cancels the next input dialog.
+    ModalResponder& cancel();
+    // Presses this button of the next message box.
+    ModalResponder& press(QMessageBox::StandardButton button);
+
+    const std::vector<Seen>& seen() const { return m_seen; }
+    int unexpected() const { return m_unexpected; }
+
+private:
+    struct Answer
+    {
+        enum Kind { Text, Number, Cancel, Button } kind;
+        QString text;
+        int number = 0;
+        QMessageBox::StandardButton button = QMessageBox::NoButton;
+    };
+    void poll();
+
+    QTimer m_timer;
+    std::deque<Answer> m_answers;
+    std::vector<Seen> m_seen;
+    int m_unexpected = 0;
+};
