@@ -56,8 +56,8 @@ void RemoteChatUI::attachServer(SrvServer* server)
 
 void RemoteChatUI::appendHtml(const QString& line)
 {
-    messageView->moveCursor(QTextCursor::End);
-    messageView->insertHtml(line);
+    // One paragraph per line: a "<br/>" at the very end of inserted HTML is dropped.
+    messageView->append(line);
 }
 
 void RemoteChatUI::addUser(const QString& user)
