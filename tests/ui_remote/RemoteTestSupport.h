@@ -1,0 +1,58 @@
+#pragma once
+
+#include "tests/fixtures/fakeserver/FakeServer.h"
+
+#include "srvlib/SrvHttpClient.h"
+#include "srvlib/SrvServer.h"
+#include "srvlib/SrvSource.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <jansson.h>
+#include <memory>
+#include <string>
+
+// A fake server with a sealed client and the server record in front of it.
+struct RemoteTestServer
+{
+    fakeserver::FakeServer peer;
+    SrvHttpClient client{peer.host(), peer.port()};
+    SrvServer server{&client};
+
+    RemoteTestServer() { client.setServerKey(peer.publicKeyText()); }
+
+    // A source of this server as the server describes it (numbers as texts,
+    // the centre in MHz); not registered.
+    std::unique_ptr<SrvSource> makeSource(const std::string& uid, const std::string& sampleRate = "0",
+                                          const std::string& centreMHz = "0")
+    {
+        json_t* json = json_pack("{s:s, s:s, s:s}", "UID", uid.c_str(), "sr", sampleRate.c_str(), "center",
+                                 centreMHz.c_str());
+        auto source = std::make_unique<SrvSource>(&server, json);
+        json_decref(json);
+        return source;
+    }
+};
+
+// A name no other test of this process uses (sources and streams are
+// registered process-wide by UID).
+inline std::string uniqueUid(const std::string& stem)
+{
+    static int counter = 0;
+    return stem + std::to_string(++counter);
+}
+
+// Processes events until cond holds, for at most timeoutMs.
+template <class Cond> bool waitFor(Cond cond, int timeoutMs)
+{
+    return QTest::qWaitFor(cond, timeoutMs);
+}
+
+// Milliseconds taken by f.
+template <class F> qint64 elapsedMs(F f)
+{
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return timer.elapsed();
+}

@@ -1,0 +1,157 @@
+#include "RemoteSpectrumView.h"
+
+#include "hardware/remoteui/RemoteSpectrumDownloader.h"
+#include "lists/Bookmarks.h"
+#include "srvlib/SrvSource.h"
+#include "srvlib/WireText.h"
+#include "ui/plotter/CPlotter.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+RemoteSpectrumView::RemoteSpectrumView(QWidget* parent)
+    : QWidget(parent), display(new CPlotter), startButton(new QPushButton(QStringLiteral(">"))),
+      stopButton(new QPushButton(QStringLiteral("!")))
+{
+    display->setCenterFreq(1000000);
+    display->setDemodFreq(1000000);
+    display->setSpan(16000);
+    display->setCutsUnchecked(0, 2800);
+    display->setMinDb(-140);
+    display->setMaxDb(-60);
+    display->setFftFill(true);
+
+    auto* bar = new QWidget;
+    bar->setMinimumHeight(40);
+    bar->setMaximumHeight(40);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, QColor(48, 48, 32));
+    bar->setPalette(palette);
+    bar->setAutoFillBackground(true);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setAlignment(Qt::AlignLeft);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->addWidget(startButton);
+    barLayout->addWidget(stopButton);
+    stopButton->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(bar);
+    layout->addWidget(display);
+
+    connect(startButton, &QPushButton::pressed, this, &RemoteSpectrumView::SLOT_startSource);
+    connect(stopButton, &QPushButton::pressed, this, &RemoteSpectrumView::SLOT_stopSource);
+}
+
+RemoteSpectrumView::~RemoteSpectrumView()
+{
+    retireDownloader();
+}
+
+void RemoteSpectrumView::setSource(SrvSource* source, int channelRate)
+{
+    this->source = source;
+    if (source == nullptr)
+        return;
+    const int sr = source->sampleRate();
+    // The plotter keeps its span for rates it cannot show, and says which it kept.
+    display->setSpan(sr);
+    display->setCenterFreq(source->center());
+    if (sr > 0)
+        display->setSampleRate(sr);
+    display->setDemodFreq(source->center());
+    display->setFilterCuts(-(channelRate / 2), channelRate / 2);
+}
+
+void RemoteSpectrumView::SLOT_startSource()
+{
+    if (source == nullptr)
+        return;
+    startButton->setEnabled(false);
+    retireDownloader();
+    downloader = new RemoteSpectrumDownloader(source);
+    connect(downloader, &RemoteSpectrumDownloader::SIG_newSpectrum, this,
+            &RemoteSpectrumView::SLOT_newSpectrum, Qt::QueuedConnection);
+    connect(downloader, &RemoteSpectrumDownloader::SIG_stopped, this, &RemoteSpectrumView::SLOT_stopped,
+            Qt::QueuedConnection);
+    connect(downloader, &RemoteSpectrumDownloader::SIG_newFrequency, this,
+            &RemoteSpectrumView::remoteCenterFreqChanged, Qt::QueuedConnection);
+    downloader->start(QThread::InheritPriority);
+    stopButton->setEnabled(true);
+}
+
+void RemoteSpectrumView::SLOT_stopSource()
+{
+    // The downloader answers with SIG_stopped once its reader has ended.
+    if (downloader != nullptr)
+        downloader->stopRefresh();
+    stopButton->setEnabled(false);
+}
+
+void RemoteSpectrumView::SLOT_stopped()
+{
+    // A report from a downloader already retired, or not yet done, changes nothing.
+    if (downloader == nullptr || !downloader->isDone())
+        return;
+    retireDownloader();
+    startButton->setEnabled(true);
+    stopButton->setEnabled(false);
+}
+
+void RemoteSpectrumView::retireDownloader()
+{
+    if (downloader == nullptr)
+        return;
+    disconnect(downloader, nullptr, this, nullptr);
+    // Bounded: the reader notices the stop within about a second, even when idle.
+    downloader->stopRefresh();
+    downloader->wait();
+    delete downloader;
+    downloader = nullptr;
+}
+
+void RemoteSpectrumView::SLOT_newSpectrum(const QVector<double>& f)
+{
+    display->setNewSpectrum(f.constData(), f.size());
+}
+
+void RemoteSpectrumView::remoteCenterFreqChanged(qlonglong f)
+{
+    display->setCenterFreq(f);
+    display->setDemodFreq(f);
+    emit remoteCentreMoved(f, 0);
+}
+
+void RemoteSpectrumView::SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequency, int channel)
+{
+    Q_UNUSED(newFrequency)
+    if (channel != 0)
+        return;
+    const bool blocked = display->blockSignals(true);
+    display->setCenterFreq(hwRXCenter);
+    display->setDemodFreq(hwRXCenter);
+    display->moveToCenterFreq();
+    display->blockSignals(blocked);
+}
+
+void RemoteSpectrumView::SLOT_VantorSpot(QString name, double latitude, double longitude, double freqMHZ,
+                                         int lifetime)
+{
+    Q_UNUSED(latitude)
+    Q_UNUSED(longitude)
+    Q_UNUSED(lifetime)
+    // A spot keeps its first frequency for the rest of the run.
+    if (!spotTable.contains(name)) {
+        BookmarkEntry entry;
+        entry.frequency = mhzToHz(freqMHZ);
+        entry.name = name;
+        entry.modulation = QStringLiteral("AM");
+        entry.bandwidth = 10;
+        entry.labelColor = QColor(QStringLiteral("lime"));
+        spotTable.insert(name, entry);
+        Bookmarks::instance()->addBookmark(entry);
+    }
+    display->refreshBookmarks(true, false);
+}
