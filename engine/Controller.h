@@ -1,0 +1,231 @@
+#pragma once
+
+#include "engine/demod/Demodulator.h"
+#include "srvlib/VantorCBHandler.h"
+
+#include <QMetaType>
+#include <QSemaphore>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+class AudioOutput;
+class CAgc;
+class Channelizer;
+class Mp3FileWriter;
+class MultiSDR;
+class ReceiverHardware;
+class SampleFifo;
+class SDRFileReader;
+class SDRFileWriter;
+class VisuFifo;
+struct SampleContext;
+
+Q_DECLARE_METATYPE(Demodulator*)
+
+// The receive engine. Its thread pulls blocks from the receiver, gives each a
+// SampleContext, copies it to the raw-RF recorder while one records and queues
+// it into the active channels' channelizers (RX A = channel 0, RX B = channel 1);
+// during playback the blocks come from the raw-RF player instead. The audio
+// mixing thread (MultiSDR) turns the channels' output into sound.
+//
+// The controls run on their caller's thread (GUI, scripts, session) and report
+// back through the "MSG_" signals, emitted on that thread: listeners on other
+// threads connect queued. A channel's frequency is hwCenter plus its offset;
+// the channelizer mixes with minus the offset.
+//
+// Lock order: demodLock before a channelizer's lock; demodLock and the mixing
+// thread's lock are never held together; no control holds a lock while it
+// emits.
+class Controller : public QThread, public VantorCBHandler
+{
+    Q_OBJECT
+public:
+    static constexpr int ChannelCount = 2;
+    static constexpr int DefaultStepHz = 5000;
+    static constexpr int InitialSampleRate = 512000;
+    static constexpr int ChannelOutputRate = 5000;
+    static constexpr int StopState = 99;
+
+    // audioDevice picks the sound output (empty: the system's default); a name
+    // no device has leaves the audio output discarding what it is given.
+    explicit Controller(const QString& audioDevice = QString());
+    // Stops every thread the engine runs (shutdown), then releases what it owns.
+    ~Controller() override;
+
+    // Attaches the receiver and restores its board-file state; once, before startEngine.
+    void setReceiverHardware(ReceiverHardware* hw);
+    ReceiverHardware* getReceiverHardware() const { return hardware; }
+    // Starts the engine thread unless it runs.
+    void startEngine();
+    // The orderly stop, in this order: the engine thread (state 99, repeated
+    // every 20 ms until the thread has seen it), the mixing thread, the audio
+    // output, the recorders and the player. Every wait is bounded. Idempotent.
+    void shutdown();
+
+    // Tuning: 1 when done, 0 when refused (locked channel, no receiver, a
+    // request the window or a lock does not allow).
+    int setRxOffset(int offset, int channel);
+    int setAbsoluteRxFreq(qint64 frequency, int channel);
+    int tuneChannel(qint64 frequency, int delta, int channel);
+    void stepUp(int channel);
+    void stepDown(int channel);
+    void setStepSize(int stepHz, int channel);
+    int getStepSize(int channel) const;
+    int getRxOffset(int channel) const;
+    // The receiver's centre (also stored in hwCenter); -1 without a receiver.
+    qint64 getRxCenterFreq();
+    void setHwCenterFreq(qint64 frequency, bool notify);
+    // Retunes the receiver and puts both channels at the residual (asked minus
+    // obtained centre, 0 when beyond half the rate). Refused (false) while a
+    // channel is locked, without a receiver, or when the receiver refuses the
+    // frequency and stays where it was.
+    bool retuneHardware(qint64 frequency, bool notify);
+    // Detaches the receiver's converter and retunes to the middle of its range.
+    void disableFrequencyConverter();
+
+    bool isChannelLocked(int channel) const;
+    void setChannelLock(bool locked, int channel);
+
+    void setBBLowHighCut(float low, float high, int channel, bool updateUI);
+    // Clamps the edges to the channel's demodulator (unclamped without one) and
+    // applies them to the demodulator and the channelizer.
+    void applyBBLowHighCut(float low, float high, int channel, bool updateUI);
+    // The engine keeps the pointer only; the caller owns the demodulator.
+    void installDemodulator(Demodulator* demodulator, int channel);
+    // The installed demodulator, read under demodLock.
+    Demodulator* currentDemodulator(int channel);
+
+    void setRxGain(float gain, int stage);
+    float getRxGain() const { return rxGain.load(); }
+    int getSampleRate();
+    void setSampleRate(int rate);
+    void changeSampleRate(int rate);
+
+    void startRFRecording(int maxSamples);
+    void stopRFRecording();
+    bool isRFRecording() const;
+    // Asks for a recording with a file dialog, then plays it.
+    void playRFFile();
+    // Plays the given recording (false while a playback runs).
+    bool playRFFile(const QString& fileName);
+    void stopRFPlayback();
+    bool isRFPlaying() const;
+    void startMp3Recording();
+    void stopMp3Recording();
+    bool isMp3Recording() const;
+
+    // Writes the engine's part of the receiver's board file.
+    void saveSettings();
+
+    // Turns a channel off the way every caller does: flag, board file, signal.
+    void turnChannelOff(int channel);
+
+    Channelizer* channelizer(int channel) const;
+    // The state last acted on by the thread (99 once it has stopped).
+    int engineState() const { return lastState.load(); }
+    int blocksPerFetch() const { return blocks_per_fetch.load(); }
+
+    // Owned parts, public for the panels and the mixing thread.
+    MultiSDR* multiSdr = nullptr;
+    Channelizer* main_channelizer = nullptr;
+    Channelizer* beacon_channelizer = nullptr;
+    // Set and cleared by the panels and the scripts, which announce the change
+    // with MSG_ChannelTurnedOnOff; read by the engine and mixing threads.
+    std::atomic<bool> channelOn[ChannelCount];
+    VisuFifo* fullband_visu_fifo = nullptr;
+    VisuFifo* smallband_visu_fifo = nullptr;
+    SampleFifo* audioQueue = nullptr;
+    CAgc* agc[ChannelCount] = {nullptr, nullptr};
+    AudioOutput* audioOutput = nullptr;
+    Mp3FileWriter* mp3Writer = nullptr;
+    SDRFileWriter* rfWriter = nullptr;
+    SDRFileReader* rfReader = nullptr;
+    // Guards the demodulator slots and filter changes.
+    QSemaphore* demodLock = nullptr;
+
+    // The receiver's sample rate as blocks_per_fetch and the display length follow it.
+    static int fullbandFftLengthFor(int rate);
+    static int blocksPerFetchFor(int rate);
+    // A fetch size after a channel refused a block: 20 % less, at least 32.
+    static int reducedBlocksPerFetch(int blocks);
+
+public slots:
+    void setSquelchLevel(float dbfs, int channel);
+    void setSquelchLevel(float dbfs);
+
+signals:
+    void MSG_newRxGainSet(float rx_gain);
+    void MSG_newBBLowHighCutSet(int low, int high, int channel);
+    void MSG_newDemodulatorInstalled(Demodulator* demod, int channel);
+    void MSG_ChannelizerIsRetuned(qlonglong hwRXCenter, float newOffsetFrequency, int channel);
+    void MSG_ChannelTurnedOnOff(int channel, bool on_off);
+    void MSG_SamplingRateChanged(int newSamplingRate);
+    void MSG_UpdateReceiverUI(int channel, qulonglong hwRXCenter, float OffsetFrequency, int lowCut, int highCut);
+    void MSG_FileWriterStarts();
+    void MSG_FileWriterStops();
+    void MSG_FileReaderStarts();
+    void MSG_FileReaderStops();
+    void MSG_UpdatePowerLevelMain(float level);
+    void MSG_UpdatePowerLevelSub(float level);
+    void MSG_RefreshBookmarks();
+    void MSG_VantorLinkClosed();
+    void MSG_VantorLinkLost();
+    void MSG_VantorTxtMsg(QString from, QString msg);
+    void MSG_VantorSpot(QString name, double latitude, double longitude, double freqMHZ, int lifeTime);
+    void MSG_VantorUpdateIndicator(QString name, double value);
+
+protected:
+    void run() override;
+
+private:
+    // Thread states.
+    enum State { Idle = 0, Receiving = 1, Stopping = 2, PlaybackStart = 3, Playing = 4, PlaybackEnd = 5 };
+
+    static bool validChannel(int channel) { return channel == 0 || channel == 1; }
+    bool anyChannelLocked() const;
+    // Half the receiver's actual rate, truncated: the tuning window around hwCenter.
+    int halfRate() const;
+    // Moves the channel's oscillator to the offset (Hz from the centre).
+    void setChannelOffset(int channel, float offsetHz);
+    void restoreFromBoardFile();
+    bool stopEngineThread();
+
+    // Thread body parts (ControllerThread.cpp).
+    // Writes a state asked by the thread itself, never over a stop request.
+    void setOwnState(int newState);
+    void idlePass();
+    void receive();
+    void stopReception();
+    void playback();
+    void endPlayback();
+    // A context for a block bound for the channel (or for the recorder: channel 0
+    // with live blocks), or null when out of memory.
+    SampleContext* makeContext(int channel, bool live, qint64 centre, float rate);
+    // Queues the block (and its contexts) into the channels that are on; frees
+    // what no channel takes. False when no channel is on (the block is freed).
+    bool routeBlock(void* block, int count, bool live, qint64 centre, float rate);
+    void recordBlock(const void* block, int count, qint64 centre, float rate);
+    void reportPowerLevels();
+    void reduceFetchSize(const char* what);
+    // Waits, processing events, while the channels' input queues hold more than
+    // limit blocks (RX A only, or both when bothQueues); bounded by the state.
+    void waitForChannelQueues(int limit, bool bothQueues);
+
+    ReceiverHardware* hardware = nullptr;
+    std::atomic<bool> channelLocked[ChannelCount];
+    std::atomic<int> stepHz[ChannelCount];
+    // Oscillator frequency of each channel (minus its offset), as last set.
+    std::atomic<float> ncoHz[ChannelCount];
+    std::atomic<qint64> hwCenter{0};
+    std::atomic<float> rxGain{10.0f};
+    std::atomic<int> rxSampleRate{InitialSampleRate};
+    Demodulator* demodulator[ChannelCount] = {nullptr, nullptr}; // under demodLock
+    std::atomic<int> lastState{0};
+    std::atomic<int> state{0};
+    std::atomic<int> blocks_per_fetch{32};
+    // The receiver's rate when reception started: rx_samplerate of live contexts.
+    std::atomic<int> receptionRate{0};
+    bool shutDown = false;
+};

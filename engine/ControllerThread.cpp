@@ -1,0 +1,379 @@
+// The engine thread: its states, reception from the receiver and playback of a
+// raw-RF recording.
+#include "engine/Channelizer.h"
+#include "engine/Controller.h"
+#include "engine/MultiSDR.h"
+#include "engine/ReceiverHardware.h"
+#include "engine/SampleContext.h"
+#include "engine/SampleFifo.h"
+#include "engine/VisuFifo.h"
+#include "engine/audio/AudioOutput.h"
+#include "engine/record/Mp3FileWriter.h"
+#include "engine/record/SDRFileReader.h"
+#include "engine/record/SDRFileWriter.h"
+
+#include "app/core/AntennaSystem.h"
+#include "app/core/GlobalRFData.h"
+#include "app/core/QLogger.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+const QString kModule = QStringLiteral("kv3lab");
+constexpr int kIdleSleepMs = 20;
+constexpr int kPlaybackPollMs = 2;
+constexpr int kMinBlocksPerFetch = 32;
+constexpr int kMaxBlocksPerFetch = 512;
+
+void processEventsFor(int ms)
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
+    QThread::msleep(ms);
+}
+} // namespace
+
+int Controller::fullbandFftLengthFor(int rate)
+{
+    if (rate <= 256000)
+        return 32768;
+    if (rate <= 1000000)
+        return 8192;
+    if (rate < 2000000)
+        return 32768;
+    return 65536;
+}
+
+int Controller::blocksPerFetchFor(int rate)
+{
+    return std::min(kMaxBlocksPerFetch, rate / 16384 + 3);
+}
+
+int Controller::reducedBlocksPerFetch(int blocks)
+{
+    return std::max(kMinBlocksPerFetch, int(blocks * 0.8));
+}
+
+void Controller::setOwnState(int newState)
+{
+    int current = state.load();
+    while (current != StopState && !state.compare_exchange_weak(current, newState)) {
+    }
+}
+
+void Controller::run()
+{
+    hwCenter = hardware ? hardware->getRxCenterFreq() : 0;
+    receptionRate = hardware ? hardware->getActualRxSampleRate() : 0;
+
+    audioOutput->start(QThread::InheritPriority);
+    multiSdr->setController(this);
+    multiSdr->start(QThread::InheritPriority);
+    setPriority(QThread::HighestPriority);
+
+    main_channelizer->setStageCallback(1, generate_fullband_display_fft);
+    main_channelizer->setStageCallback(2, nullptr);
+    beacon_channelizer->setStageCallback(1, nullptr);
+    beacon_channelizer->setStageCallback(2, generate_smallband_display_fft);
+
+    lastState = Idle;
+    setOwnState(Idle);
+    blocks_per_fetch = kMinBlocksPerFetch;
+
+    int inHand = -1;
+    for (;;) {
+        const int current = state.load();
+        if (current != inHand) {
+            inHand = current;
+            lastState = current;
+        }
+        switch (current) {
+        case Idle:
+            idlePass();
+            break;
+        case Receiving:
+            receive();
+            break;
+        case Stopping:
+            stopReception();
+            break;
+        case PlaybackStart:
+            setOwnState(Playing);
+            emit MSG_FileReaderStarts();
+            break;
+        case Playing:
+            playback();
+            break;
+        case PlaybackEnd:
+            endPlayback();
+            break;
+        default:
+            break;
+        }
+        if (lastState.load() == StopState)
+            break;
+    }
+}
+
+void Controller::idlePass()
+{
+    if (hardware == nullptr) {
+        QThread::msleep(kIdleSleepMs);
+        return;
+    }
+    // A playback that runs takes the channels; the receiver is not prepared for it.
+    if (rfReader->isPlaying()) {
+        setOwnState(Playing);
+        if (!channelOn[0] && !channelOn[1]) {
+            channelOn[0] = true;
+            emit MSG_ChannelTurnedOnOff(0, true);
+        }
+        emit MSG_FileReaderStarts();
+        return;
+    }
+    if (channelOn[0] || channelOn[1]) {
+        const int rate = hardware->getActualRxSampleRate();
+        channelLocked[0] = false;
+        channelLocked[1] = false;
+        FULLBAND_FFT_LENGTH = fullbandFftLengthFor(rate);
+        blocks_per_fetch = blocksPerFetchFor(rate);
+        QLogger::logDebug(kModule, QStringLiteral("Controller::run() local_context[0].rx_samplerate=%1").arg(rate));
+        QLogger::logDebug(kModule, QStringLiteral("Controller::run() blocks_per_fetch=%1").arg(blocks_per_fetch));
+        QLogger::logDebug(kModule,
+                          QStringLiteral("Controller::run() FULLBAND_FFT_LENGTH=%1").arg(FULLBAND_FFT_LENGTH.load()));
+        // A playback at another rate may have re-rated the channels.
+        setSampleRate(rate);
+        if (hardware->prepareRXEngine() == 0) {
+            QLogger::logDebug(kModule, QStringLiteral("Controller::run() b->prepareRXEngine() failed"));
+            setOwnState(Idle);
+            turnChannelOff(1);
+            turnChannelOff(0);
+            return;
+        }
+        receptionRate = rate;
+        setOwnState(Receiving);
+        hwCenter = hardware->getRxCenterFreq();
+        if (hardware->getType() == ReceiverHardware::Orvex_Remote)
+            QLogger::logDebug(kModule, QStringLiteral("Controller::run() getType() == ReceiverHardware::Orvex_Remote"));
+        return;
+    }
+    QThread::msleep(kIdleSleepMs);
+}
+
+SampleContext* Controller::makeContext(int channel, bool live, qint64 centre, float rate)
+{
+    auto* ctx = static_cast<SampleContext*>(std::calloc(1, sizeof(SampleContext)));
+    if (ctx == nullptr)
+        return nullptr;
+    GlobalRFData* rf = GlobalRFData::instance();
+    Channelizer* channelChain = channelizer(channel);
+    ctx->hw_center = centre;
+    ctx->rx_samplerate = rate;
+    ctx->rx_offset = float(getRxOffset(channel));
+    ctx->ddc_outrate = float(channelChain->decimatedRate());
+    ctx->channel_rate = float(channelChain->outputRate());
+    ctx->rx_gain = rxGain.load();
+    ctx->longitude = rf->longitude.load();
+    ctx->latitude = rf->latitude.load();
+    ctx->height = rf->altitude.load();
+    ctx->antenna_bearing = AntennaSystem::instance()->getAzimuth();
+    ctx->gps_day = uint8_t(rf->day.load());
+    ctx->gps_month = uint8_t(rf->month.load());
+    ctx->gps_year = uint8_t(rf->year.load() & 0xff);
+    ctx->gps_hour = uint8_t(rf->hour.load());
+    ctx->gps_minutes = uint8_t(rf->minute.load());
+    ctx->gps_seconds = uint8_t(rf->second.load());
+    ctx->hardware = hardware;
+    ctx->live = live ? 1 : 0;
+    ctx->fullband_visu_fifo = channel == 0 ? fullband_visu_fifo : nullptr;
+    ctx->smallband_visu_fifo = channel == 1 ? smallband_visu_fifo : nullptr;
+    return ctx;
+}
+
+void Controller::recordBlock(const void* block, int count, qint64 centre, float rate)
+{
+    SampleFifo* queue = rfWriter->fifo();
+    if (!rfWriter->isWriting() || queue == nullptr)
+        return;
+    const size_t bytes = size_t(count) * 2 * sizeof(float);
+    void* copy = std::malloc(bytes);
+    SampleContext* ctx = makeContext(0, true, centre, rate);
+    if (copy == nullptr || ctx == nullptr) {
+        QLogger::logDebug(kModule, QStringLiteral("Controller::run() no memory for the recorder's copy"));
+        std::free(copy);
+        std::free(ctx);
+        return;
+    }
+    std::memcpy(copy, block, bytes);
+    if (queue->enqueue(copy, count, 0, ctx) <= 0) {
+        std::free(copy);
+        std::free(ctx);
+    }
+}
+
+void Controller::reduceFetchSize(const char* what)
+{
+    QLogger::logDebug(kModule, QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
+    blocks_per_fetch = reducedBlocksPerFetch(blocks_per_fetch.load());
+    QLogger::logDebug(kModule, QStringLiteral("reducing blocks_per_fetch to =%1").arg(blocks_per_fetch.load()));
+}
+
+bool Controller::routeBlock(void* block, int count, bool live, qint64 centre, float rate)
+{
+    const bool onA = channelOn[0];
+    const bool onB = channelOn[1];
+    if (!onA && !onB) {
+        std::free(block);
+        return false;
+    }
+    if (onA && onB) {
+        // RX B gets a copy first; RX A is skipped when RX B refused.
+        const size_t bytes = size_t(count) * 2 * sizeof(float);
+        void* copy = std::malloc(bytes);
+        SampleContext* ctxB = copy ? makeContext(1, live, centre, rate) : nullptr;
+        bool refusedB = false;
+        if (copy == nullptr || ctxB == nullptr) {
+            QLogger::logDebug(kModule, QStringLiteral("Controller::run() no memory for RX B's copy"));
+            std::free(copy);
+        } else {
+            std::memcpy(copy, block, bytes);
+            refusedB = beacon_channelizer->EnqueueData(copy, ctxB, count) <= 0;
+        }
+        if (refusedB) {
+            std::free(block);
+            reduceFetchSize("RXA RXB->EnqueueData, blocks_per_fetch=");
+            return true;
+        }
+        if (main_channelizer->EnqueueData(block, makeContext(0, live, centre, rate), count) <= 0)
+            reduceFetchSize("RXA RXB->EnqueueData, blocks_per_fetch=");
+        return true;
+    }
+    if (onA) {
+        if (main_channelizer->EnqueueData(block, makeContext(0, live, centre, rate), count) <= 0)
+            reduceFetchSize("main_channelizer->EnqueueData QS, blocks_per_fetch=");
+        return true;
+    }
+    if (beacon_channelizer->EnqueueData(block, makeContext(1, live, centre, rate), count) <= 0)
+        reduceFetchSize("beacon_channelizer->EnqueueData QS, blocks_per_fetch=");
+    return true;
+}
+
+void Controller::reportPowerLevels()
+{
+    if (channelOn[0]) {
+        const float level = main_channelizer->powerLevel();
+        emit MSG_UpdatePowerLevelMain(level);
+        multiSdr->setRFLevel(level, 0);
+    }
+    if (channelOn[1]) {
+        const float level = beacon_channelizer->powerLevel();
+        emit MSG_UpdatePowerLevelSub(level);
+        multiSdr->setRFLevel(level, 1);
+    }
+}
+
+void Controller::receive()
+{
+    main_channelizer->flush(0);
+    beacon_channelizer->flush(0);
+    const float rate = float(receptionRate.load());
+    while (state.load() == Receiving) {
+        int count = 0;
+        void* block = hardware->getRXSamples(blocks_per_fetch.load(), &count);
+        if (block == nullptr || count <= 0) {
+            std::free(block);
+            QCoreApplication::processEvents();
+            continue;
+        }
+        const qint64 centre = hwCenter.load();
+        recordBlock(block, count, centre, rate);
+        if (!routeBlock(block, count, true, centre, rate)) {
+            setOwnState(Stopping);
+            break;
+        }
+        reportPowerLevels();
+    }
+    hardware->finalizeRXEngine();
+}
+
+void Controller::stopReception()
+{
+    setOwnState(Idle);
+    mp3Writer->stopRecording();
+    if (rfWriter->isWriting()) {
+        rfWriter->stopWriting();
+        emit MSG_FileWriterStops();
+    }
+}
+
+void Controller::waitForChannelQueues(int limit, bool bothQueues)
+{
+    auto waiting = [&] {
+        return main_channelizer->inputQueueSize() + (bothQueues ? beacon_channelizer->inputQueueSize() : 0);
+    };
+    while (waiting() > limit && state.load() == Playing)
+        processEventsFor(kPlaybackPollMs);
+}
+
+void Controller::playback()
+{
+    while (state.load() == Playing) {
+        if (rfReader->stopRequested() || !rfReader->isPlaybackRunning()) {
+            setOwnState(PlaybackEnd);
+            return;
+        }
+        if (main_channelizer->inputQueueSize() + beacon_channelizer->inputQueueSize() > 5) {
+            processEventsFor(kPlaybackPollMs);
+            continue;
+        }
+        int count = 0;
+        SampleContext* recorded = nullptr;
+        void* block = rfReader->fifo()->dequeue(&count, 0, &recorded, true);
+        if (block == nullptr || count <= 0) {
+            std::free(block);
+            std::free(recorded);
+            processEventsFor(kPlaybackPollMs);
+            continue;
+        }
+        qint64 centre = hwCenter.load();
+        float rate = float(rxSampleRate.load());
+        if (recorded != nullptr) {
+            centre = recorded->hw_center;
+            rate = recorded->rx_samplerate;
+            std::free(recorded);
+        }
+        if (centre != hwCenter.load()) {
+            hwCenter = centre;
+            for (int channel = 0; channel < ChannelCount; ++channel)
+                emit MSG_ChannelizerIsRetuned(centre, float(getRxOffset(channel)), channel);
+        }
+        // The channels work at the recording's rate while it plays.
+        setSampleRate(int(rate));
+        if (channelOn[0] && !channelOn[1])
+            waitForChannelQueues(4, false);
+        if (!routeBlock(block, count, false, centre, rate)) {
+            rfReader->stopPlaying();
+            setOwnState(PlaybackEnd);
+            return;
+        }
+    }
+}
+
+void Controller::endPlayback()
+{
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        if (channelOn[channel])
+            turnChannelOff(channel);
+    }
+    if (rfReader->isPlaying()) {
+        QThread::msleep(kPlaybackPollMs);
+        rfReader->stopPlaying();
+    }
+    setOwnState(Idle);
+    emit MSG_FileReaderStops();
+}

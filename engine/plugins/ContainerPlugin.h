@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/plugins/OrvexPlugin.h"
+
+class ReceiverHardware;
+
+// Shows the receiver's own control widget as a plug-in named after the receiver.
+class ContainerPlugin : public OrvexPlugin
+{
+    Q_OBJECT
+public:
+    // A container for the receiver's display widget; null when the receiver has
+    // none (or there is no receiver), so start-up registers nothing then.
+    static ContainerPlugin* create(ReceiverHardware* hardware);
+
+private:
+    ContainerPlugin(ReceiverHardware* hardware, QWidget* display);
+};

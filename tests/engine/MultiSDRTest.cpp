@@ -1,0 +1,143 @@
+// The audio mixing thread: level smoothing, squelch, stereo placement, modes,
+// captures, and a channel without a demodulator beside a working one.
+#include "engine/Controller.h"
+#include "engine/MultiSDR.h"
+#include "engine/audio/AudioOutput.h"
+#include "engine/board/BoardSettings.h"
+#include "engine/demod/AMDemodulator.h"
+#include "engine/demod/USBdemodulator.h"
+
+#include "ControllerTestReceiver.h"
+#include "TempWorkDir.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+TEST(MultiSDRLevels, FallsSlowerThanItRises)
+{
+    EXPECT_FLOAT_EQ(MultiSDR::smoothedLevel(-40, -60), -49);
+    EXPECT_FLOAT_EQ(MultiSDR::smoothedLevel(-40, -20), -24);
+    EXPECT_FLOAT_EQ(MultiSDR::smoothedLevel(-40, -40), -40);
+
+    MultiSDR mixer;
+    mixer.setRFLevel(-50.0f, 1);
+    EXPECT_FLOAT_EQ(mixer.getRFLevel(1), -40.0f); // from 0, rising weight 0.8
+    EXPECT_FLOAT_EQ(mixer.getRFLevel(0), 0.0f);
+}
+
+TEST(MultiSDRLevels, SquelchClosesOnlyBelowANegativeThreshold)
+{
+    struct Case
+    {
+        float threshold;
+        float level;
+        bool squelched;
+    };
+    for (const Case& c : {Case{-60, -75, true}, Case{-60, -50, false}, Case{0, -120, false},
+                          Case{5, -120, false}, Case{-60, -60, false}})
+        EXPECT_EQ(MultiSDR::isSquelched(c.threshold, c.level), c.squelched) << c.threshold << " " << c.level;
+
+    MultiSDR mixer;
+    mixer.setSquelchLevel(-60.0f);
+    mixer.setSquelchLevel(-30.0f, 1);
+    EXPECT_FLOAT_EQ(mixer.getSquelchLevel(0), -60.0f);
+    EXPECT_FLOAT_EQ(mixer.getSquelchLevel(1), -30.0f);
+}
+
+TEST(MultiSDRStereo, RxBAloneSoundsOnTheRightBothShareABlock)
+{
+    std::vector<Complex> b{{0.5f, 0.0f}, {-0.25f, 0.0f}};
+    MultiSDR::moveToRight(b.data(), 2);
+    EXPECT_EQ(b[0], Complex(0.0f, 0.5f));
+    EXPECT_EQ(b[1], Complex(0.0f, -0.25f));
+
+    std::vector<Complex> a{{0.1f, 0.0f}, {0.2f, 0.0f}};
+    const std::vector<Complex> right{{0.7f, 0.0f}, {0.8f, 0.0f}};
+    MultiSDR::mergeRight(a.data(), right.data(), 2);
+    EXPECT_EQ(a[0], Complex(0.1f, 0.7f));
+    EXPECT_EQ(a[1], Complex(0.2f, 0.8f));
+}
+
+TEST(MultiSDRModes, NamesAndFlags)
+{
+    EXPECT_EQ(MultiSDR::modeFor(false, false), MultiSDR::ModeOff);
+    EXPECT_EQ(MultiSDR::modeFor(true, false), MultiSDR::ModeRxA);
+    EXPECT_EQ(MultiSDR::modeFor(false, true), MultiSDR::ModeRxB);
+    EXPECT_EQ(MultiSDR::modeFor(true, true), MultiSDR::ModeRxAB);
+    const char* names[] = {"MSDR_MODE_OFF", "MSDR_MODE_RXA", "MSDR_MODE_RXB", "MSDR_MODE_RXAB"};
+    for (int mode = 0; mode < 4; ++mode)
+        EXPECT_EQ(MultiSDR::modeName(mode), QString(names[mode]));
+    EXPECT_EQ(MultiSDR::modeName(7), QStringLiteral("??"));
+}
+
+TEST(MultiSDRCapture, OneCaptureAtATime)
+{
+    MultiSDR mixer;
+    EXPECT_EQ(mixer.captureSamples(1000), 1);
+    EXPECT_EQ(mixer.captureSamples(1000), 0);
+}
+
+class MultiSDRRunning : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, 145000000);
+        engine.setReceiverHardware(&receiver);
+        engine.startEngine();
+    }
+    void turnOn(int channel)
+    {
+        engine.channelOn[channel] = true;
+        emit engine.MSG_ChannelTurnedOnOff(channel, true);
+    }
+
+    TempWorkDir dir;
+    ControllerTestReceiver receiver{250000, 145000000};
+    // Before the engine: they outlive its threads.
+    AMDemodulator am;
+    USBdemodulator usb;
+    Controller engine{QStringLiteral("no such sound device")};
+};
+
+TEST_F(MultiSDRRunning, ChannelWithoutDemodulatorNeverSilencesTheOther)
+{
+    engine.installDemodulator(&usb, 1);
+    turnOn(0); // no demodulator in RX A
+    turnOn(1);
+    ASSERT_TRUE(waitFor([&] { return engine.multiSdr->currentMode() == MultiSDR::ModeRxAB; }));
+    const qint64 before = engine.audioOutput->blocksDiscarded();
+    EXPECT_TRUE(waitFor([&] { return engine.audioOutput->blocksDiscarded() >= before + 10; }))
+        << "RX B's audio reaches the output";
+}
+
+TEST_F(MultiSDRRunning, DemodulatorSignalReachesTheMixer)
+{
+    turnOn(0);
+    ASSERT_TRUE(waitFor([&] { return engine.multiSdr->currentMode() == MultiSDR::ModeRxA; }));
+    const qint64 before = engine.audioOutput->blocksDiscarded();
+    QThread::msleep(300);
+    EXPECT_EQ(engine.audioOutput->blocksDiscarded(), before) << "no demodulator, no audio";
+    // Installed while the mixer runs: it hears about it through the queued signal.
+    engine.installDemodulator(&usb, 0);
+    EXPECT_TRUE(waitFor([&] { return engine.audioOutput->blocksDiscarded() >= before + 10; }));
+}
+
+} // namespace
