@@ -57,10 +57,11 @@ void SpectumScanner::setController(Controller* engine, int followed)
         QMutexLocker locker(&lock);
         tracker.setCentre(controller->getRxCenterFreq());
     }
+    // Attaching again must not double the connections.
+    const auto queuedOnce = Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection);
     connect(controller, &Controller::MSG_ChannelizerIsRetuned, this,
-            &SpectumScanner::SLOT_ChannelizerIsRetuned, Qt::QueuedConnection);
-    connect(plot, &SpectrumPlot::NewDemodFreq, this, &SpectumScanner::SLOT_clickInSpectrum,
-            Qt::QueuedConnection);
+            &SpectumScanner::SLOT_ChannelizerIsRetuned, queuedOnce);
+    connect(plot, &SpectrumPlot::NewDemodFreq, this, &SpectumScanner::SLOT_clickInSpectrum, queuedOnce);
     connect(scanTimer, &QTimer::timeout, this, &SpectumScanner::SLOT_scanFrequencies, Qt::UniqueConnection);
     scanTimer->start(ScanMs);
 }
