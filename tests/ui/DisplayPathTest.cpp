@@ -7,6 +7,7 @@
 #include "ui/panels/SmallBandDisplayPath.h"
 
 #include <QMutexLocker>
+#include <QSemaphore>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -110,18 +111,20 @@ TEST(FullBandDisplayPath, FramesFollowBlocksAndTheReadPosition)
     EXPECT_FALSE(path.process(window, 32768).processed);
     EXPECT_EQ(window.readPosition, 16384);
 
-    // A busy window costs the frame.
+    // A busy window costs the frame: another thread holds it until the frame is over.
     window.blockCount = 2;
     window.readPosition = 0;
-    bool processed = true;
+    QSemaphore held, done;
     QThread* holder = QThread::create([&] {
         window.mutex->lock();
-        QThread::msleep(50);
+        held.release();
+        done.acquire();
         window.mutex->unlock();
     });
     holder->start();
-    QThread::msleep(10);
-    processed = path.process(window, 32768).processed;
+    held.acquire();
+    const bool processed = path.process(window, 32768).processed;
+    done.release();
     holder->wait();
     delete holder;
     EXPECT_FALSE(processed);
