@@ -1,0 +1,316 @@
+// Measurement mode: its pass band, and recordings of synthetic blocks read back
+// from the ".zxmsr" files field by field.
+#include "decoders/measure/Mesurement.h"
+#include "TempWorkDir.h"
+#include "decoders/measure/MesurementFileWriter.h"
+#include "engine/SampleContext.h"
+#include "engine/SampleFifo.h"
+#include "engine/plugins/PluginManager.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+template <typename T> T readAt(const QByteArray& bytes, int offset)
+{
+    T value;
+    std::memcpy(&value, bytes.constData() + offset, sizeof(T));
+    return value;
+}
+
+bool waitFor(const std::function<bool()>& done, int ms = 3000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+SampleContext contextFor(int64_t center, float channelRate)
+{
+    SampleContext c;
+    std::memset(&c, 0, sizeof c);
+    c.hw_center = center;
+    c.rx_offset = -12500.0f;
+    c.ddc_outrate = channelRate; // as the common routine stores it before demodulate
+    c.channel_rate = channelRate;
+    c.rx_samplerate = 2048000.0f;
+    c.rx_gain = 32.5f;
+    c.longitude = 2.35f;
+    c.latitude = 48.85f;
+    c.height = 35.0f;
+    c.antenna_bearing = 270.0f;
+    c.gps_day = 14;
+    c.gps_month = 7;
+    c.gps_year = 25;
+    c.gps_hour = 13;
+    c.gps_minutes = 5;
+    c.gps_seconds = 59;
+    return c;
+}
+
+std::vector<Complex> ramp(int count, float start)
+{
+    std::vector<Complex> samples(count);
+    for (int i = 0; i < count; ++i)
+        samples[i] = Complex(start + i, -(start + i) / 2);
+    return samples;
+}
+
+class MesurementTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The plug-in manager is built in the GUI thread before any recorder runs.
+        PluginManager::instance();
+    }
+
+    void startRecording(MesurementFileWriter* writer)
+    {
+        ASSERT_TRUE(writer->startRecording());
+        EXPECT_TRUE(writer->isRecording());
+    }
+    // Lets the writer take everything queued, then stops it.
+    void finish(MesurementFileWriter* writer)
+    {
+        ASSERT_TRUE(waitFor([writer] { return writer->inputFifo()->size() == 0; }));
+        QThread::msleep(30); // the block taken last is being written
+        writer->requestStop();
+        ASSERT_TRUE(writer->wait(3000));
+    }
+    QStringList recordings() const { return QDir("record").entryList({"*.zxmsr"}, QDir::Files, QDir::Name); }
+
+    TempWorkDir work;
+};
+
+TEST_F(MesurementTest, ModeValues)
+{
+    Mesurement mes;
+    EXPECT_EQ(mes.getName(), "MES");
+    EXPECT_TRUE(mes.mirrored);
+    EXPECT_EQ(mes.minLow, 0);
+    EXPECT_EQ(mes.maxLow, 0);
+    EXPECT_EQ(mes.minHigh, 500);
+    EXPECT_EQ(mes.maxHigh, 80000);
+    EXPECT_EQ(mes.defaultLow, -15000);
+    EXPECT_EQ(mes.defaultHigh, 15000);
+    EXPECT_FLOAT_EQ(mes.getLowEdge(), -50000.0f);
+    EXPECT_FLOAT_EQ(mes.getHighEdge(), 50000.0f);
+    float low = -3000, high = 3000;
+    mes.setFilterEdges(&low, &high);
+    EXPECT_FLOAT_EQ(mes.getHighEdge(), 3000.0f);
+}
+
+TEST_F(MesurementTest, CopiesNothingWhileNotRecording)
+{
+    Mesurement mes;
+    auto samples = ramp(64, 1);
+    SampleContext ctx = contextFor(145000000, 30000);
+    EXPECT_EQ(mes.demodulate(samples.data(), 64, &ctx), 0.0f);
+    EXPECT_EQ(mes.getWriter()->inputFifo()->size(), 0);
+    EXPECT_EQ(samples[10].real(), 11.0f);
+}
+
+TEST_F(MesurementTest, RecordingReadsBackFieldByField)
+{
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    startRecording(writer);
+    const int counts[] = {100, 37, 250};
+    std::vector<std::vector<Complex>> sent;
+    SampleContext ctx = contextFor(145525000, 30000); // edges -15000 .. 15000
+    for (int i = 0; i < 3; ++i) {
+        sent.push_back(ramp(counts[i], 1000.0f * i));
+        std::vector<Complex> block = sent.back();
+        mes.demodulate(block.data(), counts[i], &ctx);
+        EXPECT_EQ(block[5], sent.back()[5]); // samples left as they were
+    }
+    finish(writer);
+
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^RX_145\\.525_\\d{8}_\\d{6}\\.zxmsr$").match(files[0]).hasMatch())
+        << files[0].toStdString();
+    QFile file("record/" + files[0]);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 3 * 54 + (100 + 37 + 250) * 8);
+
+    int offset = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray h = bytes.mid(offset, 54);
+        EXPECT_EQ(readAt<int32_t>(h, 0), 2);
+        EXPECT_EQ(readAt<double>(h, 4), 145525000.0);
+        EXPECT_EQ(readAt<float>(h, 12), -12500.0f);
+        EXPECT_EQ(readAt<float>(h, 16), 60000.0f); // twice the channel rate
+        EXPECT_EQ(readAt<float>(h, 20), 2048000.0f);
+        EXPECT_EQ(readAt<float>(h, 24), 32.5f);
+        EXPECT_EQ(readAt<float>(h, 28), 2.35f);
+        EXPECT_EQ(readAt<float>(h, 32), 48.85f);
+        EXPECT_EQ(readAt<float>(h, 36), 270.0f);
+        EXPECT_EQ(readAt<float>(h, 40), 35.0f);
+        EXPECT_EQ(readAt<uint8_t>(h, 44), 14);
+        EXPECT_EQ(readAt<uint8_t>(h, 45), 7);
+        EXPECT_EQ(readAt<uint8_t>(h, 46), 25 + 48);
+        EXPECT_EQ(readAt<uint8_t>(h, 47), 13);
+        EXPECT_EQ(readAt<uint8_t>(h, 48), 5);
+        EXPECT_EQ(readAt<uint8_t>(h, 49), 59);
+        ASSERT_EQ(readAt<int32_t>(h, 50), counts[i]);
+        offset += 54;
+        EXPECT_EQ(std::memcmp(bytes.constData() + offset, sent[i].data(), counts[i] * 8), 0) << "block " << i;
+        offset += counts[i] * 8;
+    }
+}
+
+TEST_F(MesurementTest, LargeRunsContinueInNumberedFiles)
+{
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    writer->setFileSizeLimit(1000); // a 100-sample block takes 854 bytes
+    startRecording(writer);
+    const int64_t centers[] = {145000000, 145000000, 430100000, 430100000, 1296000000};
+    for (int64_t center : centers) {
+        SampleContext ctx = contextFor(center, 4000);
+        auto block = ramp(100, 0);
+        mes.demodulate(block.data(), 100, &ctx);
+    }
+    finish(writer);
+
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 3);
+    const QRegularExpression pattern("^RX_(\\d+\\.\\d{3})_(\\d{8}_\\d{6})(_\\d+)?\\.zxmsr$");
+    QStringList stamps, suffixes, mhz;
+    for (const QString& f : files) {
+        const auto m = pattern.match(f);
+        ASSERT_TRUE(m.hasMatch()) << f.toStdString();
+        mhz << m.captured(1);
+        stamps << m.captured(2);
+        suffixes << m.captured(3);
+    }
+    EXPECT_EQ(stamps[0], stamps[1]);
+    EXPECT_EQ(stamps[1], stamps[2]);
+    // Each file is named after the centre of the block that opened it.
+    EXPECT_EQ(QSet<QString>(suffixes.begin(), suffixes.end()), (QSet<QString>{"", "_2", "_3"}));
+    for (int i = 0; i < 3; ++i) {
+        const QString expected = suffixes[i].isEmpty() ? "145.000"
+                                 : suffixes[i] == "_2" ? "430.100"
+                                                       : "1296.000";
+        EXPECT_EQ(mhz[i], expected) << files[i].toStdString();
+        const qint64 size = QFileInfo("record/" + files[i]).size();
+        EXPECT_EQ(size, suffixes[i] == "_3" ? 854 : 2 * 854);
+    }
+}
+
+TEST_F(MesurementTest, BlocksLeftFromAnEarlierRunAreDiscarded)
+{
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    // A block copied just before the previous run ended.
+    auto* stale = static_cast<Complex*>(std::calloc(10, sizeof(Complex)));
+    auto* staleCtx = static_cast<SampleContext*>(std::malloc(sizeof(SampleContext)));
+    *staleCtx = contextFor(7000000, 4000);
+    ASSERT_GT(writer->inputFifo()->enqueue(stale, 10, 0, staleCtx), 0);
+
+    startRecording(writer);
+    SampleContext ctx = contextFor(145000000, 4000);
+    auto block = ramp(20, 0);
+    mes.demodulate(block.data(), 20, &ctx);
+    finish(writer);
+
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].startsWith("RX_145.000_"));
+    EXPECT_EQ(QFileInfo("record/" + files[0]).size(), 54 + 20 * 8);
+}
+
+TEST_F(MesurementTest, RefusedBlocksAreFreed)
+{
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    startRecording(writer);
+    writer->inputFifo()->accepting = false;
+    SampleContext ctx = contextFor(145000000, 4000);
+    auto block = ramp(500, 0);
+    for (int i = 0; i < 20; ++i)
+        mes.demodulate(block.data(), 500, &ctx); // LeakSanitizer checks nothing is lost
+    writer->inputFifo()->accepting = true;
+    finish(writer);
+    EXPECT_TRUE(recordings().isEmpty());
+}
+
+TEST_F(MesurementTest, FileThatCannotBeCreatedIsReported)
+{
+    QFile blocker("record"); // a plain file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    QSignalSpy failed(writer, &MesurementFileWriter::recordingFailed);
+    startRecording(writer);
+    SampleContext ctx = contextFor(145000000, 4000);
+    auto block = ramp(20, 0);
+    mes.demodulate(block.data(), 20, &ctx);
+    ASSERT_TRUE(writer->wait(3000)); // the run ends by itself
+    EXPECT_FALSE(writer->isRecording());
+    EXPECT_EQ(failed.count(), 1);
+}
+
+TEST_F(MesurementTest, SampleLimitEndsTheRunAndAnnouncesTheFile)
+{
+    Mesurement mes;
+    MesurementFileWriter* writer = mes.getWriter();
+    writer->setSampleLimit(150);
+    writer->setEmitWhenDone(true);
+    QSignalSpy done(writer, &MesurementFileWriter::newFileWritten);
+    startRecording(writer);
+    SampleContext ctx = contextFor(145000000, 4000);
+    auto block = ramp(100, 0);
+    mes.demodulate(block.data(), 100, &ctx);
+    mes.demodulate(block.data(), 100, &ctx);
+    ASSERT_TRUE(writer->wait(3000));
+    ASSERT_EQ(done.count(), 1);
+    EXPECT_TRUE(done.at(0).at(0).toString().startsWith("./record/RX_145.000_"));
+    EXPECT_EQ(QFileInfo(done.at(0).at(0).toString()).size(), 2 * (54 + 800));
+}
+
+TEST_F(MesurementTest, UninstallStopsARunningRecording)
+{
+    Mesurement mes;
+    startRecording(mes.getWriter());
+    mes.uninstall();
+    EXPECT_TRUE(mes.getWriter()->isStopRequested());
+    ASSERT_TRUE(mes.getWriter()->wait(3000));
+    EXPECT_FALSE(mes.getWriter()->isRecording());
+}
+
+TEST(MesurementFileWriter, ElapsedTimeFromTheTrueRate)
+{
+    // Edges of +-H Hz: samples come at 2H, the header holds 4H.
+    EXPECT_EQ(MesurementFileWriter::elapsedSeconds(30000, 60000.0f), 1);
+    EXPECT_EQ(MesurementFileWriter::elapsedSeconds(3LL * 160000 * 3600, 320000.0f), 3 * 3600);
+    EXPECT_EQ(MesurementFileWriter::elapsedSeconds(1000, 0.0f), 0);
+    EXPECT_EQ(MesurementFileWriter::fileNameFor(145525000.0, "14072025_130559", 1),
+              "./record/RX_145.525_14072025_130559.zxmsr");
+    EXPECT_EQ(MesurementFileWriter::fileNameFor(7100000.0, "14072025_130559", 3),
+              "./record/RX_7.100_14072025_130559_3.zxmsr");
+}
+
+} // namespace
