@@ -5,6 +5,7 @@
 #include "app/core/GlobalRFData.h"
 #include "engine/SampleContext.h"
 #include "engine/VisuFifo.h"
+#include "engine/demod/CWDemodulator.h"
 #include "ui/plotter/CPlotter.h"
 #include "ui/scanner/SpectumScanner.h"
 
@@ -143,4 +144,15 @@ TEST_F(MainReceiverTest, RetuneReportsMoveTheLineThePanOrTheCentre)
         EXPECT_GE(high, double(c.demod)) << c.what;
         EXPECT_DOUBLE_EQ(high - low, double(plotter->getSpan())) << c.what;
     }
+}
+
+TEST_F(MainReceiverTest, CwPutsAClickedSignalInTheMiddleOfItsPassBand)
+{
+    CWDemodulator cw;
+    panel.SLOT_newModulatorInstalled(&cw, 0);
+    panel.SLOT_setNewFilterFreqValue(300, 900);
+    CPlotter* plotter = panel.getPlotter();
+    EXPECT_EQ(plotter->getClickOffset(), 600);
+    EXPECT_EQ(plotter->getLowCut(), 300);
+    EXPECT_EQ(plotter->getHighCut(), 900);
 }
