@@ -175,7 +175,8 @@ void Controller::saveSettings()
         board->setValue(BoardSettings::KeyCenter, hwCenter.load());
     for (int channel = 0; channel < ChannelCount; ++channel) {
         Channelizer* channelChain = this->channelizer(channel);
-        board->setValue(BoardSettings::channelKey(channel, BoardSettings::ChannelNco), double(getRxOffset(channel)));
+        board->setValue(BoardSettings::channelKey(channel, BoardSettings::ChannelNco),
+                        double(getRxOffset(channel)));
         board->setValue(BoardSettings::channelKey(channel, BoardSettings::ChannelLowCut),
                         double(channelChain->lowCut()));
         board->setValue(BoardSettings::channelKey(channel, BoardSettings::ChannelHighCut),

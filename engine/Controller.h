@@ -148,7 +148,8 @@ public:
     // The receiver's sample rate as blocks_per_fetch and the display length follow it.
     static int fullbandFftLengthFor(int rate);
     static int blocksPerFetchFor(int rate);
-    // A fetch size after a channel refused a block: 20 % less, at least 32.
+    // A fetch size after a channel refused a block: 20 % less, at least 32
+    // (a size already below 32 stays).
     static int reducedBlocksPerFetch(int blocks);
 
 public slots:
@@ -162,7 +163,8 @@ signals:
     void MSG_ChannelizerIsRetuned(qlonglong hwRXCenter, float newOffsetFrequency, int channel);
     void MSG_ChannelTurnedOnOff(int channel, bool on_off);
     void MSG_SamplingRateChanged(int newSamplingRate);
-    void MSG_UpdateReceiverUI(int channel, qulonglong hwRXCenter, float OffsetFrequency, int lowCut, int highCut);
+    void MSG_UpdateReceiverUI(int channel, qulonglong hwRXCenter, float OffsetFrequency, int lowCut,
+                              int highCut);
     void MSG_FileWriterStarts();
     void MSG_FileWriterStops();
     void MSG_FileReaderStarts();

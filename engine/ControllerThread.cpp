@@ -56,7 +56,8 @@ int Controller::blocksPerFetchFor(int rate)
 
 int Controller::reducedBlocksPerFetch(int blocks)
 {
-    return std::max(kMinBlocksPerFetch, int(blocks * 0.8));
+    // Never below 32, and never more than it was (a slow receiver may start below 32).
+    return std::min(blocks, std::max(kMinBlocksPerFetch, int(blocks * 0.8)));
 }
 
 void Controller::setOwnState(int newState)
@@ -142,10 +143,13 @@ void Controller::idlePass()
         channelLocked[1] = false;
         FULLBAND_FFT_LENGTH = fullbandFftLengthFor(rate);
         blocks_per_fetch = blocksPerFetchFor(rate);
-        QLogger::logDebug(kModule, QStringLiteral("Controller::run() local_context[0].rx_samplerate=%1").arg(rate));
-        QLogger::logDebug(kModule, QStringLiteral("Controller::run() blocks_per_fetch=%1").arg(blocks_per_fetch));
         QLogger::logDebug(kModule,
-                          QStringLiteral("Controller::run() FULLBAND_FFT_LENGTH=%1").arg(FULLBAND_FFT_LENGTH.load()));
+                          QStringLiteral("Controller::run() local_context[0].rx_samplerate=%1").arg(rate));
+        QLogger::logDebug(kModule,
+                          QStringLiteral("Controller::run() blocks_per_fetch=%1").arg(blocks_per_fetch));
+        QLogger::logDebug(
+            kModule,
+            QStringLiteral("Controller::run() FULLBAND_FFT_LENGTH=%1").arg(FULLBAND_FFT_LENGTH.load()));
         // A playback at another rate may have re-rated the channels.
         setSampleRate(rate);
         if (hardware->prepareRXEngine() == 0) {
@@ -159,7 +163,8 @@ void Controller::idlePass()
         setOwnState(Receiving);
         hwCenter = hardware->getRxCenterFreq();
         if (hardware->getType() == ReceiverHardware::Orvex_Remote)
-            QLogger::logDebug(kModule, QStringLiteral("Controller::run() getType() == ReceiverHardware::Orvex_Remote"));
+            QLogger::logDebug(
+                kModule, QStringLiteral("Controller::run() getType() == ReceiverHardware::Orvex_Remote"));
         return;
     }
     QThread::msleep(kIdleSleepMs);
@@ -220,7 +225,8 @@ void Controller::reduceFetchSize(const char* what)
 {
     QLogger::logDebug(kModule, QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
     blocks_per_fetch = reducedBlocksPerFetch(blocks_per_fetch.load());
-    QLogger::logDebug(kModule, QStringLiteral("reducing blocks_per_fetch to =%1").arg(blocks_per_fetch.load()));
+    QLogger::logDebug(kModule,
+                      QStringLiteral("reducing blocks_per_fetch to =%1").arg(blocks_per_fetch.load()));
 }
 
 bool Controller::routeBlock(void* block, int count, bool live, qint64 centre, float rate)

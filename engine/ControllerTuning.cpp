@@ -69,9 +69,9 @@ int Controller::setAbsoluteRxFreq(qint64 frequency, int channel)
     hwCenter = hardware->getRxCenterFreq();
     const qint64 offset = frequency - hwCenter.load();
     if (std::llabs(offset) < halfRate()) {
-        QLogger::logDebug(kModule, QStringLiteral("Controller::setAbsoluteRxFreq %1 %2 in window")
-                                       .arg(frequency)
-                                       .arg(channel));
+        QLogger::logDebug(
+            kModule,
+            QStringLiteral("Controller::setAbsoluteRxFreq %1 %2 in window").arg(frequency).arg(channel));
         return setRxOffset(int(offset), channel);
     }
     return retuneHardware(frequency, true) ? 1 : 0;
@@ -140,7 +140,8 @@ bool Controller::retuneHardware(qint64 frequency, bool notify)
     hwCenter = hardware->getRxCenterFreq();
     if (accepted == 0 && hwCenter.load() == before && frequency != before) {
         // The receiver refused the frequency: the channels stay where they are.
-        QLogger::logDebug(kModule, QStringLiteral("Controller::retuneHardware %1 refused by the receiver").arg(frequency));
+        QLogger::logDebug(
+            kModule, QStringLiteral("Controller::retuneHardware %1 refused by the receiver").arg(frequency));
         return false;
     }
     qint64 residual = frequency - hwCenter.load();

@@ -287,7 +287,8 @@ void MultiSDR::runBoth(Lane& a, Lane& b)
         if ((audibleA && a.work.isEmpty()) || (audibleB && b.work.isEmpty()))
             return;
         int count = 0;
-        auto* left = static_cast<Complex*>(audibleA ? a.work.dequeue(&count, 0, nullptr, false) : silentBlock());
+        auto* left =
+            static_cast<Complex*>(audibleA ? a.work.dequeue(&count, 0, nullptr, false) : silentBlock());
         auto* right = static_cast<Complex*>(audibleB ? b.work.dequeue(&count, 0, nullptr, false) : nullptr);
         if (left == nullptr) {
             std::free(right);

@@ -1,7 +1,7 @@
 // The engine's controls with the thread not started: tuning, locks, filters,
 // demodulators, the board file and the signals they emit.
-#include "engine/Channelizer.h"
 #include "engine/Controller.h"
+#include "engine/Channelizer.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
@@ -44,7 +44,8 @@ protected:
     void attach()
     {
         // A known centre in the board file, so attaching does not move the receiver.
-        BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, 145000000);
+        BoardSettings::open(QStringLiteral("EngineTestReceiver"))
+            ->setValue(BoardSettings::KeyCenter, 145000000);
         engine.setReceiverHardware(&receiver);
     }
 
@@ -75,6 +76,7 @@ TEST(ControllerSizes, RefusalsShrinkTheFetchByAFifthDownTo32)
     EXPECT_EQ(Controller::reducedBlocksPerFetch(95), 76);
     EXPECT_EQ(Controller::reducedBlocksPerFetch(40), 32);
     EXPECT_EQ(Controller::reducedBlocksPerFetch(32), 32);
+    EXPECT_EQ(Controller::reducedBlocksPerFetch(18), 18);
 }
 
 TEST_F(ControllerControls, WithoutAReceiverEverythingIsRefused)
@@ -234,18 +236,18 @@ TEST_F(ControllerControls, LockedChannelNeverMoves)
 TEST_F(ControllerControls, FilterEdgesAreClampedToTheDemodulator)
 {
     attach();
-    AMDemodulator am;    // mirrored, high 1500..7500
-    USBdemodulator usb;  // low 10..10, high 2200..25000
-    NBFMDemodulator fm;  // mirrored, high 3000..70000
+    AMDemodulator am;   // mirrored, high 1500..7500
+    USBdemodulator usb; // low 10..10, high 2200..25000
+    NBFMDemodulator fm; // mirrored, high 3000..70000
     struct Case
     {
         Demodulator* demod;
         float low, high;
         int appliedLow, appliedHigh;
     };
-    for (const Case& c : {Case{&am, -300, 9000, -7500, 7500}, Case{&am, 0, 100, -1500, 1500},
-                          Case{&usb, 0, 30000, 10, 25000}, Case{&usb, 300, 2700, 10, 2700},
-                          Case{&fm, -300, 7000, -7000, 7000}}) {
+    for (const Case& c :
+         {Case{&am, -300, 9000, -7500, 7500}, Case{&am, 0, 100, -1500, 1500}, Case{&usb, 0, 30000, 10, 25000},
+          Case{&usb, 300, 2700, 10, 2700}, Case{&fm, -300, 7000, -7000, 7000}}) {
         engine.installDemodulator(c.demod, 0);
         QSignalSpy set(&engine, &Controller::MSG_newBBLowHighCutSet);
         QSignalSpy ui(&engine, &Controller::MSG_UpdateReceiverUI);
@@ -298,8 +300,9 @@ TEST_F(ControllerControls, InstallingADemodulatorReplacesTheOldOneAndAppliesItsD
     std::vector<std::string> log;
     TracingDemodulator first(&log, "first");
     TracingDemodulator second(&log, "second");
-    QObject::connect(&engine, &Controller::MSG_newBBLowHighCutSet,
-                     [&](int low, int high, int) { log.push_back("set " + std::to_string(low) + " " + std::to_string(high)); });
+    QObject::connect(&engine, &Controller::MSG_newBBLowHighCutSet, [&](int low, int high, int) {
+        log.push_back("set " + std::to_string(low) + " " + std::to_string(high));
+    });
     QObject::connect(&engine, &Controller::MSG_newDemodulatorInstalled, [&](Demodulator* demod, int channel) {
         log.push_back(std::string("installed ") + (demod == &second ? "second" : "first") + " " +
                       std::to_string(channel));

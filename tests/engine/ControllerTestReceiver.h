@@ -20,7 +20,8 @@ class ControllerTestReceiver : public ReceiverHardware
 public:
     static constexpr int BlockLength = 1024;
 
-    explicit ControllerTestReceiver(int rate = 2048000, qint64 centre = 145000000) : m_rate(rate), m_centre(centre)
+    explicit ControllerTestReceiver(int rate = 2048000, qint64 centre = 145000000)
+        : m_rate(rate), m_centre(centre)
     {
         type = 1;
     }

@@ -1,7 +1,7 @@
 // The audio mixing thread: level smoothing, squelch, stereo placement, modes,
 // captures, and a channel without a demodulator beside a working one.
-#include "engine/Controller.h"
 #include "engine/MultiSDR.h"
+#include "engine/Controller.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -38,7 +39,7 @@ TEST(MultiSDRLevels, FallsSlowerThanItRises)
 
     MultiSDR mixer;
     mixer.setRFLevel(-50.0f, 1);
-    EXPECT_FLOAT_EQ(mixer.getRFLevel(1), -40.0f); // from 0, rising weight 0.8
+    EXPECT_FLOAT_EQ(mixer.getRFLevel(1), -22.5f); // from 0, falling weight 0.45
     EXPECT_FLOAT_EQ(mixer.getRFLevel(0), 0.0f);
 }
 
@@ -99,7 +100,8 @@ class MultiSDRRunning : public ::testing::Test
 protected:
     void SetUp() override
     {
-        BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, 145000000);
+        BoardSettings::open(QStringLiteral("EngineTestReceiver"))
+            ->setValue(BoardSettings::KeyCenter, 145000000);
         engine.setReceiverHardware(&receiver);
         engine.startEngine();
     }

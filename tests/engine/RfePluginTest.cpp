@@ -8,6 +8,7 @@
 #include "TempWorkDir.h"
 
 #include <QPushButton>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {

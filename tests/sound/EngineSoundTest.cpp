@@ -57,7 +57,8 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(monitor) << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
+        ASSERT_TRUE(monitor)
+            << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
         ASSERT_TRUE(monitorStarted) << "parec records nothing from " << SoundCapture::kDefaultSource;
         ASSERT_TRUE(h.loaded) << "the synthetic driver did not load";
         ASSERT_EQ(h.engine->audioOutput->deviceName(), QString(SoundCapture::kDefaultSink));
@@ -94,8 +95,8 @@ TEST_F(EngineSound, EachModeHearsItsCarrier)
 
 TEST_F(EngineSound, BalanceSendsEachEndItsChannel)
 {
-    h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));                    // 1000 Hz
-    h.listen(1, &h.demods[1].usb, int(SyntheticScene::UsbDialOffsetHz) - 500);        // 1500 Hz
+    h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));             // 1000 Hz
+    h.listen(1, &h.demods[1].usb, int(SyntheticScene::UsbDialOffsetHz) - 500); // 1500 Hz
     runFor(kSettleMs);
     struct Case
     {
@@ -180,8 +181,8 @@ std::vector<float> decodeLeft(const QString& path)
     const int chunk = 4096;
     for (int pos = 0; pos < bytes.size(); pos += chunk) {
         const int n = std::min(chunk, int(bytes.size()) - pos);
-        int frames = hip_decode(decoder, reinterpret_cast<unsigned char*>(bytes.data() + pos), size_t(n), l.data(),
-                                r.data());
+        int frames = hip_decode(decoder, reinterpret_cast<unsigned char*>(bytes.data() + pos), size_t(n),
+                                l.data(), r.data());
         for (int i = 0; i < frames; ++i)
             left.push_back(l[size_t(i)] / 32768.0f);
     }
