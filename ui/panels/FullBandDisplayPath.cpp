@@ -1,0 +1,99 @@
+#include "ui/panels/FullBandDisplayPath.h"
+
+#include "engine/VisuFifo.h"
+
+#include <QDebug>
+#include <QMutex>
+#include <algorithm>
+
+namespace {
+// The largest power of two not above n (n >= 2).
+int powerOfTwoBelow(int n)
+{
+    int p = 2;
+    while (p <= n / 2)
+        p *= 2;
+    return p;
+}
+} // namespace
+
+FullBandDisplayPath::FullBandDisplayPath()
+{
+    rebuild(InitialLength);
+}
+
+void FullBandDisplayPath::rebuild(int n)
+{
+    fft = std::make_unique<DisplayFft>(n);
+    raw.assign(size_t(fft->length()), 0.0);
+    smoothedDb.assign(raw.size(), 0.0);
+    averageDb.assign(raw.size(), 0.0);
+    shown.assign(raw.size(), 0.0);
+    frameCount = 0;
+}
+
+DisplayFrame FullBandDisplayPath::process(VisuFifo& window, int wantedLength)
+{
+    DisplayFrame frame;
+    shownReady = false;
+    lastProcessed = false;
+    if (!window.mutex->tryLock(TryLockMs))
+        return frame;
+
+    const int n = length();
+    const int blocks = window.blockCount;
+    if (blocks == 0 || window.buffer == nullptr || window.capacity < 2) {
+        window.mutex->unlock();
+        return frame;
+    }
+    if (blocks == lastBlockCount) {
+        // No new block: look further into the held samples, or skip the frame.
+        const int next = window.readPosition + n / 4;
+        if (next + n > window.capacity) {
+            window.mutex->unlock();
+            return frame;
+        }
+        window.readPosition = next;
+    }
+    lastBlockCount = blocks;
+
+    // Follow the engine's length, but never beyond what the window holds: a window
+    // that stays shorter would otherwise freeze the display and re-plan every frame.
+    const int wanted = std::min(std::max(wantedLength, 2), powerOfTwoBelow(window.capacity));
+    if (wanted != n) {
+        window.mutex->unlock();
+        qDebug() << "realloc fftin size is now " << wanted;
+        rebuild(wanted);
+        return frame;
+    }
+    if (window.readPosition < 0 || window.readPosition + n > window.capacity) {
+        window.mutex->unlock();
+        return frame;
+    }
+
+    frame.rate = window.rate;
+    frame.centre = window.centre;
+    frame.offset = window.offset;
+    fft->load(window.buffer + window.readPosition);
+    window.mutex->unlock();
+    fft->transform(raw.data());
+
+    for (int k = 0; k < n; ++k) {
+        averageDb[k] += raw[k];
+        smoothedDb[k] = (2 * smoothedDb[k] + 8 * raw[k]) / 10;
+    }
+    if (++frameCount >= integrator) {
+        // Divided whenever more than one frame was summed, also after the averaging
+        // count was lowered in the middle of a run.
+        const double divisor = frameCount > 1 ? frameCount : 1;
+        for (int k = 0; k < n; ++k)
+            shown[k] = averageDb[k] / divisor;
+        std::fill(averageDb.begin(), averageDb.end(), 0.0);
+        frameCount = 0;
+        shownReady = true;
+    }
+    ++processedFrames;
+    lastProcessed = true;
+    frame.processed = true;
+    return frame;
+}
