@@ -218,7 +218,7 @@ TEST(StreamThreadsUnreachable, UnreachableServerEndsTheThreadAtOnce)
 TEST_F(StreamThreadsTest, SpectrumReaderDeliversLinesAndStopsWhenIdle)
 {
     ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
-    std::string sourceUid = uniqueName("Spec");
+    std::string sourceUid = uniqueName("Spectrum");
     json_t* json = json_pack("{s:s}", "UID", sourceUid.c_str());
     SrvSource source(&srvServer, json);
     json_decref(json);
