@@ -1,6 +1,8 @@
 #include "RemoteChatUI.h"
 
 #include "ChatHtml.h"
+#include "engine/Controller.h"
+#include "hardware/RemoteReceiverHardware.h"
 #include "srvlib/SrvServer.h"
 #include "srvlib/SrvSession.h"
 
@@ -43,6 +45,27 @@ RemoteChatUI::RemoteChatUI(QWidget* parent)
             &RemoteChatUI::PRIV_SLOT_setRecipient);
     connect(sendButton, &QPushButton::pressed, this, &RemoteChatUI::PRIV_SLOT_Msg);
     connect(messageLine, &QLineEdit::returnPressed, this, &RemoteChatUI::PRIV_SLOT_Msg);
+}
+
+void RemoteChatUI::setController(Controller* engine)
+{
+    if (this->engine != nullptr) {
+        disconnect(this->engine, nullptr, this, nullptr);
+        disconnect(this, nullptr, this->engine, nullptr);
+    }
+    this->engine = engine;
+    if (engine == nullptr)
+        return;
+    connect(engine, &Controller::MSG_VantorTxtMsg, this, &RemoteChatUI::SLOT_VantorTxtMsg,
+            Qt::QueuedConnection);
+    connect(engine, &Controller::MSG_VantorSpot, this, &RemoteChatUI::SLOT_VantorSpot, Qt::QueuedConnection);
+    connect(this, &RemoteChatUI::tuneRequested, engine, &Controller::setAbsoluteRxFreq);
+
+    ReceiverHardware* receiver = engine->getReceiverHardware();
+    if (receiver == nullptr || receiver->getType() != ReceiverHardware::Orvex_Remote)
+        return;
+    if (auto* remote = dynamic_cast<RemoteReceiverHardware*>(receiver))
+        attachServer(remote->server());
 }
 
 void RemoteChatUI::attachServer(SrvServer* server)

@@ -51,6 +51,7 @@ private:
     void addUser(const QString& user);
     void selectRecipient(const QString& user);
 
+    Controller* engine = nullptr;
     SrvServer* server = nullptr;
     QHash<QString, QString> knownUsers;
     QTextBrowser* messageView;

@@ -47,7 +47,7 @@ protected:
         QCoreApplication::processEvents();
     }
     // A server with a session whose alias is given.
-    void openSession(RemoteTestServer& remote, const std::string& alias)
+    void openSession(SealedServer& remote, const std::string& alias)
     {
         remote.client.setSessionUID("{1b4e28ba-2fa1-11d2-883f-0016d3cca427}");
         remote.peer.setJsonReply("sessions/alias/*", "{\"UID\":\"sess1\",\"alias\":\"" + alias + "\"}");
@@ -111,14 +111,14 @@ TEST_F(RemoteChatUITest, UserLinksSelectTheUserAndFrequencyLinksAskToTuneRxA)
 
 TEST_F(RemoteChatUITest, AttachingAServerWithASessionAnnouncesTheUser)
 {
-    RemoteTestServer remote;
+    SealedServer remote;
     openSession(remote, "ALICE");
     panel.attachServer(&remote.server);
     EXPECT_EQ(remote.peer.paths(),
               std::vector<std::string>{"sessions/msg/*/"
                                        "VXNlciA8YSBocmVmPSdAQUxJQ0UnPkFMSUNFPC9hPiBsb2dnZWQgaW4_"});
     // Without a session nobody is announced.
-    RemoteTestServer quiet;
+    SealedServer quiet;
     RemoteChatUI other;
     other.attachServer(&quiet.server);
     EXPECT_TRUE(quiet.peer.paths().empty());
@@ -131,7 +131,7 @@ TEST_F(RemoteChatUITest, MessagesGoToTheRecipientAndRefusedOnesStayInTheLine)
     QTest::mouseClick(send, Qt::LeftButton);
     EXPECT_EQ(line->text(), "Bonjour");
 
-    RemoteTestServer remote;
+    SealedServer remote;
     openSession(remote, "ALICE");
     panel.attachServer(&remote.server);
     remote.peer.clearLog();

@@ -49,7 +49,7 @@ std::string spectrumFrameWithCentre(const std::string& bytes, int64_t marker, in
 class RemoteSpectrumDownloaderTest : public ::testing::Test
 {
 protected:
-    RemoteTestServer remote;
+    SealedServer remote;
     std::string uid = uniqueUid("Wide");
     std::string path = "sources/" + uid + "/spectrum";
     std::unique_ptr<SrvSource> source = remote.makeSource(uid);

@@ -22,7 +22,7 @@ const int kStopBoundMs = 2500;
 class RemoteSpectrumViewTest : public ::testing::Test
 {
 protected:
-    RemoteTestServer remote;
+    SealedServer remote;
     std::string uid = uniqueUid("Wide");
     std::string path = "sources/" + uid + "/spectrum";
     RemoteSpectrumView view;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
+#include "tests/hardware/RemoteTestServer.h"
 
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
@@ -13,13 +14,14 @@
 #include <string>
 
 // A fake server with a sealed client and the server record in front of it.
-struct RemoteTestServer
+// (RemoteTestServer, of the hardware tests, scripts a whole remote receiver.)
+struct SealedServer
 {
     fakeserver::FakeServer peer;
     SrvHttpClient client{peer.host(), peer.port()};
     SrvServer server{&client};
 
-    RemoteTestServer() { client.setServerKey(peer.publicKeyText()); }
+    SealedServer() { client.setServerKey(peer.publicKeyText()); }
 
     // A source of this server as the server describes it (numbers as texts,
     // the centre in MHz); not registered.
@@ -33,14 +35,6 @@ struct RemoteTestServer
         return source;
     }
 };
-
-// A name no other test of this process uses (sources and streams are
-// registered process-wide by UID).
-inline std::string uniqueUid(const std::string& stem)
-{
-    static int counter = 0;
-    return stem + std::to_string(++counter);
-}
 
 // Processes events until cond holds, for at most timeoutMs.
 template <class Cond> bool waitFor(Cond cond, int timeoutMs)

@@ -2,6 +2,7 @@
 
 #include "app/core/QLogger.h"
 #include "engine/Controller.h"
+#include "lists/memories/MemoryManagementWindow.h"
 #include "ui/panels/PanelStyle.h"
 #include "ui/plotter/CPlotter.h"
 #include "ui/widgets/CFreqCtrl.h"
@@ -342,6 +343,9 @@ void SubReceiver::SLOT_stepDown()
 
 void SubReceiver::SLOT_manageMemories()
 {
+    // Runs modally; selecting a memory tunes channel 1, "+" stores its frequency.
+    MemoryManagementWindow dialog(controller, 1);
     if (controller != nullptr)
-        emit SIG_manageMemoriesRequested(controller->getRxCenterFreq() + controller->getRxOffset(1));
+        dialog.setCurrentFrequency(controller->getRxCenterFreq() + controller->getRxOffset(1));
+    dialog.exec();
 }

@@ -42,9 +42,6 @@ public:
 signals:
     void SIGNAL_RXcoverageUpdated(int channel, double freq_start, double freq_stop);
     void SIGNAL_updateSMeter(float dbfs, int channel);
-    // The memories dialog is not part of this panel's library: whoever provides it
-    // connects here and runs it for channel 1 at this frequency.
-    void SIG_manageMemoriesRequested(qint64 currentFrequency);
 
 public slots:
     void SLOT_repaintSpectrum();

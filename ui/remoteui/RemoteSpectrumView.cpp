@@ -1,5 +1,7 @@
 #include "RemoteSpectrumView.h"
 
+#include "engine/Controller.h"
+#include "hardware/RemoteReceiverHardware.h"
 #include "hardware/remoteui/RemoteSpectrumDownloader.h"
 #include "lists/Bookmarks.h"
 #include "srvlib/SrvSource.h"
@@ -48,6 +50,32 @@ RemoteSpectrumView::RemoteSpectrumView(QWidget* parent)
 RemoteSpectrumView::~RemoteSpectrumView()
 {
     retireDownloader();
+}
+
+void RemoteSpectrumView::setController(Controller* engine)
+{
+    if (this->engine != nullptr) {
+        disconnect(this->engine, nullptr, this, nullptr);
+        disconnect(this, nullptr, this->engine, nullptr);
+    }
+    this->engine = engine;
+    ReceiverHardware* receiver = engine != nullptr ? engine->getReceiverHardware() : nullptr;
+    if (receiver == nullptr || receiver->getType() != ReceiverHardware::Orvex_Remote)
+        return;
+    auto* remote = dynamic_cast<RemoteReceiverHardware*>(receiver);
+    if (remote == nullptr)
+        return;
+    connect(engine, &Controller::MSG_ChannelizerIsRetuned, this,
+            &RemoteSpectrumView::SLOT_ChannelizerIsRetuned, Qt::QueuedConnection);
+    connect(engine, &Controller::MSG_VantorSpot, this, &RemoteSpectrumView::SLOT_VantorSpot,
+            Qt::QueuedConnection);
+    // The server moved the wide-band source: the channels stay where they are.
+    connect(this, &RemoteSpectrumView::remoteCentreMoved, engine, &Controller::SLOT_RemoteWasRetuned);
+
+    // The receiver's stream is cut from a channel of the wide-band source shown here.
+    SrvSource* channelSource = remote->source();
+    if (channelSource != nullptr && channelSource->inputSource() != nullptr)
+        setSource(channelSource->inputSource(), channelSource->sampleRate());
 }
 
 void RemoteSpectrumView::setSource(SrvSource* source, int channelRate)

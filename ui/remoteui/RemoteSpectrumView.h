@@ -58,6 +58,7 @@ private:
     void retireDownloader();
 
     CPlotter* display;
+    Controller* engine = nullptr;
     SrvSource* source = nullptr;
     RemoteSpectrumDownloader* downloader = nullptr;
     QPushButton* startButton;

@@ -1,0 +1,108 @@
+// The RX B panel's memories button runs the memories dialog modally for
+// channel 1: "+" stores channel 1's frequency and a selected memory tunes
+// channel 1, never channel 0.
+#include "PanelEngineFixture.h"
+
+#include "lists/dbUserFreq.h"
+#include "lists/memories/MemoryManagementWindow.h"
+#include "lists/memories/MemoryTableModel.h"
+#include "lists/memories/MemoryTableWidget.h"
+#include "ui/panels/SubReceiver.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The personal database as a file of the test folder, for the life of the object.
+class PersonalDb
+{
+public:
+    PersonalDb()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), dbUserFreq::connectionName);
+        db.setDatabaseName(QStringLiteral("mylist.sqlite"));
+        EXPECT_TRUE(db.open());
+        run(dbUserFreq::createTableStatement());
+    }
+    ~PersonalDb()
+    {
+        QSqlDatabase::database(dbUserFreq::connectionName, false).close();
+        QSqlDatabase::removeDatabase(dbUserFreq::connectionName);
+    }
+    void run(const QString& statement)
+    {
+        QSqlQuery query(QSqlDatabase::database(dbUserFreq::connectionName));
+        EXPECT_TRUE(query.exec(statement)) << statement.toStdString();
+    }
+    QList<qint64> frequencies()
+    {
+        QList<qint64> freqs;
+        QSqlQuery query(QSqlDatabase::database(dbUserFreq::connectionName));
+        EXPECT_TRUE(query.exec(QStringLiteral("select FREQ from FREQS order by ID")));
+        while (query.next())
+            freqs << query.value(0).toLongLong();
+        return freqs;
+    }
+};
+
+class SubReceiverMemoriesTest : public PanelEngineFixture
+{
+protected:
+    qint64 tuned(int channel) { return engine.getRxCenterFreq() + engine.getRxOffset(channel); }
+
+    PersonalDb db;
+    SubReceiver panel{false};
+};
+
+QPushButton* buttonOf(QWidget* parent, const QString& text)
+{
+    for (QPushButton* b : parent->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(SubReceiverMemoriesTest, TheMemoriesButtonRunsTheDialogForChannelOne)
+{
+    const qint64 memory = Centre + 30000;
+    db.run(QStringLiteral("insert into FREQS (FREQ, CALLSIGN, COLOR) values (%1, 'M', 'red')").arg(memory));
+    panel.setController(&engine);
+    ASSERT_EQ(engine.setRxOffset(12000, 1), 1);
+    ASSERT_EQ(engine.setRxOffset(-5000, 0), 1);
+
+    bool seen = false;
+    // Acts in the dialog once it runs, then closes it; gives up after 3 s.
+    auto* poll = new QTimer(&panel);
+    int tries = 0;
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<MemoryManagementWindow*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (++tries > 300)
+                poll->stop();
+            return;
+        }
+        poll->stop();
+        seen = true;
+        buttonOf(dialog, "+")->click();
+        MemoryTableWidget* table = dialog->memoryTable();
+        MemoryTableModel* model = table->memoryModel();
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->data(model->index(row, 1)).toString() == "145.030")
+                table->setCurrentIndex(model->index(row, 1));
+        dialog->reject();
+    });
+    poll->start(10);
+
+    buttonOf(&panel, "*")->click();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(db.frequencies(), (QList<qint64>{memory, Centre + 12000}));
+    EXPECT_EQ(tuned(1), memory);
+    EXPECT_EQ(tuned(0), Centre - 5000);
+}
