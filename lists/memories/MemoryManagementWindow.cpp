@@ -57,7 +57,7 @@ MemoryManagementWindow::MemoryManagementWindow(Controller* controller, int chann
 
 void MemoryManagementWindow::PRIVSLOT_addCurrent()
 {
-    // No frequency given (the RX B panel gives none): nothing to store.
+    // No current frequency given yet: nothing to store.
     if (currentFrequency <= 0)
         return;
     auto* mem = new dbUserFreq;
