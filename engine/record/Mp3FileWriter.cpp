@@ -2,12 +2,10 @@
 
 #include "app/core/QLogger.h"
 #include "engine/SampleFifo.h"
-#include "engine/plugins/PluginManager.h"
 #include "engine/record/CounterDisplay.h"
 #include "engine/record/RecordingFiles.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 
 #include <lame/lame.h>
 
@@ -49,49 +47,14 @@ Lame makeEncoder(qint64 frequencyHz)
 
 } // namespace
 
-Mp3FileWriter::Mp3FileWriter(QObject* parent) : QThread(parent), m_fifo(new SampleFifo(this))
+Mp3FileWriter::Mp3FileWriter(QObject* parent)
+    : AudioRecordingThread(QStringLiteral("AudioFileWriter"), parent)
 {
-    setObjectName(QStringLiteral("AudioFileWriter"));
-    // The counter plug-in is a widget: the manager must exist before the
-    // recorder thread calls it, so it is built here, in the GUI thread.
-    PluginManager::instance();
 }
 
 Mp3FileWriter::~Mp3FileWriter()
 {
-    m_stop.request();
-    wait();
-}
-
-bool Mp3FileWriter::startRecording(qint64 frequencyHz)
-{
-    if (m_running.load() || isRunning())
-        return false;
-    m_frequency.store(frequencyHz);
-    // Set here rather than in the thread, so that a stop asked right after
-    // the start is not lost and the mixing thread queues blocks at once.
-    m_stop.clear();
-    m_fifo->flush();
-    m_running.store(true);
-    start(QThread::InheritPriority);
-    return true;
-}
-
-void Mp3FileWriter::stopRecording()
-{
-    m_stop.request();
-}
-
-QString Mp3FileWriter::fileName() const
-{
-    QMutexLocker locker(&m_nameLock);
-    return m_fileName;
-}
-
-void Mp3FileWriter::setFileName(const QString& name)
-{
-    QMutexLocker locker(&m_nameLock);
-    m_fileName = name;
+    stopAndWait();
 }
 
 void Mp3FileWriter::run()

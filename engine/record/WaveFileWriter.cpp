@@ -2,13 +2,11 @@
 
 #include "app/core/QLogger.h"
 #include "engine/SampleFifo.h"
-#include "engine/plugins/PluginManager.h"
 #include "engine/record/CounterDisplay.h"
 #include "engine/record/RecordingFiles.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QMutexLocker>
 
 #include <sndfile.h>
 
@@ -29,47 +27,14 @@ SNDFILE* openWave(const QString& name)
 
 } // namespace
 
-WaveFileWriter::WaveFileWriter(QObject* parent) : QThread(parent), m_fifo(new SampleFifo(this))
+WaveFileWriter::WaveFileWriter(QObject* parent)
+    : AudioRecordingThread(QStringLiteral("WaveFileWriter"), parent)
 {
-    setObjectName(QStringLiteral("WaveFileWriter"));
-    // The counter plug-in is a widget: the manager must exist before the
-    // recorder thread calls it, so it is built here, in the GUI thread.
-    PluginManager::instance();
 }
 
 WaveFileWriter::~WaveFileWriter()
 {
-    m_stop.request();
-    wait();
-}
-
-bool WaveFileWriter::startRecording(qint64 frequencyHz)
-{
-    if (m_running.load() || isRunning())
-        return false;
-    m_frequency.store(frequencyHz);
-    m_stop.clear();
-    m_fifo->flush();
-    m_running.store(true);
-    start(QThread::InheritPriority);
-    return true;
-}
-
-void WaveFileWriter::stopRecording()
-{
-    m_stop.request();
-}
-
-QString WaveFileWriter::fileName() const
-{
-    QMutexLocker locker(&m_nameLock);
-    return m_fileName;
-}
-
-void WaveFileWriter::setFileName(const QString& name)
-{
-    QMutexLocker locker(&m_nameLock);
-    m_fileName = name;
+    stopAndWait();
 }
 
 void WaveFileWriter::run()

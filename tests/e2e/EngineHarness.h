@@ -13,13 +13,10 @@
 #include "tests/fixtures/synthetic_driver/SyntheticScene.h"
 
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QThread>
 
-#include <functional>
 #include <memory>
 
 namespace e2e {
@@ -27,17 +24,7 @@ namespace e2e {
 // A sound output name no device has: the audio output then discards its blocks.
 inline const QString kNoSound = QStringLiteral("no such sound device");
 
-// Processes events until done() holds or timeoutMs passed; returns done().
-inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
+using ::waitFor;
 
 // Lets time pass with the GUI thread's events served (queued signals).
 inline void runFor(int ms)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ReceiverHardware.h"
+#include "StubReceiverHardware.h"
 
 #include <QThread>
 
@@ -15,15 +15,15 @@
 // of reception starts and ends, and blocks of one tone (a whole number of
 // kilohertz from the centre), delivered in real time or, unpaced, as fast as
 // asked (to overload the engine).
-class ControllerTestReceiver : public ReceiverHardware
+class ControllerTestReceiver : public StubReceiverHardware
 {
 public:
     static constexpr int BlockLength = 1024;
 
     explicit ControllerTestReceiver(int rate = 2048000, qint64 centre = 145000000)
-        : m_rate(rate), m_centre(centre)
+        : StubReceiverHardware("EngineTestReceiver"), m_rate(rate), m_centre(centre)
     {
-        type = 1;
+        setType(1);
     }
 
     // Settings of the fake.
@@ -44,7 +44,6 @@ public:
     std::atomic<qint64> blocksDelivered{0};
 
     int doCalibrate() override { return 1; }
-    const char* getHardwareName() override { return "EngineTestReceiver"; }
     int prepareRXEngine() override
     {
         ++prepares;
@@ -82,13 +81,8 @@ public:
     int getRxGainStageCount() override { return int(gainMin.size()); }
     QString getRxGainStageName(int) override { return QStringLiteral("RF"); }
     QString getRxGainStageUnitName(int) override { return QStringLiteral("dB"); }
-    int getRxGainStageType(int) override { return 0; }
     float getMinGainValue(int stage) override { return gainMin.at(size_t(stage)); }
     float getMaxGainValue(int stage) override { return gainMax.at(size_t(stage)); }
-    int getGainDiscreteValuesCount(int) override { return 0; }
-    float getGainDiscreteValue(int, int) override { return 0; }
-    int setAutoGainMode() override { return 0; }
-    int getActualRxHWFilter() override { return 0; }
     void* getRXSamples(int blocks, int* count) override
     {
         const int rate = m_rate.load();
@@ -112,13 +106,7 @@ public:
         *count = n;
         return samples;
     }
-    void dc_remove() override {}
-    void setIQCorrectionFactors(float, float, float) override {}
     void getIQCorrectionFactors(float* i, float* q, float* c) override { *i = *q = 1, *c = 0; }
-    void setppmError(double) override {}
-    double getppmError() override { return 0; }
-
-    void setType(int value) { type = value; }
 
 private:
     std::atomic<int> m_rate;

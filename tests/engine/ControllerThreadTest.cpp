@@ -12,8 +12,8 @@
 
 #include "ControllerTestReceiver.h"
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutexLocker>
@@ -21,23 +21,9 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
 const QString kNoSound = QStringLiteral("no such sound device");
-
-// Processes events until done() holds or timeoutMs passed; returns done().
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 class ControllerThread : public ::testing::Test
 {

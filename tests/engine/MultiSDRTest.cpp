@@ -9,27 +9,14 @@
 
 #include "ControllerTestReceiver.h"
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSettings>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 TEST(MultiSDRLevels, FallsSlowerThanItRises)
 {

@@ -1,6 +1,8 @@
 #include "engine/ReceiverHardware.h"
 #include "engine/FrequencyConverter.h"
 
+#include "StubReceiverHardware.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,52 +10,6 @@
 namespace {
 
 constexpr qint64 MHz = 1000000;
-
-// The smallest receiver: only the base class's own state and accessors matter here.
-class StubReceiver : public ReceiverHardware
-{
-public:
-    void setTable(std::vector<int> rates, int preferredIndex)
-    {
-        sr_capabilities = std::make_unique<SampleRateTable>();
-        sr_capabilities->rates = std::move(rates);
-        sr_capabilities->preferredIndex = preferredIndex;
-    }
-
-    int doCalibrate() override { return 0; }
-    const char* getHardwareName() override { return "stub"; }
-    int prepareRXEngine() override { return 0; }
-    int finalizeRXEngine() override { return 0; }
-    int setRxSampleRate(int) override { return 0; }
-    int setRxHWFilterBW(int) override { return 0; }
-    int getActualRxSampleRate() override { return 0; }
-    int setRxCenterFreq(qint64) override { return 0; }
-    qint64 getRxCenterFreq() override { return 0; }
-    qint64 getMin_HWRx_CenterFreq() override { return 0; }
-    qint64 getMax_HWRx_CenterFreq() override { return 0; }
-    int setRxGain(float, int) override { return 0; }
-    float getRxGainValue(int) override { return 0; }
-    int getRxGainStageCount() override { return 0; }
-    QString getRxGainStageName(int) override { return {}; }
-    QString getRxGainStageUnitName(int) override { return {}; }
-    int getRxGainStageType(int) override { return 0; }
-    float getMinGainValue(int) override { return 0; }
-    float getMaxGainValue(int) override { return 0; }
-    int getGainDiscreteValuesCount(int) override { return 0; }
-    float getGainDiscreteValue(int, int) override { return 0; }
-    int setAutoGainMode() override { return 0; }
-    int getActualRxHWFilter() override { return 0; }
-    void* getRXSamples(int, int* count) override
-    {
-        *count = 0;
-        return nullptr;
-    }
-    void dc_remove() override {}
-    void setIQCorrectionFactors(float, float, float) override {}
-    void getIQCorrectionFactors(float*, float*, float*) override {}
-    void setppmError(double) override {}
-    double getppmError() override { return 0; }
-};
 
 struct ConverterCase
 {
@@ -109,13 +65,13 @@ TEST(FrequencyConverter, StartsAtZero)
 
 TEST(ReceiverHardware, WithoutATableAnswersNeutrally)
 {
-    StubReceiver receiver;
+    StubReceiverHardware receiver;
     EXPECT_EQ(receiver.getSampleRateCount(), 0);
     EXPECT_EQ(receiver.getSampleRateValue(0), 0);
     EXPECT_EQ(receiver.getPreferredSampleRate(), -1);
     EXPECT_EQ(receiver.getNearestSampleRate(1000), 0);
 
-    receiver.setTable({}, 0);
+    receiver.setSampleRates({}, 0);
     EXPECT_EQ(receiver.getSampleRateCount(), 0);
     EXPECT_EQ(receiver.getSampleRateValue(3), 0); // no division by an empty count
     EXPECT_EQ(receiver.getPreferredSampleRate(), -1);
@@ -124,8 +80,8 @@ TEST(ReceiverHardware, WithoutATableAnswersNeutrally)
 
 TEST(ReceiverHardware, SampleRateTableLookups)
 {
-    StubReceiver receiver;
-    receiver.setTable({250000, 1000000, 2048000, 2400000}, 2);
+    StubReceiverHardware receiver;
+    receiver.setSampleRates({250000, 1000000, 2048000, 2400000}, 2);
     EXPECT_EQ(receiver.getSampleRateCount(), 4);
     EXPECT_EQ(receiver.getSampleRateValue(0), 250000);
     EXPECT_EQ(receiver.getSampleRateValue(5), 1000000); // modulo the count
@@ -137,15 +93,15 @@ TEST(ReceiverHardware, SampleRateTableLookups)
     EXPECT_EQ(receiver.getNearestSampleRate(5000000), 2400000);
     EXPECT_EQ(receiver.getNearestSampleRate(-1), 2400000); // compared as unsigned: above every rate
 
-    receiver.setTable({250000}, 3);
+    receiver.setSampleRates({250000}, 3);
     EXPECT_EQ(receiver.getPreferredSampleRate(), -1);
 }
 
 TEST(ReceiverHardware, BaseDefaultsAndInstanceNumbers)
 {
-    auto first = std::make_unique<StubReceiver>();
-    StubReceiver second;
-    StubReceiver third;
+    auto first = std::make_unique<StubReceiverHardware>();
+    StubReceiverHardware second;
+    StubReceiverHardware third;
     EXPECT_EQ(second.instanceNumber(), first->instanceNumber() + 1);
     EXPECT_EQ(third.instanceNumber(), first->instanceNumber() + 2);
 

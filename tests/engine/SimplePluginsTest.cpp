@@ -2,9 +2,8 @@
 #include "engine/plugins/CounterPlugin.h"
 #include "engine/plugins/NewsPlugin.h"
 
-#include "engine/ReceiverHardware.h"
-
 #include "RecordingTestSupport.h"
+#include "StubReceiverHardware.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -66,48 +65,13 @@ TEST(NewsPlugin, StaysVisibleUntilTheDelayAfterTheLastNews)
 }
 
 // Only what a container plug-in needs of a receiver: its name and its panel.
-class PanelReceiver : public ReceiverHardware
+class PanelReceiver : public StubReceiverHardware
 {
 public:
-    PanelReceiver(const char* name, QWidget* panel) : m_name(name), m_panel(panel) {}
-    const char* getHardwareName() override { return m_name; }
+    PanelReceiver(const char* name, QWidget* panel) : StubReceiverHardware(name), m_panel(panel) {}
     QWidget* getDisplayWidget() override { return m_panel; }
 
-    int doCalibrate() override { return 0; }
-    int prepareRXEngine() override { return 0; }
-    int finalizeRXEngine() override { return 0; }
-    int setRxSampleRate(int) override { return 0; }
-    int setRxHWFilterBW(int) override { return 0; }
-    int getActualRxSampleRate() override { return 0; }
-    int setRxCenterFreq(qint64) override { return 0; }
-    qint64 getRxCenterFreq() override { return 0; }
-    qint64 getMin_HWRx_CenterFreq() override { return 0; }
-    qint64 getMax_HWRx_CenterFreq() override { return 0; }
-    int setRxGain(float, int) override { return 0; }
-    float getRxGainValue(int) override { return 0; }
-    int getRxGainStageCount() override { return 0; }
-    QString getRxGainStageName(int) override { return {}; }
-    QString getRxGainStageUnitName(int) override { return {}; }
-    int getRxGainStageType(int) override { return 0; }
-    float getMinGainValue(int) override { return 0; }
-    float getMaxGainValue(int) override { return 0; }
-    int getGainDiscreteValuesCount(int) override { return 0; }
-    float getGainDiscreteValue(int, int) override { return 0; }
-    int setAutoGainMode() override { return 0; }
-    int getActualRxHWFilter() override { return 0; }
-    void* getRXSamples(int, int* count) override
-    {
-        *count = 0;
-        return nullptr;
-    }
-    void dc_remove() override {}
-    void setIQCorrectionFactors(float, float, float) override {}
-    void getIQCorrectionFactors(float*, float*, float*) override {}
-    void setppmError(double) override {}
-    double getppmError() override { return 0; }
-
 private:
-    const char* m_name;
     QWidget* m_panel;
 };
 

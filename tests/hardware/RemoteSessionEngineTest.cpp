@@ -7,32 +7,17 @@
 #include "tests/fixtures/fakeserver/SessionMessages.h"
 
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 #include "engine/Controller.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "srvlib/SrvRegistry.h"
 #include "srvlib/SrvServer.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 using namespace fakeserver;
 
 namespace {
-
-bool serveEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 class RemoteSessionEngineTest : public ::testing::Test
 {
@@ -91,7 +76,7 @@ TEST_F(RemoteSessionEngineTest, SessionMessagesBecomeSignalsAndALostLinkSwitches
     engine.channelOn[1] = true;
 
     engine.setReceiverHardware(&receiver);
-    ASSERT_TRUE(serveEventsUntil([&] { return events.contains("lost"); })) << events.join("; ").toStdString();
+    ASSERT_TRUE(waitFor([&] { return events.contains("lost"); })) << events.join("; ").toStdString();
     const QStringList expected{QString::fromUtf8("txt BOB|73 de F4XYZ, été"),
                                "spot F4XYZ 48.5 -1.25 145.5 15",
                                "refresh",
@@ -132,7 +117,7 @@ TEST_F(RemoteSessionEngineTest, ARemoteCentreMoveKeepsTheChannelsOnTheirFrequenc
         engine.SLOT_RemoteWasRetuned(c.newCentre, c.rate);
         EXPECT_EQ(engine.getRxOffset(0), c.offset0) << c.rate;
         EXPECT_EQ(engine.getRxOffset(1), c.offset1) << c.rate;
-        ASSERT_TRUE(serveEventsUntil([&] { return events.size() == 2; }));
+        ASSERT_TRUE(waitFor([&] { return events.size() == 2; }));
         EXPECT_EQ(events[0], QStringLiteral("retuned %1 %2 0").arg(c.newCentre).arg(c.offset0));
         EXPECT_EQ(events[1], QStringLiteral("retuned %1 %2 1").arg(c.newCentre).arg(c.offset1));
     }
@@ -144,6 +129,6 @@ TEST_F(RemoteSessionEngineTest, ARemoteCentreMoveKeepsTheChannelsOnTheirFrequenc
     context.rx_center = centre + 25000 + 1000;
     context.rate = 48000;
     receiver.rfContextCallBack(&context);
-    ASSERT_TRUE(serveEventsUntil([&] { return events.size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return events.size() == 2; }));
     EXPECT_EQ(engine.getRxOffset(0), -1000);
 }

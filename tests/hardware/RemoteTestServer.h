@@ -1,13 +1,12 @@
 #pragma once
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
+#include "tests/srvlib/SrvTestSupport.h" // waitUntil
 
 #include <QSqlDatabase>
 #include <QString>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 class SrvServer;
@@ -15,18 +14,6 @@ class SrvServer;
 // A name no other test of this process uses: sources and streams live in
 // process-wide registries keyed by UID.
 std::string uniqueUid(const std::string& stem);
-
-// Polls cond every 5 ms for at most timeoutMs; true as soon as it holds.
-template <class Cond> bool waitUntil(Cond cond, int timeoutMs)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 // A fake remote receiver server scripted to offer a wide-band source, a
 // channelizer cut from it with two gain stages, one stream of the channelizer

@@ -4,6 +4,7 @@
 #include "engine/audio/AudioOutput.h"
 #include "engine/audio/Equalizer.h"
 
+#include "MonitoredSoundTest.h"
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
 
@@ -15,7 +16,6 @@
 #include <complex>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -30,16 +30,6 @@ struct Stereo
     float amplitudeB = 0.5f;
 };
 
-// One recording of the null sink's monitor for all the cases of the suite:
-// starting one costs up to two seconds while the idle sink wakes up.
-std::unique_ptr<SoundCapture> monitor;
-bool monitorStarted = false;
-
-SoundCapture* capture()
-{
-    return monitor.get();
-}
-
 // Plays about half a second of the given tones (channel 0 in the real parts,
 // channel 1 in the imaginary parts) after configure has set the output up, and
 // returns what the sink's monitor recorded meanwhile.
@@ -49,7 +39,7 @@ StereoRecording playAndRecord(const Stereo& tones, const std::function<void(Audi
     AudioOutput output(QString(), &queue);
     EXPECT_EQ(output.deviceName(), QString(SoundCapture::kDefaultSink)) << "the server's default sink";
     configure(output);
-    capture()->takeNew();
+    MonitoredSoundTest::monitor().takeNew();
     output.start();
     const int blocks = 12;
     for (int b = 0; b < blocks; ++b) {
@@ -69,26 +59,17 @@ StereoRecording playAndRecord(const Stereo& tones, const std::function<void(Audi
     QThread::msleep(300); // what the device still buffers
     output.requestStop();
     output.wait(2000);
-    return capture()->takeNew();
+    return MonitoredSoundTest::monitor().takeNew();
 }
 
-class AudioOutputSound : public ::testing::Test
+class AudioOutputSound : public MonitoredSoundTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!SoundCapture::serverAvailable())
-            return;
-        monitor = std::make_unique<SoundCapture>();
-        monitorStarted = monitor->start();
-    }
-    static void TearDownTestSuite() { monitor.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(monitor)
-            << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
-        ASSERT_TRUE(monitorStarted) << "parec records nothing from " << SoundCapture::kDefaultSource;
+        MonitoredSoundTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // Level checks compare recordings, so the equalizer's colouring cancels out;
         // keep it on as in the program.
         Equalizer* eq = Equalizer::instance();

@@ -7,6 +7,7 @@
 #include "engine/record/Mp3FileWriter.h"
 #include "engine/record/SDRFileWriter.h"
 
+#include "MonitoredSoundTest.h"
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
 
@@ -31,35 +32,23 @@ constexpr double kRate = 48000;
 constexpr int kSettleMs = 1200;
 constexpr int kListenMs = 1500;
 
-std::unique_ptr<SoundCapture> monitor;
-bool monitorStarted = false;
-
 // What the sink played during the next ms milliseconds (one channel: the
 // output writes the same mix to both).
 std::vector<float> listen(int ms)
 {
-    monitor->takeNew();
+    MonitoredSoundTest::monitor().takeNew();
     runFor(ms);
-    return monitor->takeNew().left;
+    return MonitoredSoundTest::monitor().takeNew().left;
 }
 
-class EngineSound : public ::testing::Test
+class EngineSound : public MonitoredSoundTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!SoundCapture::serverAvailable())
-            return;
-        monitor = std::make_unique<SoundCapture>();
-        monitorStarted = monitor->start();
-    }
-    static void TearDownTestSuite() { monitor.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(monitor)
-            << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
-        ASSERT_TRUE(monitorStarted) << "parec records nothing from " << SoundCapture::kDefaultSource;
+        MonitoredSoundTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(h.loaded) << "the synthetic driver did not load";
         ASSERT_EQ(h.engine->audioOutput->deviceName(), QString(SoundCapture::kDefaultSink));
     }
