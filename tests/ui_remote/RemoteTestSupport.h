@@ -1,13 +1,12 @@
 #pragma once
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
-#include "tests/hardware/RemoteTestServer.h"
+#include "tests/hardware/RemoteTestServer.h" // also elapsedMs and waitUntil
 
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
 #include "srvlib/SrvSource.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <jansson.h>
 #include <memory>
@@ -42,11 +41,3 @@ template <class Cond> bool waitFor(Cond cond, int timeoutMs)
     return QTest::qWaitFor(cond, timeoutMs);
 }
 
-// Milliseconds taken by f.
-template <class F> qint64 elapsedMs(F f)
-{
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return timer.elapsed();
-}
