@@ -1,6 +1,7 @@
 // The engine thread: its states, reception from the receiver and playback of a
 // raw-RF recording.
 #include "engine/Channelizer.h"
+#include "engine/ThreadPause.h"
 #include "engine/Controller.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
@@ -31,11 +32,6 @@ constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
 constexpr int kMaxBlocksPerFetch = 512;
 
-void processEventsFor(int ms)
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
-    QThread::msleep(ms);
-}
 } // namespace
 
 int Controller::fullbandFftLengthFor(int rate)
@@ -323,7 +319,7 @@ void Controller::waitForChannelQueues(int limit, bool bothQueues)
         return main_channelizer->inputQueueSize() + (bothQueues ? beacon_channelizer->inputQueueSize() : 0);
     };
     while (waiting() > limit && state.load() == Playing)
-        processEventsFor(kPlaybackPollMs);
+        serveEventsAndSleep(kPlaybackPollMs);
 }
 
 void Controller::playback()
@@ -334,7 +330,7 @@ void Controller::playback()
             return;
         }
         if (main_channelizer->inputQueueSize() + beacon_channelizer->inputQueueSize() > 5) {
-            processEventsFor(kPlaybackPollMs);
+            serveEventsAndSleep(kPlaybackPollMs);
             continue;
         }
         int count = 0;
@@ -343,7 +339,7 @@ void Controller::playback()
         if (block == nullptr || count <= 0) {
             std::free(block);
             std::free(recorded);
-            processEventsFor(kPlaybackPollMs);
+            serveEventsAndSleep(kPlaybackPollMs);
             continue;
         }
         qint64 centre = hwCenter.load();

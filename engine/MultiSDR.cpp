@@ -1,4 +1,5 @@
 #include "engine/MultiSDR.h"
+#include "engine/ThreadPause.h"
 
 #include "app/core/QLogger.h"
 #include "engine/Channelizer.h"
@@ -29,11 +30,6 @@ constexpr int kAgcManualGain = 20;
 constexpr int kAgcSlope = 2;
 constexpr int kAgcDecayMs = 200;
 
-void pauseWithEvents(int ms)
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
-    QThread::msleep(ms);
-}
 } // namespace
 
 // One channel as the mixer drives it.
@@ -256,7 +252,7 @@ void MultiSDR::runSingle(Lane& lane, bool rightSide)
         if (block == nullptr) {
             if (audio->size() <= 1)
                 return;
-            pauseWithEvents(kAudioPollMs);
+            serveEventsAndSleep(kAudioPollMs);
             continue;
         }
         if (finishAudio(lane, block))
