@@ -1,6 +1,7 @@
 # tarnx_library(<name> [DEPS <targets>...])
-# Builds every source file of the calling folder (recursively) into one shared
-# library named <name>. Headers are found from the project root ("engine/SampleFifo.h")
+# Builds every source file of the calling folder (recursively, but not of a
+# subfolder with a CMakeLists.txt of its own: that is another library) into one
+# shared library named <name>. Headers are found from the project root ("engine/SampleFifo.h")
 # and from the folder itself. A folder without sources yet gives an interface
 # library, so that its dependents link the same way from the first day.
 function(tarnx_library name)
@@ -8,6 +9,11 @@ function(tarnx_library name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c
     ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  file(GLOB_RECURSE nested_libraries CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(nested ${nested_libraries})
+    get_filename_component(nested_dir ${nested} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${nested_dir}/")
+  endforeach()
   set(has_code FALSE)
   foreach(f ${sources})
     if(f MATCHES "\\.(cpp|c)$")

@@ -24,7 +24,6 @@
 #include <algorithm>
 
 namespace {
-const QString kModule = QStringLiteral("kv3lab");
 // How long the stop handshake waits for the engine thread.
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kThreadStopTimeoutMs = 5000;
@@ -63,7 +62,7 @@ Controller::Controller(const QString& audioDevice)
 Controller::~Controller()
 {
     shutdown();
-    QLogger::logDebug(kModule, QStringLiteral("Controller::~Controller() "));
+    QLogger::logDebug(LogModule, QStringLiteral("Controller::~Controller() "));
     // The threads are stopped: nothing uses these any more. The QObject parts
     // (recorders, player, mixer, audio output, audio queue) go with the engine.
     delete audioOutput;
@@ -103,10 +102,12 @@ void Controller::shutdown()
         return;
     shutDown = true;
     if (!stopEngineThread())
-        QLogger::logError(kModule, QStringLiteral("Controller::shutdown() the engine thread does not stop"));
+        QLogger::logError(LogModule,
+                          QStringLiteral("Controller::shutdown() the engine thread does not stop"));
     multiSdr->requestStop();
     if (!multiSdr->wait(kThreadStopTimeoutMs))
-        QLogger::logError(kModule, QStringLiteral("Controller::shutdown() the mixing thread does not stop"));
+        QLogger::logError(LogModule,
+                          QStringLiteral("Controller::shutdown() the mixing thread does not stop"));
     audioOutput->requestStop();
     audioOutput->wait(kThreadStopTimeoutMs);
     mp3Writer->stopRecording();
@@ -188,6 +189,16 @@ void Controller::saveSettings()
         board->setValue(BoardSettings::channelKey(channel, BoardSettings::ChannelSquelch),
                         double(multiSdr->getSquelchLevel(channel)));
     }
+}
+
+void Controller::turnChannelOn(int channel, Demodulator* fallback)
+{
+    if (!validChannel(channel))
+        return;
+    if (fallback != nullptr && currentDemodulator(channel) == nullptr)
+        installDemodulator(fallback, channel);
+    channelOn[channel] = true;
+    emit MSG_ChannelTurnedOnOff(channel, true);
 }
 
 void Controller::turnChannelOff(int channel)

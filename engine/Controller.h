@@ -119,7 +119,10 @@ public:
     // Writes the engine's part of the receiver's board file.
     void saveSettings();
 
-    // Turns a channel off the way every caller does: flag, board file, signal.
+    // The one way to switch a channel. On: installs fallback when the channel has
+    // no demodulator yet (may be null), sets the flag, emits MSG_ChannelTurnedOnOff.
+    // Off: clears the flag, writes the board file, emits the signal.
+    void turnChannelOn(int channel, Demodulator* fallback = nullptr);
     void turnChannelOff(int channel);
 
     Channelizer* channelizer(int channel) const;

@@ -1,12 +1,12 @@
 // The engine thread: its states, reception from the receiver and playback of a
 // raw-RF recording.
 #include "engine/Channelizer.h"
-#include "engine/ThreadPause.h"
 #include "engine/Controller.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
+#include "engine/ThreadPause.h"
 #include "engine/VisuFifo.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/record/Mp3FileWriter.h"
@@ -26,7 +26,6 @@
 #include <cstring>
 
 namespace {
-const QString kModule = QStringLiteral("kv3lab");
 constexpr int kIdleSleepMs = 20;
 constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
@@ -126,10 +125,8 @@ void Controller::idlePass()
     // A playback that runs takes the channels; the receiver is not prepared for it.
     if (rfReader->isPlaying()) {
         setOwnState(Playing);
-        if (!channelOn[0] && !channelOn[1]) {
-            channelOn[0] = true;
-            emit MSG_ChannelTurnedOnOff(0, true);
-        }
+        if (!channelOn[0] && !channelOn[1])
+            turnChannelOn(0);
         emit MSG_FileReaderStarts();
         return;
     }
@@ -139,17 +136,17 @@ void Controller::idlePass()
         channelLocked[1] = false;
         FULLBAND_FFT_LENGTH = fullbandFftLengthFor(rate);
         blocks_per_fetch = blocksPerFetchFor(rate);
-        QLogger::logDebug(kModule,
+        QLogger::logDebug(LogModule,
                           QStringLiteral("Controller::run() local_context[0].rx_samplerate=%1").arg(rate));
-        QLogger::logDebug(kModule,
+        QLogger::logDebug(LogModule,
                           QStringLiteral("Controller::run() blocks_per_fetch=%1").arg(blocks_per_fetch));
         QLogger::logDebug(
-            kModule,
+            LogModule,
             QStringLiteral("Controller::run() FULLBAND_FFT_LENGTH=%1").arg(FULLBAND_FFT_LENGTH.load()));
         // A playback at another rate may have re-rated the channels.
         setSampleRate(rate);
         if (hardware->prepareRXEngine() == 0) {
-            QLogger::logDebug(kModule, QStringLiteral("Controller::run() b->prepareRXEngine() failed"));
+            QLogger::logDebug(LogModule, QStringLiteral("Controller::run() b->prepareRXEngine() failed"));
             setOwnState(Idle);
             turnChannelOff(1);
             turnChannelOff(0);
@@ -160,7 +157,7 @@ void Controller::idlePass()
         hwCenter = hardware->getRxCenterFreq();
         if (hardware->getType() == ReceiverHardware::Orvex_Remote)
             QLogger::logDebug(
-                kModule, QStringLiteral("Controller::run() getType() == ReceiverHardware::Orvex_Remote"));
+                LogModule, QStringLiteral("Controller::run() getType() == ReceiverHardware::Orvex_Remote"));
         return;
     }
     QThread::msleep(kIdleSleepMs);
@@ -205,7 +202,7 @@ void Controller::recordBlock(const void* block, int count, qint64 centre, float 
     void* copy = std::malloc(bytes);
     SampleContext* ctx = makeContext(0, true, centre, rate);
     if (copy == nullptr || ctx == nullptr) {
-        QLogger::logDebug(kModule, QStringLiteral("Controller::run() no memory for the recorder's copy"));
+        QLogger::logDebug(LogModule, QStringLiteral("Controller::run() no memory for the recorder's copy"));
         std::free(copy);
         std::free(ctx);
         return;
@@ -219,9 +216,10 @@ void Controller::recordBlock(const void* block, int count, qint64 centre, float 
 
 void Controller::reduceFetchSize(const char* what)
 {
-    QLogger::logDebug(kModule, QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
+    QLogger::logDebug(LogModule,
+                      QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
     blocks_per_fetch = reducedBlocksPerFetch(blocks_per_fetch.load());
-    QLogger::logDebug(kModule,
+    QLogger::logDebug(LogModule,
                       QStringLiteral("reducing blocks_per_fetch to =%1").arg(blocks_per_fetch.load()));
 }
 
@@ -240,7 +238,7 @@ bool Controller::routeBlock(void* block, int count, bool live, qint64 centre, fl
         SampleContext* ctxB = copy ? makeContext(1, live, centre, rate) : nullptr;
         bool refusedB = false;
         if (copy == nullptr || ctxB == nullptr) {
-            QLogger::logDebug(kModule, QStringLiteral("Controller::run() no memory for RX B's copy"));
+            QLogger::logDebug(LogModule, QStringLiteral("Controller::run() no memory for RX B's copy"));
             std::free(copy);
         } else {
             std::memcpy(copy, block, bytes);

@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 namespace {
-const QString kModule = QStringLiteral("kv3lab");
 
 float clampEdge(float value, float lowest, float highest)
 {
@@ -70,7 +69,7 @@ int Controller::setAbsoluteRxFreq(qint64 frequency, int channel)
     const qint64 offset = frequency - hwCenter.load();
     if (std::llabs(offset) < halfRate()) {
         QLogger::logDebug(
-            kModule,
+            LogModule,
             QStringLiteral("Controller::setAbsoluteRxFreq %1 %2 in window").arg(frequency).arg(channel));
         return setRxOffset(int(offset), channel);
     }
@@ -141,7 +140,8 @@ bool Controller::retuneHardware(qint64 frequency, bool notify)
     if (accepted == 0 && hwCenter.load() == before && frequency != before) {
         // The receiver refused the frequency: the channels stay where they are.
         QLogger::logDebug(
-            kModule, QStringLiteral("Controller::retuneHardware %1 refused by the receiver").arg(frequency));
+            LogModule,
+            QStringLiteral("Controller::retuneHardware %1 refused by the receiver").arg(frequency));
         return false;
     }
     qint64 residual = frequency - hwCenter.load();

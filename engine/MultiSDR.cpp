@@ -16,7 +16,6 @@
 #include <cstring>
 
 namespace {
-const QString kModule = QStringLiteral("kv3lab");
 constexpr int kIdleSleepMs = 100;
 constexpr int kAudioPollMs = 1;
 constexpr int kStopTimeoutMs = 5000;
@@ -311,7 +310,7 @@ void MultiSDR::run()
     AudioOutput* output = engine->audioOutput;
     output->prepare();
     output->setFrameLength(AudioBlock);
-    QLogger::logDebug(kModule, QStringLiteral("MultiSDR::run() audio_frame_length=%1").arg(AudioBlock));
+    QLogger::logDebug(LogModule, QStringLiteral("MultiSDR::run() audio_frame_length=%1").arg(AudioBlock));
     output->start(QThread::HighestPriority);
 
     for (CAgc* channelAgc : engine->agc)

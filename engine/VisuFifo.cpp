@@ -11,7 +11,6 @@
 #include <cstring>
 
 namespace {
-const QString kLogModule = QStringLiteral("kv3lab");
 constexpr qint64 kRetuneTolerance = 10; // Hz of centre change that keep the whole-band window
 constexpr int kLargestPow = 26;         // 2^26 samples (512 MB) bound the sub-band window
 } // namespace
@@ -58,11 +57,11 @@ int generate_fullband_display_fft(Complex* samples, int count, float rate, int, 
     const bool existed = window.buffer != nullptr;
     if (!existed) {
         const int pow = std::min(17, int(std::floor(std::log2(rate / 8))));
-        QLogger::logDebug(kLogModule, QString("fullband_visu_fifo pow_of_2=%1").arg(pow));
+        QLogger::logDebug(LogModule, QString("fullband_visu_fifo pow_of_2=%1").arg(pow));
         const int size = std::max((1 << pow) + 16, 2 * FULLBAND_FFT_LENGTH.load());
         window.allocate(size);
         QLogger::logDebug(
-            kLogModule,
+            LogModule,
             QString("Controller::generate_fullband_display_fft shm->len =%1").arg(window.capacity));
         if (window.buffer == nullptr)
             return 1;
@@ -100,14 +99,14 @@ int generate_smallband_display_fft(Complex* samples, int count, float rate, int,
         window.release();
         window.readPosition = 0;
         window.blockCount = 0;
-        QLogger::logDebug(kLogModule, "++++++++++ RESET SMALL BAND FIFO DATA +++++++++++++++");
+        QLogger::logDebug(LogModule, "++++++++++ RESET SMALL BAND FIFO DATA +++++++++++++++");
     }
     if (window.buffer == nullptr) {
         int size = (1 << std::min(kLargestPow, int(std::floor(std::log2(rate) + 4)))) + 16;
         if (count >= size)
             size = 1 << std::min(kLargestPow, int(std::floor(std::log2(8.0 * count))));
         window.allocate(size);
-        QLogger::logDebug(kLogModule, QString("smallband_visu_fifo shm->len=%1").arg(window.capacity));
+        QLogger::logDebug(LogModule, QString("smallband_visu_fifo shm->len=%1").arg(window.capacity));
     }
     if (window.buffer == nullptr)
         return 1;

@@ -7,7 +7,6 @@
 
 namespace {
 
-const QString LogModule = QStringLiteral("kv3lab");
 // Has no log file: lines under it are dropped by the logger.
 const QString QuietModule = QStringLiteral("Orvex");
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString LogModule = QStringLiteral("kv3lab");
-
 void trace(const QString& text)
 {
     QLogger::logTrace(LogModule, QStringLiteral("RadioHardwareProvider::loadFromFile ") + text);

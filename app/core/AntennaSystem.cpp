@@ -8,7 +8,7 @@
 
 AntennaSystem::AntennaSystem()
 {
-    QLogger::logTrace("kv3lab", "AntennaSystem::AntennaSystem() ");
+    QLogger::logTrace(LogModule, "AntennaSystem::AntennaSystem() ");
     auto settings = ProgramSettings::open();
     settings->beginGroup("Antenna");
     bool wroteDefault = false;
@@ -16,10 +16,10 @@ AntennaSystem::AntennaSystem()
     settings->endGroup();
     QString width = QString::number(m_beamwidth.load());
     if (wroteDefault)
-        QLogger::logTrace("kv3lab", "Antenna size not set, using default " + width);
+        QLogger::logTrace(LogModule, "Antenna size not set, using default " + width);
     else
-        QLogger::logTrace("kv3lab", "Loading antenna aperture " + width);
-    QLogger::logTrace("kv3lab", "AntennaSystem::AntennaSystem() done ");
+        QLogger::logTrace(LogModule, "Loading antenna aperture " + width);
+    QLogger::logTrace(LogModule, "AntennaSystem::AntennaSystem() done ");
 }
 
 void AntennaSystem::setAzimuth(float degrees)

@@ -12,7 +12,6 @@
 
 namespace {
 
-const QString LogModule = QStringLiteral("kv3lab");
 // The build stamp shown at every start.
 const QString BuildDate = QStringLiteral("20170103");
 

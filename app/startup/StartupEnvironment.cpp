@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString LogModule = QStringLiteral("kv3lab");
-
 // Stands in the settings until the user names a real proxy host.
 const QString PlaceholderProxyHost = QStringLiteral("proxy.example");
 constexpr int DefaultProxyPort = 80;

@@ -23,7 +23,7 @@ void invokeMeasurePlugin(const QByteArray& slot, const QVariantList& args)
 
 Mesurement::Mesurement()
 {
-    QLogger::logTrace("kv3lab", "Mesurement::Mesurement()");
+    QLogger::logTrace(LogModule, "Mesurement::Mesurement()");
     minLow = 0;
     maxLow = 0;
     minHigh = 500;
@@ -33,9 +33,9 @@ Mesurement::Mesurement()
     mirrored = true;
     lowEdge = -50000.0f;
     highEdge = 50000.0f;
-    QLogger::logTrace("kv3lab", "Mesurement::Mesurement() new SDRFileWriter()");
+    QLogger::logTrace(LogModule, "Mesurement::Mesurement() new SDRFileWriter()");
     writer = std::make_unique<MesurementFileWriter>();
-    QLogger::logTrace("kv3lab", "Mesurement::Mesurement() done");
+    QLogger::logTrace(LogModule, "Mesurement::Mesurement() done");
 }
 
 Mesurement::~Mesurement() = default;

@@ -28,7 +28,7 @@ void reportElapsed(int seconds)
 
 MesurementFileWriter::MesurementFileWriter() : m_inputFifo(new SampleFifo(this))
 {
-    QLogger::logTrace("kv3lab", "MesurementFileWriter::MesurementFileWriter() done ");
+    QLogger::logTrace(LogModule, "MesurementFileWriter::MesurementFileWriter() done ");
 }
 
 MesurementFileWriter::~MesurementFileWriter()
@@ -55,7 +55,7 @@ int MesurementFileWriter::elapsedSeconds(qint64 totalSamples, float headerOutRat
 
 void MesurementFileWriter::fail(const QString& reason)
 {
-    QLogger::logError("kv3lab", "MesurementFileWriter::run() " + reason);
+    QLogger::logError(LogModule, "MesurementFileWriter::run() " + reason);
     emit recordingFailed(reason);
 }
 
@@ -88,7 +88,7 @@ bool MesurementFileWriter::startRecording(QThread::Priority priority)
 void MesurementFileWriter::run()
 {
     const QString stamp = QDateTime::currentDateTime().toString("ddMMyyyy_hhmmss");
-    QLogger::logTrace("kv3lab", "MesurementFileWriter::run() ");
+    QLogger::logTrace(LogModule, "MesurementFileWriter::run() ");
     m_recording = true;
 
     int fileIndex = 1;

@@ -13,7 +13,6 @@
 #include <vector>
 
 namespace {
-const QString kModule = QStringLiteral("kv3lab");
 // A device that accepts nothing for this long is taken as stopped.
 constexpr int kStallMs = 500;
 } // namespace
@@ -51,12 +50,12 @@ void AudioOutput::chooseDevice(const QString& requestedName)
             devices.prepend(preferred);
     }
     for (const QAudioDeviceInfo& device : devices) {
-        QLogger::logTrace(kModule,
+        QLogger::logTrace(LogModule,
                           QStringLiteral("AudioOutput() Testing device name:") + device.deviceName());
         const bool nameMatches = requestedName.isEmpty() || device.deviceName().contains(requestedName);
         if (nameMatches && device.isFormatSupported(m_format)) {
             m_device = device;
-            QLogger::logTrace(kModule, QStringLiteral("AudioOutput() using name:") + device.deviceName());
+            QLogger::logTrace(LogModule, QStringLiteral("AudioOutput() using name:") + device.deviceName());
             return;
         }
     }
@@ -69,7 +68,7 @@ void AudioOutput::reportNoDevice(const QString& why)
     m_noDeviceReported = true;
     const QString line = QStringLiteral("AudioOutput::run() %1, audio is discarded").arg(why);
     qDebug().noquote() << line;
-    QLogger::logWarning(kModule, line);
+    QLogger::logWarning(LogModule, line);
 }
 
 bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
@@ -105,7 +104,8 @@ void AudioOutput::run()
     if (!m_device.isNull()) {
         m_output = new QAudioOutput(m_device, m_format);
         sink = m_output->start();
-        QLogger::logTrace(kModule, QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
+        QLogger::logTrace(LogModule,
+                          QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
         qDebug() << " periodSize=" << m_output->periodSize();
     }
     if (!sink)

@@ -21,7 +21,7 @@ NBFMDemodulator::NBFMDemodulator() : discriminator(freqdem_create(kModulationFac
     lowEdge = 0.0f;
     highEdge = 5000.0f;
     mirrored = true;
-    QLogger::logTrace(QStringLiteral("kv3lab"), QStringLiteral("NBFMDemodulator::NBFMDemodulator() done "));
+    QLogger::logTrace(LogModule, QStringLiteral("NBFMDemodulator::NBFMDemodulator() done "));
 }
 
 NBFMDemodulator::~NBFMDemodulator()

@@ -11,7 +11,7 @@
 
 PluginPanel::PluginPanel(QWidget* parent, PluginManager* manager) : QWidget(parent)
 {
-    QLogger::logTrace("kv3lab", "PluginPanel::PluginPanel()");
+    QLogger::logTrace(LogModule, "PluginPanel::PluginPanel()");
     if (manager == nullptr)
         manager = PluginManager::instance();
 
@@ -57,7 +57,7 @@ PluginPanel::PluginPanel(QWidget* parent, PluginManager* manager) : QWidget(pare
 
     connect(m_list, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &PluginPanel::SLOT_selectPlugin);
-    QLogger::logTrace("kv3lab", "PluginPanel::PluginPanel() end.");
+    QLogger::logTrace(LogModule, "PluginPanel::PluginPanel() end.");
 }
 
 void PluginPanel::showPlugin(QString name)

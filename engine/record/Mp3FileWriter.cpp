@@ -62,7 +62,7 @@ void Mp3FileWriter::run()
     const qint64 frequencyHz = m_frequency.load();
     Lame lame = makeEncoder(frequencyHz);
     if (!lame) {
-        QLogger::logError("kv3lab", "AudioFileWriter::run() the MP3 encoder cannot be set up");
+        QLogger::logError(LogModule, "AudioFileWriter::run() the MP3 encoder cannot be set up");
         m_running.store(false);
         m_fifo->flush();
         return;
@@ -82,15 +82,15 @@ void Mp3FileWriter::run()
             // Read and write: LAME reads the file back to place its tag frame.
             file = RecordingFiles::open(name, "w+b");
             if (file == nullptr) {
-                QLogger::logError("kv3lab", "AudioFileWriter::run() cannot create " + name);
+                QLogger::logError(LogModule, "AudioFileWriter::run() cannot create " + name);
                 return false;
             }
             setFileName(name);
             CounterDisplay::setLegend(tr("Duree totale (s):"));
         }
         if (std::fwrite(out.data(), 1, size_t(bytes), file) != size_t(bytes)) {
-            QLogger::logError("kv3lab", "AudioFileWriter::run() write error on " + fileName() +
-                                            ": the recording ends here");
+            QLogger::logError(LogModule, "AudioFileWriter::run() write error on " + fileName() +
+                                             ": the recording ends here");
             return false;
         }
         return true;
@@ -129,7 +129,7 @@ void Mp3FileWriter::run()
                 lame_mp3_tags_fid(lame.get(), file);
         }
         if (std::fclose(file) != 0)
-            QLogger::logError("kv3lab", "AudioFileWriter::run() write error closing " + fileName());
+            QLogger::logError(LogModule, "AudioFileWriter::run() write error closing " + fileName());
     }
     m_running.store(false);
     m_fifo->flush();

@@ -59,7 +59,7 @@ void SDRFileReader::fail(const QString& message)
         text = m_error;
     }
     qWarning() << "SDRFileReader::run()" << text;
-    QLogger::logWarning("kv3lab", "SDRFileReader::run() " + text);
+    QLogger::logWarning(LogModule, "SDRFileReader::run() " + text);
     emit SIG_playbackFailed(text);
 }
 

@@ -29,7 +29,7 @@ SDRFileWriter::SDRFileWriter(QObject* parent) : QThread(parent), m_fifo(new Samp
     // The counter plug-in is a widget: the manager must exist before a
     // recorder thread calls it, so it is built here, in the GUI thread.
     PluginManager::instance();
-    QLogger::logTrace("kv3lab", "SDRFileWriter::SDRFileWriter() done ");
+    QLogger::logTrace(LogModule, "SDRFileWriter::SDRFileWriter() done ");
 }
 
 SDRFileWriter::~SDRFileWriter()
@@ -95,7 +95,7 @@ bool SDRFileWriter::writeBlock(const RfBlockHeader& header, const float* samples
 void SDRFileWriter::run()
 {
     const QString stamp = RecordingFiles::stamp();
-    QLogger::logTrace("kv3lab", "SDRFileWriter::run() ");
+    QLogger::logTrace(LogModule, "SDRFileWriter::run() ");
 
     int fileNumber = 1;
     qint64 total = 0; // the whole recording, all files
@@ -120,7 +120,7 @@ void SDRFileWriter::run()
                 fileNumber == 1 ? QStringLiteral(".orvex") : QStringLiteral("_%1.orvex").arg(fileNumber));
             m_file = RecordingFiles::open(name, "wb");
             if (m_file == nullptr) {
-                QLogger::logError("kv3lab", "SDRFileWriter::run() cannot create " + name);
+                QLogger::logError(LogModule, "SDRFileWriter::run() cannot create " + name);
                 std::free(samples);
                 break;
             }
@@ -136,8 +136,8 @@ void SDRFileWriter::run()
         std::free(samples);
         fileBytes += written;
         if (!complete) {
-            QLogger::logError("kv3lab", "SDRFileWriter::run() write error on " + fileName() +
-                                            ": the recording ends here");
+            QLogger::logError(LogModule, "SDRFileWriter::run() write error on " + fileName() +
+                                             ": the recording ends here");
             break;
         }
         total += count;
@@ -162,8 +162,8 @@ void SDRFileWriter::run()
             bool closed = std::fclose(m_file) == 0;
             m_file = nullptr;
             if (!trailerWritten || !closed) {
-                QLogger::logError("kv3lab", "SDRFileWriter::run() write error closing " + fileName() +
-                                                ": the recording ends here");
+                QLogger::logError(LogModule, "SDRFileWriter::run() write error closing " + fileName() +
+                                                 ": the recording ends here");
                 break;
             }
             ++fileNumber;
@@ -172,7 +172,7 @@ void SDRFileWriter::run()
 
     if (m_file != nullptr) {
         if (std::fclose(m_file) != 0)
-            QLogger::logError("kv3lab", "SDRFileWriter::run() write error closing " + fileName());
+            QLogger::logError(LogModule, "SDRFileWriter::run() write error closing " + fileName());
         m_file = nullptr;
     }
     // Blocks not written are dropped, also after a failure: the next recording

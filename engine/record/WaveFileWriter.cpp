@@ -61,8 +61,8 @@ void WaveFileWriter::run()
             if (file == nullptr) {
                 qDebug() << "error opening " << name;
                 qDebug() << sf_strerror(nullptr);
-                QLogger::logError("kv3lab", "WaveFileWriter::run() cannot create " + name + ": " +
-                                                QString::fromLocal8Bit(sf_strerror(nullptr)));
+                QLogger::logError(LogModule, "WaveFileWriter::run() cannot create " + name + ": " +
+                                                 QString::fromLocal8Bit(sf_strerror(nullptr)));
                 std::free(block);
                 break;
             }
@@ -72,9 +72,9 @@ void WaveFileWriter::run()
         sf_count_t written = sf_write_float(file, block, sf_count_t(frames) * 2);
         std::free(block);
         if (written != sf_count_t(frames) * 2) {
-            QLogger::logError("kv3lab", "WaveFileWriter::run() write error on " + fileName() + ": " +
-                                            QString::fromLocal8Bit(sf_strerror(file)) +
-                                            "; the recording ends here");
+            QLogger::logError(LogModule, "WaveFileWriter::run() write error on " + fileName() + ": " +
+                                             QString::fromLocal8Bit(sf_strerror(file)) +
+                                             "; the recording ends here");
             break;
         }
         CounterDisplay::setValue(int(totalFrames / SampleRate));
@@ -82,7 +82,7 @@ void WaveFileWriter::run()
 
     qDebug() << "WaveFileWriter::run() stop";
     if (file != nullptr && sf_close(file) != 0)
-        QLogger::logError("kv3lab", "WaveFileWriter::run() error closing " + fileName());
+        QLogger::logError(LogModule, "WaveFileWriter::run() error closing " + fileName());
     m_running.store(false);
     // Blocks not written are dropped, also after a failure: the next recording
     // must not start with stale audio.

@@ -22,8 +22,8 @@ void GeoTools::setStationLocation(double longitude, double latitude)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stationPosition = Position(longitude, latitude, 0.0);
     }
-    QLogger::logTrace("kv3lab", "GeoTools::setStationLocation(" + QString::number(longitude, 'g', 6) + "," +
-                                    QString::number(latitude, 'g', 6) + ")");
+    QLogger::logTrace(LogModule, "GeoTools::setStationLocation(" + QString::number(longitude, 'g', 6) + "," +
+                                     QString::number(latitude, 'g', 6) + ")");
     // The grid reads the station through this object, so it follows later moves.
     std::call_once(m_gridCreated, [this] {
         m_terrainGrid = new TerrainGrid([this] { return getStationPosition(); }, TerrainRangeM);

@@ -110,7 +110,7 @@ double SRTMReader::readHeight()
     if (!SrtmTile::isInside(offset))
         return 0.0;
     if (!m_tileFile.isOpen()) {
-        QLogger::logError("kv3lab", "SRTMReader::readHeight " + path + " unable to open");
+        QLogger::logError(LogModule, "SRTMReader::readHeight " + path + " unable to open");
         return 0.0;
     }
     char sample[2];

@@ -20,7 +20,6 @@
 #include <cstdlib>
 
 namespace {
-const QString LogModule = QStringLiteral("kv3lab");
 void trace(const char* stage)
 {
     QLogger::logTrace(LogModule, QString::fromLatin1(stage));
@@ -395,17 +394,10 @@ void MainReceiver::SLOT_userSetOnOff()
     if (controller == nullptr)
         return;
     onOffButton->setEnabled(false);
-    bool state = false;
-    if (controller->channelOn[0].load()) {
-        controller->channelOn[0] = false;
-        controller->saveSettings();
-    } else {
-        if (controller->currentDemodulator(0) == nullptr)
-            controller->installDemodulator(modulationSelector->currentDemodulator(), 0);
-        controller->channelOn[0] = true;
-        state = true;
-    }
-    emit controller->MSG_ChannelTurnedOnOff(0, state);
+    if (controller->channelOn[0].load())
+        controller->turnChannelOff(0);
+    else
+        controller->turnChannelOn(0, modulationSelector->currentDemodulator());
 }
 
 void MainReceiver::SLOT_WHATSONRequest(int key)

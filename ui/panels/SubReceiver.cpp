@@ -18,7 +18,6 @@
 #include <cstdlib>
 
 namespace {
-const QString LogModule = QStringLiteral("kv3lab");
 
 struct Step
 {
@@ -294,16 +293,10 @@ void SubReceiver::SLOT_userSetOnOff()
 {
     if (controller == nullptr)
         return;
-    if (controller->channelOn[1].load()) {
-        controller->channelOn[1] = false;
-        controller->saveSettings();
-        emit controller->MSG_ChannelTurnedOnOff(1, false);
-        return;
-    }
-    if (controller->currentDemodulator(1) == nullptr)
-        controller->installDemodulator(modulationSelector->currentDemodulator(), 1);
-    controller->channelOn[1] = true;
-    emit controller->MSG_ChannelTurnedOnOff(1, true);
+    if (controller->channelOn[1].load())
+        controller->turnChannelOff(1);
+    else
+        controller->turnChannelOn(1, modulationSelector->currentDemodulator());
 }
 
 void SubReceiver::SLOT_setStep(int index)

@@ -25,7 +25,7 @@ SpectrumSegment* makeSegment(const QString& name, const QColor& colour, double h
 
 SpectumScanner::SpectumScanner(QWidget* parent) : QWidget(parent)
 {
-    QLogger::logTrace(QStringLiteral("kv3lab"), QStringLiteral("SpectumScanner::SpectumScanner() "));
+    QLogger::logTrace(LogModule, QStringLiteral("SpectumScanner::SpectumScanner() "));
     plot = new SpectrumPlot(this, false);
     plot->setYRange(PlotBottom, PlotTop);
     auto* layout = new QHBoxLayout(this);

@@ -28,7 +28,7 @@ IndicatorPanel::IndicatorPanel(QWidget* parent) : QWidget(parent)
         const QString name = namesByIndex.value(n);
         if (!usableName(name)) {
             if (!name.isEmpty())
-                QLogger::logError("kv3lab",
+                QLogger::logError(LogModule,
                                   QString("IndicatorPanel: indicator name \"%1\" refused").arg(name));
             continue;
         }
@@ -56,9 +56,9 @@ void IndicatorPanel::readSettings()
     bool ok = false;
     const int configured = settings->value("count").toInt(&ok);
     if (!ok || configured < 0 || configured > MaxIndicators) {
-        QLogger::logError("kv3lab", QString("IndicatorPanel: indicator count \"%1\" refused (0 to %2)")
-                                        .arg(settings->value("count").toString())
-                                        .arg(MaxIndicators));
+        QLogger::logError(LogModule, QString("IndicatorPanel: indicator count \"%1\" refused (0 to %2)")
+                                         .arg(settings->value("count").toString())
+                                         .arg(MaxIndicators));
         return;
     }
     count = configured;

@@ -19,7 +19,7 @@ bool readFinite(QSettings& settings, const QString& key, const QString& indicato
     bool ok = false;
     const double v = settings.value(key).toDouble(&ok);
     if (!ok || !std::isfinite(v) || std::fabs(v) > 1e30) {
-        QLogger::logError("kv3lab",
+        QLogger::logError(LogModule,
                           QString("IndicatorWidget: indicator %1, \"%2\" is not a finite number: %3")
                               .arg(indicator, key, settings.value(key).toString()));
         return false;

@@ -46,7 +46,7 @@ constexpr int kPlainModes = 5;
 
 void trace(const QString& line)
 {
-    QLogger::logTrace("kv3lab", line);
+    QLogger::logTrace(LogModule, line);
 }
 
 QLabel* yellowLabel(const QString& text, QWidget* parent)
