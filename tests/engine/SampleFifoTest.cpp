@@ -1,3 +1,4 @@
+#include "DebugCapture.h"
 #include "engine/SampleFifo.h"
 #include "engine/SampleContext.h"
 
@@ -43,27 +44,6 @@ std::vector<int> drain(SampleFifo& fifo)
     }
     return tags;
 }
-
-// Collects the debug lines written while it lives.
-class DebugCapture
-{
-public:
-    DebugCapture()
-    {
-        lines().clear();
-        m_previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& text) { lines().push_back(text); });
-    }
-    ~DebugCapture() { qInstallMessageHandler(m_previous); }
-    static std::vector<QString>& lines()
-    {
-        static std::vector<QString> captured;
-        return captured;
-    }
-
-private:
-    QtMessageHandler m_previous;
-};
 
 qint64 elapsedMs(const std::function<void()>& action)
 {
@@ -127,8 +107,8 @@ TEST(SampleFifo, AcceptsTheOneHundredAndFirstAndWarnsOncePerRefusalRun)
     SampleContext* refusedContext = context(1);
     EXPECT_EQ(fifo.enqueue(refused, 1, 0, refusedContext), -1);
     EXPECT_EQ(fifo.enqueue(refused, 1, 0, refusedContext), -1);
-    ASSERT_EQ(DebugCapture::lines().size(), 1u);
-    EXPECT_EQ(DebugCapture::lines()[0], "Warning... element not pushed ,queue too long 201");
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_EQ(capture.lines()[0], "Warning... element not pushed ,queue too long 201");
     // The refused block and context are still the caller's.
     EXPECT_EQ(*refused, -1);
     EXPECT_EQ(refusedContext->hw_center, 1);
@@ -139,7 +119,7 @@ TEST(SampleFifo, AcceptsTheOneHundredAndFirstAndWarnsOncePerRefusalRun)
     EXPECT_EQ(fifo.enqueue(refused, 1, 0, refusedContext), 201);
     int* again = block(0);
     EXPECT_EQ(fifo.enqueue(again, 1, 0, nullptr), -1);
-    EXPECT_EQ(DebugCapture::lines().size(), 2u);
+    EXPECT_EQ(capture.lines().size(), 2u);
     free(again);
 }
 

@@ -1,5 +1,5 @@
 // Beacons and band-plan segments read from a small real main database.
-#include "DebugLog.h"
+#include "DebugCapture.h"
 #include "QtPrinters.h"
 #include "SqliteFile.h"
 #include "TempWorkDir.h"
@@ -157,7 +157,7 @@ TEST_F(MainDatabaseTest, MissingTablesGiveEmptyListsWithoutMessage)
 {
     db->exec("drop table BEACONS");
     db->exec("drop table RADIO_SEGMENTS");
-    DebugLog log;
+    DebugCapture log;
     DB main(nullptr);
     EXPECT_TRUE(main.select_all_beacons().isEmpty());
     EXPECT_TRUE(main.select_beacons_by_callsign("X").isEmpty());
@@ -172,7 +172,7 @@ TEST(MainDatabaseUnopenedTest, SelectsReportAndReturnNothing)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
     SqliteFile db(work.file("db/Orvex.sqlite"));
-    DebugLog log;
+    DebugCapture log;
     DB main(nullptr);
     EXPECT_TRUE(main.select_all_beacons().isEmpty());
     EXPECT_TRUE(main.select_beacons_by_callsign("X").isEmpty());

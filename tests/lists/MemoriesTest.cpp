@@ -1,5 +1,5 @@
 // Personal memories kept in a real personal database file on the connection "MY".
-#include "DebugLog.h"
+#include "DebugCapture.h"
 #include "QtPrinters.h"
 #include "SqliteFile.h"
 #include "TempWorkDir.h"
@@ -199,7 +199,7 @@ TEST(MemoriesUnopenedTest, OperationsReportAndChangeNothing)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
     SqliteFile db(work.file("db/mylist.sqlite"), "MY");
-    DebugLog log;
+    DebugCapture log;
     dbUserFreq memory;
     EXPECT_EQ(memory.createUser(145000000, "X"), 0);
     EXPECT_EQ(memory.ID, -1);

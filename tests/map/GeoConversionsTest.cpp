@@ -1,5 +1,5 @@
 #include "map/geo/GeoConversions.h"
-#include "MessageCapture.h"
+#include "DebugCapture.h"
 #include "map/geo/SGGeodesy.h"
 
 #include <cmath>
@@ -19,7 +19,7 @@ TEST(GeoConversions, DegreesPerMetre)
 
 TEST(GeoConversions, LlaToXyzAcceptsTheBoundsAndRefusesBeyond)
 {
-    MessageCapture capture;
+    DebugCapture capture;
     const QVector3D pole = llaToXyz(90.0, 180.0, 0.0);
     EXPECT_NEAR(pole.z(), 6356752.0f, 1.0f);
     EXPECT_FALSE(capture.contains("Lat/Lon out of range"));
@@ -31,7 +31,7 @@ TEST(GeoConversions, LlaToXyzAcceptsTheBoundsAndRefusesBeyond)
 
 TEST(GeoConversions, XyzToLlaSolvesPolesCentreAndFarPoints)
 {
-    MessageCapture capture;
+    DebugCapture capture;
     const Position pole = xyzToLla(0.0, 0.0, 6356752.0);
     EXPECT_EQ(pole.longitude(), 0.0);
     EXPECT_NEAR(pole.latitude(), 90.0, 1e-9);
@@ -110,7 +110,7 @@ TEST(GeoConversions, EnuRoundTripThroughLla)
 
 TEST(GeoConversions, SelfTestPasses)
 {
-    MessageCapture capture;
+    DebugCapture capture;
     selfTest();
     EXPECT_TRUE(capture.contains("Passed LLA -> XYZ -> LLA"));
     EXPECT_TRUE(capture.contains("Passed LLA -> ENU -> LLA -> ENU"));

@@ -1,4 +1,4 @@
-#include "MessageCapture.h"
+#include "DebugCapture.h"
 #include "map/geo/SGGeodesy.h"
 
 #include <cmath>
@@ -106,7 +106,7 @@ TEST(Geocentric, RadialIntersection)
 
 TEST(Geocentric, RadialIntersectionFailuresLeaveTheResultAlone)
 {
-    MessageCapture capture;
+    DebugCapture capture;
     const GeocentricPoint a{0.0, 0.0, 6378137.0};
     const GeocentricPoint b{kDegree, 0.0, 6378137.0};
     GeocentricPoint untouched{1.0, 2.0, 3.0};

@@ -1,4 +1,4 @@
-#include "MessageCapture.h"
+#include "DebugCapture.h"
 #include "map/geo/SGGeodesy.h"
 
 #include <GeographicLib/Geodesic.hpp>
@@ -155,7 +155,7 @@ TEST(GeodesyInverse, PositionFormsAgreeWithTheSolver)
 TEST(GeodesyInverse, UnusableCoordinatesAreReportedNotAnswered)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    MessageCapture capture;
+    DebugCapture capture;
     EXPECT_TRUE(std::isnan(SGGeodesy::distanceM(Position(nan, 10.0), Position(2.0, 40.0))));
     EXPECT_TRUE(capture.contains("SGGeodesy::distanceM, unable to compute distance"));
     EXPECT_TRUE(std::isnan(SGGeodesy::courseDeg(Position(2.0, 91.0), Position(2.0, 40.0))));

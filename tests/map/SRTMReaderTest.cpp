@@ -1,6 +1,6 @@
 #include "map/terrain/SRTMReader.h"
 #include "Kv3labLog.h"
-#include "MessageCapture.h"
+#include "DebugCapture.h"
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
@@ -92,7 +92,7 @@ TEST_F(SRTMReaderTest, TilesOfAnyOtherSizeAreRefusedOnEveryRead)
     ASSERT_TRUE(SrtmTestTiles::writeOfSize(tilePath("N45E004.hgt"), SrtmTile::SizeBytes - 1));
     ASSERT_TRUE(SrtmTestTiles::writeOfSize(tilePath("N46E004.hgt"), SrtmTile::SizeBytes + 2));
     SRTMReader reader(work.file("DEM"));
-    MessageCapture capture;
+    DebugCapture capture;
     for (double latitude : {45.5, 46.5}) {
         reader.setPoint(latitude, 4.5);
         EXPECT_EQ(reader.getHeight(), -1.0);
@@ -100,7 +100,7 @@ TEST_F(SRTMReaderTest, TilesOfAnyOtherSizeAreRefusedOnEveryRead)
     }
     EXPECT_FALSE(reader.hasTile("N45E004.hgt"));
     EXPECT_FALSE(reader.hasTile("N46E004.hgt"));
-    EXPECT_EQ(capture.messages().size(), 2) << capture.messages().join("\n").toStdString();
+    EXPECT_EQ(capture.lines().size(), 2) << capture.lines().join("\n").toStdString();
 
     // Once the file is a real tile, the next read takes it.
     ASSERT_TRUE(SrtmTestTiles::write(tilePath("N46E004.hgt")));

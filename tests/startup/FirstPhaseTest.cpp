@@ -1,4 +1,5 @@
 #include "app/startup/FirstPhase.h"
+#include "DebugCapture.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
 
@@ -56,30 +57,6 @@ bool logHas(const QString& message)
            << "missing from the log, in order: [" << wanted[next].first.toStdString() << "] "
            << wanted[next].second.toStdString();
 }
-
-// Collects the debug output while it lives.
-class DebugOutput
-{
-public:
-    DebugOutput()
-    {
-        lines().clear();
-        m_previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtDebugMsg)
-                    lines() << text;
-            });
-    }
-    ~DebugOutput() { qInstallMessageHandler(m_previous); }
-    static QStringList& lines()
-    {
-        static QStringList collected;
-        return collected;
-    }
-
-private:
-    QtMessageHandler m_previous;
-};
 
 // Answers the first modal message box: records what it shows and presses Yes.
 class MessageBoxAnswerer
@@ -145,7 +122,7 @@ void runPhase(const QString& locale = "fr_FR")
 TEST(FirstPhase, FirstRunLogsEachStepAndWritesTheDefaultsBack)
 {
     TempWorkDir dir;
-    DebugOutput debug;
+    DebugCapture debug;
     MessageBoxAnswerer answerer;
     runPhase();
 
@@ -165,8 +142,8 @@ TEST(FirstPhase, FirstRunLogsEachStepAndWritesTheDefaultsBack)
                               {"Trace", "No valid station loction found. Using default"}}));
     EXPECT_FALSE(logHas("ClientApp_eng translation installed."));
     EXPECT_FALSE(answerer.seen) << "French needs no translation file";
-    EXPECT_TRUE(DebugOutput::lines().contains("Could not connect to database!"));
-    EXPECT_TRUE(DebugOutput::lines().contains(" cound not open personal freq db"));
+    EXPECT_TRUE(debug.contains("Could not connect to database!"));
+    EXPECT_TRUE(debug.contains(" cound not open personal freq db"));
 
     QSettings onDisk(dir.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
     EXPECT_EQ(onDisk.value("Database/path").toString(),

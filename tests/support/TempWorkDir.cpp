@@ -5,8 +5,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-TempWorkDir::TempWorkDir()
-    : m_previousCwd(QDir::currentPath())
+TempWorkDir::TempWorkDir() : m_previousCwd(QDir::currentPath())
 {
     EXPECT_TRUE(m_dir.isValid());
     QDir::setCurrent(m_dir.path());

@@ -1,4 +1,4 @@
-#include "MessageCapture.h"
+#include "DebugCapture.h"
 
 #include <QMutex>
 
@@ -15,29 +15,29 @@ void collect(QtMsgType, const QMessageLogContext&, const QString& message)
 
 } // namespace
 
-MessageCapture::MessageCapture()
+DebugCapture::DebugCapture()
 {
     QMutexLocker lock(&capturedMutex);
     captured.clear();
     m_previous = qInstallMessageHandler(collect);
 }
 
-MessageCapture::~MessageCapture()
+DebugCapture::~DebugCapture()
 {
     qInstallMessageHandler(m_previous);
 }
 
-QStringList MessageCapture::messages() const
+QStringList DebugCapture::lines() const
 {
     QMutexLocker lock(&capturedMutex);
     return captured;
 }
 
-bool MessageCapture::contains(const QString& text) const
+bool DebugCapture::contains(const QString& text) const
 {
-    const QStringList all = messages();
-    for (const QString& message : all) {
-        if (message.contains(text))
+    const QStringList all = lines();
+    for (const QString& line : all) {
+        if (line.contains(text))
             return true;
     }
     return false;
