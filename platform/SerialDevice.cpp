@@ -100,6 +100,20 @@ int readAvailable(Handle handle, void* buffer, int size)
     }
 }
 
+int waitReadable(Handle handle, int timeoutMs)
+{
+    struct pollfd wait = {handle, POLLIN, 0};
+    int ready = poll(&wait, 1, timeoutMs);
+    if (ready < 0)
+        return errno == EINTR ? 0 : -1;
+    if (ready == 0)
+        return 0;
+    // A hang-up flushes what was buffered: nothing more will come.
+    if (wait.revents & (POLLHUP | POLLERR | POLLNVAL))
+        return -1;
+    return 1;
+}
+
 int writeAll(Handle handle, const void* buffer, int size)
 {
     const char* bytes = static_cast<const char*>(buffer);

@@ -40,6 +40,11 @@ bool setReadsReturnImmediately(Handle handle);
 // Up to size bytes that are already buffered; 0 when nothing waits, -1 on error.
 int readAvailable(Handle handle, void* buffer, int size);
 
+// Waits at most timeoutMs for bytes to read: 1 when some wait, 0 when none
+// came in that time, -1 when the device is gone (unplugged or hung up, after
+// which it never delivers again) or the handle is not valid.
+int waitReadable(Handle handle, int timeoutMs);
+
 // Writes every byte, waiting while the driver's buffer is full. A device that
 // takes nothing for a few seconds ends the wait. Returns the number of bytes
 // written, or -1 when none could be written.

@@ -105,6 +105,14 @@ int comport_read(int port, void* buffer, int size)
     return got > 0 ? got : 0;
 }
 
+int comport_wait(int port, int timeoutMs)
+{
+    serial::Handle handle = handleOf(port);
+    if (handle == serial::InvalidHandle)
+        return -1;
+    return serial::waitReadable(handle, timeoutMs < 0 ? 0 : timeoutMs);
+}
+
 int comport_send_buffer(int port, const void* buffer, int size)
 {
     serial::Handle handle = handleOf(port);

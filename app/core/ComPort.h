@@ -15,6 +15,11 @@ int comport_open(int port, int baud);
 // The bytes already received, up to size; 0 when nothing waits or on failure.
 int comport_read(int port, void* buffer, int size);
 
+// Waits at most timeoutMs for bytes to read, so that a reader need not poll:
+// 1 when some wait, 0 when none came in that time, -1 when the index is not
+// open or its device is gone (unplugged or hung up: it delivers nothing more).
+int comport_wait(int port, int timeoutMs);
+
 // Writes every byte; the number written, -1 when the write fails.
 int comport_send_buffer(int port, const void* buffer, int size);
 

@@ -2,6 +2,7 @@
 
 #include "StartupEnvironment.h"
 #include "app/core/ProgramSettings.h"
+#include "app/core/ProgramVersion.h"
 #include "app/core/QLogger.h"
 
 #include <QApplication>
@@ -11,9 +12,6 @@
 #include <QThread>
 
 namespace {
-
-// The build stamp shown at every start.
-const QString BuildDate = QStringLiteral("20170103");
 
 void logTrace(const QString& text)
 {
@@ -64,7 +62,7 @@ void setUpApplication(QApplication& app)
     QCoreApplication::setOrganizationName("Vantor-SDR");
     QCoreApplication::setOrganizationDomain("vantor-sdr.example");
     QCoreApplication::setApplicationName("Tarnx");
-    QCoreApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationVersion(ProgramVersion::Text);
 }
 
 void runFirstPhase(StartupFrame& frame, const QString& localeName)
@@ -72,7 +70,7 @@ void runFirstPhase(StartupFrame& frame, const QString& localeName)
     QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", QStringList{LogModule},
                                                     QLogger::TraceLevel);
     logTrace(QString(78, '-'));
-    logTrace("Build date : " + BuildDate);
+    logTrace("Build date : " + ProgramVersion::BuildNumber);
     logTrace("Starting");
     logTrace("Detected locale is " + localeName);
 

@@ -1,15 +1,12 @@
 #include "app/core/ComPort.h"
+#include "PtyPort.h"
 #include "TempWorkDir.h"
 
 #include <QDir>
-#include <asm/termbits.h>
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -17,87 +14,6 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
 namespace {
-
-// A pseudo-terminal pair whose device end is port index `port` through the
-// working directory's "dosdevices/com<port+1>" link; the test drives the
-// other end.
-class PtyPort
-{
-public:
-    explicit PtyPort(int port)
-    {
-        // posix_openpt rather than openpty: <pty.h> brings glibc's termios,
-        // which cannot live beside the kernel's termios2 used by baud().
-        m_far = posix_openpt(O_RDWR | O_NOCTTY);
-        char name[256];
-        if (m_far < 0 || grantpt(m_far) != 0 || unlockpt(m_far) != 0 ||
-            ptsname_r(m_far, name, sizeof(name)) != 0)
-            return;
-        // The far end answers at once and must not turn bytes around.
-        fcntl(m_far, F_SETFL, fcntl(m_far, F_GETFL) | O_NONBLOCK);
-        QDir().mkpath("dosdevices");
-        std::string link = "dosdevices/com" + std::to_string(port + 1);
-        m_deviceName = name;
-        m_ok = symlink(name, link.c_str()) == 0;
-    }
-    ~PtyPort()
-    {
-        if (m_far >= 0)
-            ::close(m_far);
-    }
-    bool ok() const { return m_ok; }
-
-    // The descriptor through which this process holds the device end, or -1.
-    int deviceDescriptorInUse() const
-    {
-        for (int fd = 0; fd < 1024; ++fd) {
-            char target[256];
-            std::string path = "/proc/self/fd/" + std::to_string(fd);
-            ssize_t n = readlink(path.c_str(), target, sizeof(target) - 1);
-            if (n > 0 && std::string(target, static_cast<size_t>(n)) == m_deviceName)
-                return fd;
-        }
-        return -1;
-    }
-
-    // The rate the device end was set to, as the terminal holds it.
-    unsigned baud() const
-    {
-        struct termios2 tio
-        {
-        };
-        if (ioctl(m_far, TCGETS2, &tio) != 0)
-            return 0;
-        return tio.c_ospeed;
-    }
-
-    void send(const std::vector<unsigned char>& bytes) const
-    {
-        ASSERT_EQ(::write(m_far, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-
-    // Up to count bytes arriving within two seconds.
-    std::vector<unsigned char> receive(size_t count) const
-    {
-        std::vector<unsigned char> got;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
-            struct pollfd wait = {m_far, POLLIN, 0};
-            if (poll(&wait, 1, 50) <= 0)
-                continue;
-            unsigned char buffer[512];
-            ssize_t n = ::read(m_far, buffer, sizeof(buffer));
-            if (n > 0)
-                got.insert(got.end(), buffer, buffer + n);
-        }
-        return got;
-    }
-
-private:
-    int m_far = -1;
-    std::string m_deviceName;
-    bool m_ok = false;
-};
 
 // Every byte value, so that any echo, line-end mapping or flow control shows.
 std::vector<unsigned char> allByteValues()
@@ -298,4 +214,21 @@ TEST(ComPort, ModemLinesOfAPseudoTerminalReadAsOff)
     EXPECT_EQ(comport_is_dsr(6), 0);
     EXPECT_EQ(comport_is_dcd(6), 0);
     comport_close(6);
+}
+
+TEST(ComPort, WaitTellsBytesFromSilenceAndFromAVanishedDevice)
+{
+    TempWorkDir dir;
+    PtyPort pty(7);
+    ASSERT_TRUE(pty.ok());
+    EXPECT_EQ(comport_wait(7, 0), -1) << "an index that is not open";
+    ASSERT_EQ(openQuietly(7, 4800), 0);
+    EXPECT_EQ(comport_wait(7, 20), 0) << "nothing was sent";
+    pty.sendText("$");
+    EXPECT_EQ(comport_wait(7, 5000), 1);
+    EXPECT_EQ(readPort(7, 1), std::vector<unsigned char>{'$'});
+    pty.hangUp();
+    EXPECT_EQ(comport_wait(7, 5000), -1) << "the device went away";
+    comport_close(7);
+    EXPECT_EQ(comport_wait(16, 0), -1);
 }

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "AccessoryParser.h"
+
+#include <QMutex>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+class Controller;
+struct FrequencyConverter;
+
+// The link to an accessory on a serial port (settings group "Accessories"):
+// it reports a rotor position (turns the antenna), absolute frequencies (retune
+// RX A), tuning steps and indicator values (handed to the main window through
+// request), and is told RX A's frequency after each retune once it has spoken.
+//
+// The object lives in the GUI thread, where the engine's retune reports reach
+// SLOT_ChannelizerIsRetuned; run() is the link thread, which reads the port,
+// parses, and on each idle pass applies the rotor and sends the frequency. It
+// ends on stop() or when the device goes away; the destructor stops and joins
+// it before closing the port. Values shared by the two threads are atomic or
+// guarded by sendLock.
+class AccessoryComm : public QThread
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultBauds = 38400;
+    static constexpr int DefaultRotorResolution = 100;
+    static constexpr int ReadSize = 1024;
+    // Silence that makes an idle pass; also the bound on a stop.
+    static constexpr int IdleWaitMs = 50;
+
+    explicit AccessoryComm(QObject* parent = nullptr);
+    ~AccessoryComm() override;
+
+    // The engine whose RX A the link tunes and reports; before loadSettings.
+    void setController(Controller* controller);
+    // Reads the settings, opens the port and starts the link thread. On the first
+    // run (no "comm_port" yet) it writes the defaults and opens nothing.
+    void loadSettings();
+    // Asks the link thread to end and waits until it has.
+    void stop();
+
+    // Takes one received character (the link thread's parser; public for tests).
+    void parseChar(char c);
+
+public slots:
+    // Queues RX A's new frequency for the accessory.
+    void SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequency, int channel);
+
+signals:
+    // ("FRQ", signed step in Hz, 0) or ("INDICATOR", indicator number, value).
+    void request(QString s, int arg, int value);
+
+protected:
+    void run() override;
+
+private:
+    // The converter in front of the receiver, or null.
+    FrequencyConverter* converter() const;
+    void applyFrequency(qint64 frequency);
+    // Applies a waiting rotor value and sends a waiting frequency.
+    void idlePass();
+
+    std::atomic<int> rotorResolution{DefaultRotorResolution};
+    // Set before the thread starts.
+    Controller* controller = nullptr;
+    std::atomic<bool> accessorySpoke{false};
+    qint64 pendingFrequency = 0; // 0: nothing to send; guarded by sendLock
+    std::atomic<qint64> hwCenter{0};
+    // Set before the thread starts.
+    int portIndex = -1;
+    bool portOpen = false;
+    QMutex sendLock;
+    AccessoryParser parser;
+    std::atomic<int> rotorValue{0}; // 0: none waiting
+    std::atomic<int> droppedMessages{0};
+};

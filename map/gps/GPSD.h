@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+
+class NmeaParser;
+class QTimer;
+
+// The station's position and the time from a GPS receiver on a serial port
+// (settings group "GPS"). The constructor opens the port; the thread, started
+// by its owner (at the lowest priority), reads it, feeds the NMEA parser,
+// keeps the latest position and time in GlobalRFData and reports a moved
+// position with hasGpsFix and each new second with hasGpsTime. Without a port
+// a local clock reports the computer's UTC time through hasGpsTime instead.
+//
+// The object lives in its creator's thread (the local clock ticks there); only
+// run() is on the reader thread, which ends on stop(), when the device goes
+// away, or at once when no port is open. The destructor stops and joins it
+// before closing the port.
+class GPSD : public QThread
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultBauds = 4800;
+    static constexpr int ReadSize = 1024;
+    // Longest wait for bytes in one pass: the bound on a stop.
+    static constexpr int IdleWaitMs = 50;
+    static constexpr int LocalClockIntervalMs = 500;
+
+    explicit GPSD(QObject* parent = nullptr);
+    ~GPSD() override;
+
+    bool isPortOpen() const { return portOpen; }
+    // Starts the local clock unless it exists.
+    void startLocalTimer();
+    // Asks the reader thread to end and waits until it has.
+    void stop();
+
+public slots:
+    // One tick of the local clock.
+    void SLOT_timer();
+
+signals:
+    // Degrees, south and west negative.
+    void hasGpsFix(float latitude, float longitude);
+    // UTC; the date parts are 0 while the receiver has sent no date.
+    void hasGpsTime(int year, int month, int day, int hour, int min, int sec, int msec);
+
+protected:
+    void run() override;
+
+private:
+    // What the reader last reported, to report only changes.
+    struct Reported
+    {
+        float latitude = 0;
+        float longitude = 0;
+        float altitude = 0;
+        int second = 0;
+    };
+
+    void readSettingsAndOpenPort();
+    void appendToNmeaLog(const char* bytes, int count) const;
+    // Publishes what a sentence committed.
+    void report(const NmeaParser& parser, Reported& last);
+
+    bool portOpen = false;
+    QTimer* localTimer = nullptr;
+    // Serial port index, -1 when no port is in use. Set before the thread starts.
+    int port = -1;
+    bool logNmea = false;
+    QString nmeaLogPath;
+    int lastLocalSecond = 0;
+};
