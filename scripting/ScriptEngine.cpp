@@ -77,11 +77,11 @@ void ScriptEngine::run()
         return;
     }
 
-    QScriptEngine engine;
-    interpreter = &engine;
+    QScriptEngine qtScript;
+    interpreter = &qtScript;
     // The evaluation serves this thread's events now and then, so that the
     // abort check below runs even inside a loop that never calls orvex.
-    engine.setProcessEventsInterval(AbortCheckMs);
+    qtScript.setProcessEventsInterval(AbortCheckMs);
     QTimer abortCheck;
     connect(&abortCheck, &QTimer::timeout, &abortCheck, [this] { stopping(); });
     abortCheck.start(AbortCheckMs);
@@ -89,16 +89,16 @@ void ScriptEngine::run()
     // Only this object's own functions: its QThread and QObject slots (terminate,
     // deleteLater, ...) would let a script kill its thread or delete it while it runs.
     const QScriptValue orvex =
-        engine.newQObject(this, QScriptEngine::QtOwnership,
-                          QScriptEngine::ExcludeSuperClassContents | QScriptEngine::ExcludeDeleteLater);
-    engine.globalObject().setProperty(QStringLiteral("orvex"), orvex);
+        qtScript.newQObject(this, QScriptEngine::QtOwnership,
+                            QScriptEngine::ExcludeSuperClassContents | QScriptEngine::ExcludeDeleteLater);
+    qtScript.globalObject().setProperty(QStringLiteral("orvex"), orvex);
 
     emit scriptStarts(scriptId);
-    const QScriptValue result = engine.evaluate(scriptSource, fileName, 1);
+    const QScriptValue result = qtScript.evaluate(scriptSource, fileName, 1);
     emit scriptEnds(scriptId);
     // A script stopped from outside has not failed.
-    if (engine.hasUncaughtException() && !stopRequested) {
-        const int line = engine.uncaughtExceptionLineNumber();
+    if (qtScript.hasUncaughtException() && !stopRequested) {
+        const int line = qtScript.uncaughtExceptionLineNumber();
         emit scriptError(scriptSource, result.toString(), line);
         qDebug() << "exception at line:" << line << result.toString();
     }

@@ -133,12 +133,23 @@ TEST_F(ScriptTest, CapturedToneShowsAtItsBinInThePlottedSpectrum)
         orvex.plot(f, orvex.calcPower(s, n));
         orvex.showFigure(f);
         orvex.stopRX();
-        orvex.alert(f + " " + s.length);
+        // The strongest positive-frequency bin of the transform, away from DC.
+        var fft = orvex.calcFFT(s, n);
+        var strongest = 0, strongestMag = -1;
+        for (var k = n - Math.floor(n / 2) + 9; k < n; k++) {
+            var mag = fft[2 * k] * fft[2 * k] + fft[2 * k + 1] * fft[2 * k + 1];
+            if (mag > strongestMag) { strongestMag = mag; strongest = k; }
+        }
+        orvex.alert(f + " " + s.length + " " + strongest);
     )")
                                .arg(n)
                                .arg((h.engine->getRxCenterFreq() + AmOffsetHz) / 1e6, 0, 'f', 6);
     ASSERT_TRUE(run(script));
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("1 %1").arg(2 * n)});
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    const QStringList told = boxes.seen()[0].text.split(' ');
+    ASSERT_EQ(told.size(), 3);
+    EXPECT_EQ(told[0], QString("1"));
+    EXPECT_EQ(told[1].toInt(), 2 * n);
     EXPECT_FALSE(h.engine->channelOn[0]);
 
     JWindow* window = core()->window(0);
@@ -164,6 +175,7 @@ TEST_F(ScriptTest, CapturedToneShowsAtItsBinInThePlottedSpectrum)
             otherDb = std::max(otherDb, db);
     }
     EXPECT_GT(toneDb, otherDb + 20) << "tone bin " << tone << " at rate " << rate;
+    EXPECT_NEAR(told[2].toInt(), tone, 1) << "the transform's strongest bin";
 }
 
 TEST_F(ScriptTest, SamplesBeforeAnyCaptureAreEmpty)
