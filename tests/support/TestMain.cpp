@@ -26,6 +26,7 @@ const char* __lsan_default_suppressions()
            "leak:libQt5Multimedia\n"
            "leak:libQt5Network\n"
            "leak:libQt5Sql\n"
+           "leak:libQt5Script\n"
            "leak:libqoffscreen\n"
            "leak:libqxcb\n"
            "leak:libfontconfig\n"

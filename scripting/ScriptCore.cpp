@@ -1,0 +1,211 @@
+#include "scripting/ScriptCore.h"
+
+#include "app/core/QLogger.h"
+#include "scripting/JWindow.h"
+#include "scripting/ScriptEngine.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMessageBox>
+#include <QProcess>
+#include <QThread>
+
+namespace {
+ScriptCore* s_core = nullptr;
+} // namespace
+
+ScriptCore* ScriptCore::instance()
+{
+    // The core owns widgets and serves queued requests: it belongs to the GUI thread.
+    Q_ASSERT(QCoreApplication::instance() != nullptr &&
+             QThread::currentThread() == QCoreApplication::instance()->thread());
+    if (s_core == nullptr) {
+        s_core = new ScriptCore();
+        static const bool atExit = [] {
+            qAddPostRoutine(&ScriptCore::release);
+            return true;
+        }();
+        Q_UNUSED(atExit);
+    }
+    return s_core;
+}
+
+void ScriptCore::release()
+{
+    delete s_core;
+}
+
+ScriptCore::ScriptCore()
+{
+    windowOwners.fill(-1);
+    // Scripts stop when the event loop ends, before the main window and the
+    // engine unwind.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &ScriptCore::release);
+}
+
+ScriptCore::~ScriptCore()
+{
+    const QList<ScriptEngine*> scripts = findChildren<ScriptEngine*>(QString(), Qt::FindDirectChildrenOnly);
+    for (ScriptEngine* script : scripts)
+        script->requestStop();
+    for (ScriptEngine* script : scripts) {
+        if (script->wait(ScriptEngine::StopTimeoutMs)) {
+            delete script;
+        } else {
+            // A running thread must not be destroyed: it is left behind, and said so.
+            QLogger::logError(
+                LogModule,
+                QStringLiteral("ScriptCore: script %1 did not stop, left running").arg(script->id()));
+            script->setParent(nullptr);
+        }
+    }
+    for (JWindow*& window : windows) {
+        delete window;
+        window = nullptr;
+    }
+    s_core = nullptr;
+}
+
+void ScriptCore::setController(Controller* engine, MainReceiver* rxA)
+{
+    controller = engine;
+    mainReceiver = rxA;
+}
+
+void ScriptCore::runScriptFile(const QString& path)
+{
+    start(new ScriptEngine(path, ++scriptCounter, this));
+}
+
+void ScriptCore::runScriptSource(const QString& source)
+{
+    auto* script = new ScriptEngine(++scriptCounter, this);
+    script->setSource(source);
+    start(script);
+}
+
+void ScriptCore::runAction(const QString& action)
+{
+    if (action.isEmpty())
+        return;
+    if (action.startsWith(QLatin1String("orvex.")))
+        runScriptSource(action);
+    else
+        runScriptFile(action);
+}
+
+void ScriptCore::start(ScriptEngine* script)
+{
+    connect(script, &ScriptEngine::scriptEnds, this, &ScriptCore::scriptEnds);
+    connect(script, &ScriptEngine::scriptStarts, this, &ScriptCore::scriptStarts);
+    connect(script, &ScriptEngine::scriptError, this, &ScriptCore::SLOT_scriptError, Qt::QueuedConnection);
+    connect(script, &ScriptEngine::ask_showFigure, this, &ScriptCore::showFigure, Qt::QueuedConnection);
+    connect(script, &ScriptEngine::ask_allocWindow, this, &ScriptCore::allocWindow, Qt::QueuedConnection);
+    connect(script, &ScriptEngine::ask_plot_values, this, &ScriptCore::plot_values, Qt::QueuedConnection);
+    connect(script, &ScriptEngine::ask_exec, this, &ScriptCore::do_exec, Qt::QueuedConnection);
+    connect(script, &ScriptEngine::ask_alert, this, &ScriptCore::do_alert, Qt::QueuedConnection);
+    script->setContext(controller, mainReceiver);
+    connect(script, &QThread::finished, script, &QObject::deleteLater);
+    script->start();
+}
+
+ScriptEngine* ScriptCore::runningScript(int id) const
+{
+    const QList<ScriptEngine*> scripts = findChildren<ScriptEngine*>(QString(), Qt::FindDirectChildrenOnly);
+    for (ScriptEngine* script : scripts) {
+        if (script->id() == id)
+            return script;
+    }
+    return nullptr;
+}
+
+JWindow* ScriptCore::window(int slot) const
+{
+    return slot >= 0 && slot < FigureSlots ? windows[slot] : nullptr;
+}
+
+void ScriptCore::allocWindow(int scriptid)
+{
+    int figno = 0;
+    for (int slot = 0; slot < FigureSlots; ++slot) {
+        if (windows[slot] != nullptr)
+            continue;
+        auto* window = new JWindow(scriptid);
+        windows[slot] = window;
+        windowOwners[slot] = scriptid;
+        connect(window, &JWindow::window_closed, this, &ScriptCore::window_closed);
+        qDebug() << "ScriptCore::allocWindow use figno=" << slot;
+        figno = slot + 1;
+        break;
+    }
+    if (ScriptEngine* script = runningScript(scriptid))
+        script->figureAllocated(figno);
+}
+
+void ScriptCore::showFigure(int figno)
+{
+    JWindow* shown = window(figno);
+    if (shown == nullptr)
+        return;
+    shown->setMinimumWidth(200);
+    shown->setMinimumHeight(100);
+    shown->show();
+}
+
+void ScriptCore::plot_values(int figno, QVector<double> vals)
+{
+    if (JWindow* target = window(figno))
+        target->plot(vals.constData(), vals.size());
+}
+
+void ScriptCore::scriptStarts(int id)
+{
+    qDebug() << "ScriptCore::scriptStarts " << id;
+}
+
+void ScriptCore::scriptEnds(int id)
+{
+    qDebug() << "ScriptCore::scriptEnds  " << id;
+}
+
+void ScriptCore::window_closed(int id)
+{
+    qDebug() << "ScriptCore::window_closed  " << id;
+    for (int slot = 0; slot < FigureSlots; ++slot) {
+        if (windowOwners[slot] != id || windows[slot] == nullptr)
+            continue;
+        // Deferred: one of them is still inside its own close handling.
+        windows[slot]->hide();
+        windows[slot]->deleteLater();
+        windows[slot] = nullptr;
+        windowOwners[slot] = -1;
+    }
+}
+
+void ScriptCore::do_exec(int scriptid, QString task)
+{
+    qDebug() << "ScriptCore::do_exec " << scriptid << task;
+    QStringList arguments = QProcess::splitCommand(task);
+    const QString program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    if (program.isEmpty() || !QProcess::startDetached(program, arguments)) {
+        qDebug() << "ScriptCore::do_exec startDetached NOK";
+        showBox(QStringLiteral("Erreur au lancement de :\n") + task);
+    }
+}
+
+void ScriptCore::do_alert(QString msg)
+{
+    showBox(msg);
+}
+
+void ScriptCore::SLOT_scriptError(QString src, QString msg, int line_no)
+{
+    Q_UNUSED(src);
+    showBox(line_no <= 0 ? msg : msg + QLatin1Char('\n') + tr("ligne:") + QString::number(line_no));
+}
+
+void ScriptCore::showBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
+    box.exec();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <array>
+
+class Controller;
+class JWindow;
+class MainReceiver;
+class ScriptEngine;
+
+// The one object through which scripts start and reach the GUI, on the GUI
+// thread. It starts each script on its own ScriptEngine thread with the engine
+// and the RX A panel the main window handed over, and serves the scripts'
+// queued requests: ten figure windows shared by all scripts (figure number =
+// slot + 1), message boxes titled "Orvex", and detached programs.
+//
+// Lifetime: created by the first instance() call, on the GUI thread. release()
+// (or the application's quit, which calls it) stops every running script
+// within a bound and closes the figure windows; it must run before the engine
+// or the RX A panel go away, since scripts call them directly.
+class ScriptCore : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int FigureSlots = 10;
+
+    static ScriptCore* instance();
+    // Destroys the core, if there is one: the orderly stop described above.
+    static void release();
+
+    ~ScriptCore() override;
+
+    // Scripts started from now on act on this engine and RX A panel.
+    void setController(Controller* engine, MainReceiver* rxA);
+    void runScriptFile(const QString& path);
+    void runScriptSource(const QString& source);
+    // A user action: empty does nothing; text beginning with "orvex." is a
+    // script in itself, anything else the path of a script file.
+    void runAction(const QString& action);
+
+    // The window of a figure slot (0 .. 9), or null.
+    JWindow* window(int slot) const;
+
+public slots:
+    void SLOT_scriptError(QString src, QString msg, int line_no);
+    // Slot numbers here, figure numbers minus 1.
+    void showFigure(int figno);
+    void allocWindow(int scriptid);
+    void plot_values(int figno, QVector<double> vals);
+    void scriptStarts(int id);
+    void scriptEnds(int id);
+    void window_closed(int id);
+    void do_exec(int scriptid, QString task);
+    void do_alert(QString msg);
+
+private:
+    ScriptCore();
+    void start(ScriptEngine* engine);
+    ScriptEngine* runningScript(int id) const;
+    static void showBox(const QString& text);
+
+    int scriptCounter = 0;
+    Controller* controller = nullptr;
+    MainReceiver* mainReceiver = nullptr;
+    std::array<JWindow*, FigureSlots> windows{};
+    std::array<int, FigureSlots> windowOwners;
+};
