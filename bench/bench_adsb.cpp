@@ -121,7 +121,7 @@ int main(int argc, char** argv)
                 "x real time");
     double totalSeconds = 0;
     int rows = 0;
-    for (double snr : {INFINITY, 20.0, 15.0, 12.0, 10.0, 8.0, 6.0}) {
+    for (double snr : {double(INFINITY), 20.0, 15.0, 12.0, 10.0, 8.0, 6.0}) {
         const Result r = run(fleet, snr);
         totalSeconds += r.seconds;
         ++rows;

@@ -6,6 +6,67 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The hot loops of sliceBits call these directly, so that they inline (the
+// members are exported from the library and would be called through its PLT).
+
+// Pulses at samples 0, 2, 7 and 9: every low sample must stay below the
+// latest high one.
+bool preambleAt(const uint16_t* buffer, int position)
+{
+    int high = 65535;
+    int low = 0;
+    for (int k = 0; k < ADSBFramer::PreambleSamples; ++k) {
+        const int sample = buffer[position + k];
+        if (k == 0 || k == 2 || k == 7 || k == 9)
+            high = sample;
+        else
+            low = sample;
+        if (!(low < high))
+            return false;
+    }
+    return true;
+}
+
+int decide(int mode, int a, int b, int c, int d)
+{
+    const bool bit = c > d;
+    const bool prev = a > b;
+    switch (mode) {
+    case 0:
+        return bit;
+    case 5:
+        if (bit && prev && b > c)
+            return ADSBFramer::MarkCut;
+        if (!bit && !prev && b < c)
+            return ADSBFramer::MarkCut;
+        return bit;
+    case 10:
+        if (bit && prev && c > b)
+            return 1;
+        if (bit && !prev && d < b)
+            return 1;
+        if (!bit && prev && d > b)
+            return 0;
+        if (!bit && !prev && c < b)
+            return 0;
+        return ADSBFramer::MarkCut;
+    default:
+        if (bit && prev && c > b && d < a)
+            return 1;
+        if (bit && !prev && c > a && d < b)
+            return 1;
+        if (!bit && prev && c < a && d > b)
+            return 0;
+        if (!bit && !prev && c < b && d > a)
+            return 0;
+        return ADSBFramer::MarkCut;
+    }
+}
+
+} // namespace
+
 ADSBFramer::ADSBFramer(QObject* parent) : QObject(parent), frameBits{}
 {
     qRegisterMetaType<unsigned char*>("unsigned char*");
@@ -28,58 +89,14 @@ void ADSBFramer::processSamples(uint16_t* buffer, int byteCount, qlonglong timeB
     collectFrames(buffer, count, timeBase);
 }
 
-// Pulses at samples 0, 2, 7 and 9: every low sample must stay below the
-// latest high one.
 bool ADSBFramer::isPreamble(const uint16_t* buffer, int position) const
 {
-    int high = 65535;
-    int low = 0;
-    for (int k = 0; k < PreambleSamples; ++k) {
-        const int sample = buffer[position + k];
-        if (k == 0 || k == 2 || k == 7 || k == 9)
-            high = sample;
-        else
-            low = sample;
-        if (!(low < high))
-            return false;
-    }
-    return true;
+    return preambleAt(buffer, position);
 }
 
 int ADSBFramer::decideBit(int a, int b, int c, int d) const
 {
-    const bool bit = c > d;
-    const bool prev = a > b;
-    switch (decisionMode) {
-    case 0:
-        return bit;
-    case 5:
-        if (bit && prev && b > c)
-            return MarkCut;
-        if (!bit && !prev && b < c)
-            return MarkCut;
-        return bit;
-    case 10:
-        if (bit && prev && c > b)
-            return 1;
-        if (bit && !prev && d < b)
-            return 1;
-        if (!bit && prev && d > b)
-            return 0;
-        if (!bit && !prev && c < b)
-            return 0;
-        return MarkCut;
-    default:
-        if (bit && prev && c > b && d < a)
-            return 1;
-        if (bit && !prev && c > a && d < b)
-            return 1;
-        if (!bit && prev && c < a && d > b)
-            return 0;
-        if (!bit && !prev && c < b && d > a)
-            return 0;
-        return MarkCut;
-    }
+    return decide(decisionMode, a, b, c, d);
 }
 
 void ADSBFramer::sliceBits(uint16_t* buffer, int count) const
@@ -91,7 +108,7 @@ void ADSBFramer::sliceBits(uint16_t* buffer, int count) const
     int i = 0;
     while (i < count - 1) {
         for (; i < count - PreambleSamples; ++i) {
-            if (isPreamble(buffer, i)) {
+            if (preambleAt(buffer, i)) {
                 a = buffer[i];
                 b = buffer[i + 1];
                 for (int k = 0; k < PreambleSamples; ++k)
@@ -105,7 +122,7 @@ void ADSBFramer::sliceBits(uint16_t* buffer, int count) const
         while (i < count - 1) {
             const int c = buffer[i];
             const int d = buffer[i + 1];
-            int bit = decideBit(a, b, c, d);
+            int bit = decide(decisionMode, a, b, c, d);
             a = c;
             b = d;
             if (bit == MarkCut) {

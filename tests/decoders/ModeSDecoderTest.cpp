@@ -272,11 +272,37 @@ TEST_F(ModeSDecoderTest, OverlaidAddressNeedsARecentCleanReply)
     }
 }
 
-TEST_F(ModeSDecoderTest, IdentityReplyIsAcceptedThroughItsOverlay)
+TEST_F(ModeSDecoderTest, RepliesOfEveryOverlaidFormatAreAccepted)
 {
+    // Formats 0, 16, 20, 21 and 24 built with 4840d6 in their parity; a
+    // reply whose first bits are "11" is format 24 and 112 bits long.
+    struct Case
+    {
+        const char* what;
+        Frame frame;
+    };
+    auto overlaid = [](std::initializer_list<uint8_t> head, size_t bytes) {
+        Frame f(head);
+        f.resize(bytes, 0x5A);
+        setParity(f, 0x4840d6);
+        return f;
+    };
+    const std::vector<Case> cases = {
+        {"identity (5)", fromHex(kIdentityReply)},
+        {"short air-air (0)", overlaid({0x00, 0x00, 0x18, 0x38}, 7)},
+        {"long air-air (16)", overlaid({0x80, 0x00, 0x18, 0x38}, 14)},
+        {"Comm-B altitude (20)", overlaid({0xA0, 0x00, 0x18, 0x38}, 14)},
+        {"Comm-B identity (21)", overlaid({0xA8, 0x00, 0x0A, 0xAA}, 14)},
+        {"Comm-D (24)", overlaid({0xC0, 0x12}, 14)},
+        {"Comm-D with other control bits (24)", overlaid({0xDB, 0x12}, 14)},
+    };
     feedHex(decoder, kAllCall);
-    feedHex(decoder, kIdentityReply);
-    EXPECT_EQ(decoder.findAircraft(0x4840d6)->messages, 2);
+    int messages = 1;
+    for (const Case& c : cases) {
+        feedFrame(decoder, c.frame);
+        EXPECT_EQ(decoder.findAircraft(0x4840d6)->messages, ++messages) << c.what;
+    }
+    EXPECT_EQ(aircraftCount(), 1);
 }
 
 TEST_F(ModeSDecoderTest, GeneratedReplyAltitudes)
