@@ -48,7 +48,9 @@ public:
     ~ADSBReceiver() override;
 
     // Switches the receiver to automatic gain, 2 MS/s and 1090 MHz, and keeps it
-    // (not owned) for the thread.
+    // for the thread (not owned: it must outlive the thread). The thread
+    // takes the receiver's samples for itself: it suits a receiver dedicated
+    // to ADS-B, not the one the engine reads.
     void setHardware(ReceiverHardware* hw);
     // Starts the thread and the update timer.
     void startADSB();
