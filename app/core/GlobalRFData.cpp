@@ -42,3 +42,11 @@ void GlobalRFData::getSpectrum(int* length, double** values, int* sampleRate)
     *length = m_spectrumLength;
     *sampleRate = m_spectrumSampleRate;
 }
+
+QString GlobalRFData::timeText() const
+{
+    const auto two = [](int v) { return v <= 9 ? QStringLiteral("0%1").arg(v) : QString::number(v); };
+    return QStringLiteral("%1/%2/%3 %4:%5:%6.%7")
+        .arg(two(day), two(month), two(year), two(hour), two(minute), two(second))
+        .arg(msec.load(), 3, 10, QLatin1Char('0'));
+}

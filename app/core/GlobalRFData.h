@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QString>
 #include <atomic>
 
 // The latest full-band spectrum line, handed over by the RX A panel, and the
@@ -29,6 +30,10 @@ public:
     // releases it with free. Before any spectrum, *length and *sampleRate are 0
     // and *values is left as it was.
     void getSpectrum(int* length, double** values, int* sampleRate);
+
+    // The GPS date and time as "d/m/y h:m:s.ms", each field in decimal with a
+    // leading 0 when below 10, the milliseconds always with three digits.
+    QString timeText() const;
 
     // Each field is read and written whole; a reader may combine two fixes.
     std::atomic<float> latitude{0};

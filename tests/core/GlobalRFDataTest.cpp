@@ -65,3 +65,26 @@ TEST(GlobalRFData, EmptyHandOverKeepsTheLatestLine)
     EXPECT_EQ(latestSpectrum(data, &sampleRate), line);
     EXPECT_EQ(sampleRate, 96000);
 }
+
+TEST(GlobalRFData, TimeTextPadsFieldsAndWritesThreeDigitMilliseconds)
+{
+    struct Case
+    {
+        int day, month, year, hour, minute, second, msec;
+        const char* text;
+    };
+    for (const Case c : {Case{7, 3, 2024, 9, 5, 0, 5, "07/03/2024 09:05:00.005"},
+                         Case{28, 11, 2023, 23, 59, 59, 450, "28/11/2023 23:59:59.450"},
+                         Case{10, 10, 2025, 10, 10, 10, 45, "10/10/2025 10:10:10.045"},
+                         Case{0, 0, 0, 0, 0, 0, 0, "00/00/00 00:00:00.000"}}) {
+        GlobalRFData data;
+        data.day = c.day;
+        data.month = c.month;
+        data.year = c.year;
+        data.hour = c.hour;
+        data.minute = c.minute;
+        data.second = c.second;
+        data.msec = c.msec;
+        EXPECT_EQ(data.timeText().toStdString(), c.text);
+    }
+}

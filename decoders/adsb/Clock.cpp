@@ -1,0 +1,8 @@
+#include "decoders/adsb/Clock.h"
+
+#include <QDateTime>
+
+MillisecondClock systemClock()
+{
+    return [] { return QDateTime::currentMSecsSinceEpoch(); };
+}
