@@ -46,6 +46,7 @@ MapGraphicsView::MapGraphicsView(MapGraphicsScene* scene, QWidget* parent) : QWi
 MapGraphicsView::~MapGraphicsView()
 {
     qDebug() << this << "Destructing";
+    m_renderTimer->stop();
     for (MapTileGraphicsObject* tile : qAsConst(m_tileObjects)) {
         if (!m_childScene.isNull())
             m_childScene->removeItem(tile);
@@ -139,6 +140,9 @@ void MapGraphicsView::setScene(MapGraphicsScene* scene)
     box->addWidget(childView);
     childView->setResizeAnchor(QGraphicsView::AnchorViewCenter);
 
+    // The tile items go with the old inner scene; the next layout makes new ones.
+    qDeleteAll(m_tileObjects);
+    m_tileObjects.clear();
     delete m_childView.data();
     delete m_childScene.data();
     m_childView = childView;

@@ -130,6 +130,24 @@ void PrivateQGraphicsObject::handleZoomLevelChanged()
     handlePosChanged();
 }
 
+template <typename Event, typename ItemHandler>
+void PrivateQGraphicsObject::forward(Event* event, void (MapGraphicsObject::*objectHandler)(Event*),
+                                     ItemHandler itemHandler)
+{
+    if (m_object.isNull())
+        return;
+    const QSharedPointer<MapTileSource> source = m_infoSource->tileSource();
+    if (!source.isNull()) {
+        const QPointF scenePos = event->scenePos();
+        event->setScenePos(source->sceneToGeo(scenePos, m_infoSource->zoomLevel()));
+        (m_object.data()->*objectHandler)(event);
+        event->setScenePos(scenePos);
+        if (event->isAccepted())
+            return;
+    }
+    itemHandler(event);
+}
+
 void PrivateQGraphicsObject::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     forward(event, &MapGraphicsObject::contextMenuEvent,
@@ -199,24 +217,6 @@ void PrivateQGraphicsObject::wheelEvent(QGraphicsSceneWheelEvent* event)
 {
     forward(event, &MapGraphicsObject::wheelEvent,
             [this](QGraphicsSceneWheelEvent* e) { QGraphicsObject::wheelEvent(e); });
-}
-
-template <typename Event, typename ItemHandler>
-void PrivateQGraphicsObject::forward(Event* event, void (MapGraphicsObject::*objectHandler)(Event*),
-                                     ItemHandler itemHandler)
-{
-    if (m_object.isNull())
-        return;
-    const QSharedPointer<MapTileSource> source = m_infoSource->tileSource();
-    if (!source.isNull()) {
-        const QPointF scenePos = event->scenePos();
-        event->setScenePos(source->sceneToGeo(scenePos, m_infoSource->zoomLevel()));
-        (m_object.data()->*objectHandler)(event);
-        event->setScenePos(scenePos);
-        if (event->isAccepted())
-            return;
-    }
-    itemHandler(event);
 }
 
 void PrivateQGraphicsObject::handleEnabledChanged()

@@ -258,7 +258,10 @@ void CompositeTileSource::handleTileRetrieved(quint32 x, quint32 y, quint8 z)
     }
     QImage* tile = source->getFinishedTile(x, y, z);
     if (tile == nullptr) {
-        qWarning() << this << "received null tile" << x << y << z << "from" << source;
+        // Pushed out of the layer's finished tiles before it was collected
+        // (more tiles at once than the layer keeps): the layer makes it again.
+        qWarning() << this << "received null tile" << x << y << z << "from" << source << "- asking again";
+        source->requestTile(x, y, z);
         return;
     }
     collect(x, y, z, layer, tile);

@@ -17,8 +17,9 @@ class QThread;
 //
 // A tile is assembled once every layer has answered it. A layer that fails a
 // tile (offline) leaves it out of the picture, so the other layers still show;
-// when every layer fails, the composite fails the tile too. Tiles still waiting
-// for a layer are bounded: beyond MaxPendingTiles the oldest are dropped.
+// when every layer fails, the composite fails the tile too. A layer tile lost
+// before it was collected is asked for again. Tiles still waiting for a layer
+// are bounded: beyond MaxPendingTiles the oldest are dropped.
 //
 // Every operation takes the composite's lock and emits its signals while
 // holding it. The add operations must run in the thread the new layer lives in.

@@ -4,6 +4,7 @@
 #include "map/tiles/WebMercator.h"
 
 #include <QBuffer>
+#include <QThread>
 
 #include <memory>
 
@@ -91,20 +92,26 @@ void FakeTileSource::fetchTile(quint32 x, quint32 y, quint8 z)
 
 void FakeTileSource::releaseHeld()
 {
-    QMetaObject::invokeMethod(this, [this] {
-        QVector<Tile> held;
-        QColor color;
-        {
-            QMutexLocker locker(&m_mutex);
-            held.swap(m_held);
-            color = m_color;
-        }
-        for (const Tile& t : held) {
-            QImage* tile = new QImage(256, 256, QImage::Format_ARGB32_Premultiplied);
-            tile->fill(color);
-            storeReceivedTile(t.x, t.y, t.z, tile, QDateTime());
-        }
-    });
+    // Returns once every held tile is delivered.
+    const Qt::ConnectionType type =
+        thread() == QThread::currentThread() ? Qt::DirectConnection : Qt::BlockingQueuedConnection;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            QVector<Tile> held;
+            QColor color;
+            {
+                QMutexLocker locker(&m_mutex);
+                held.swap(m_held);
+                color = m_color;
+            }
+            for (const Tile& t : held) {
+                QImage* tile = new QImage(256, 256, QImage::Format_ARGB32_Premultiplied);
+                tile->fill(color);
+                storeReceivedTile(t.x, t.y, t.z, tile, QDateTime());
+            }
+        },
+        type);
 }
 
 QImage collectTile(MapTileSource& source, quint32 x, quint32 y, quint8 z, int timeoutMs)

@@ -54,7 +54,8 @@ public:
         storeReceivedTile(x, y, z, tile, expiry);
     }
 
-    // Delivers every held request, in the source's thread; callable from any thread.
+    // Delivers every held request in the source's thread, and returns when
+    // they are all delivered; callable from any thread.
     void releaseHeld();
 
     QVector<Tile> requests() const;

@@ -267,6 +267,19 @@ TEST_F(MapGraphicsViewTest, AfterALayoutAtMostTwoSpareTileItemsRemain)
     EXPECT_EQ(MapViewProbe::tileItems(*view).size() - spares(), 4);
 }
 
+TEST_F(MapGraphicsViewTest, AnotherSceneReplacesTheFirstAndTilesStillLayOut)
+{
+    useSource(10);
+    view->centerOn(2.5, 48.8);
+    ASSERT_TRUE(waitFor([&] { return !MapViewProbe::tileItems(*view).isEmpty(); }));
+    MapGraphicsScene other;
+    view->setScene(&other);
+    EXPECT_EQ(view->scene(), &other);
+    EXPECT_EQ(MapViewProbe::childView(*view)->sceneRect(), QRectF(0, 0, 262144, 262144));
+    ASSERT_TRUE(waitFor([&] { return !MapViewProbe::tileItems(*view).isEmpty(); }));
+    EXPECT_TRUE(waitForLayouts(2));
+}
+
 TEST_F(MapGraphicsViewTest, WithoutASourceTheViewConvertsNothingAndSaysWhyItDrawsNoTiles)
 {
     TempWorkDir work;

@@ -1,0 +1,54 @@
+// Feeds arbitrary bytes to the readers of tile bytes. The first byte picks the
+// reader: a tile picture (from a server or the disk cache), a "Cache-Control"
+// value, or an expiry table, which must then survive a write and a read.
+#include "map/tiles/TileBytes.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qInstallMessageHandler(quiet);
+    // Image format plug-ins are found through the application object.
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, int(size - 1));
+    switch (data[0] % 3) {
+    case 0: {
+        const QImage image = TileBytes::decodeImage(bytes);
+        if (!image.isNull() &&
+            (image.width() > TileBytes::MaxTileEdge || image.height() > TileBytes::MaxTileEdge))
+            std::abort();
+        break;
+    }
+    case 1: {
+        const QDateTime now(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
+        const QDateTime expiry = TileBytes::expiryFromCacheControl(bytes, now);
+        if (!expiry.isNull() && (expiry < now || now.secsTo(expiry) > TileBytes::MaxAgeLimitSeconds))
+            std::abort();
+        break;
+    }
+    default: {
+        TileBytes::ExpiryTable table;
+        if (TileBytes::readExpiryTable(bytes, table)) {
+            TileBytes::ExpiryTable again;
+            if (!TileBytes::readExpiryTable(TileBytes::writeExpiryTable(table), again) || again.size() != table.size())
+                std::abort();
+        }
+        break;
+    }
+    }
+    return 0;
+}
