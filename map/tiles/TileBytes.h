@@ -15,10 +15,11 @@ namespace TileBytes {
 // Largest picture accepted, in bytes and in pixels per edge: a tile is far
 // smaller, and anything bigger would size a buffer from untrusted data.
 constexpr int MaxTileBytes = 4 * 1024 * 1024;
-constexpr int MaxTileEdge = 2048;
+constexpr int MaxTileEdge = 1024;
 
-// The picture in bytes (format recognised from the data); a null image when
-// the bytes are no picture, or when they or the picture are too large.
+// The PNG or JPEG picture in bytes (format recognised from the data); a null
+// image when the bytes are no such picture, or when they or the picture are
+// too large.
 QImage decodeImage(const QByteArray& bytes);
 
 // Longest lifetime a "max-age" may give a tile (ten years).
@@ -33,8 +34,9 @@ using ExpiryTable = QHash<QString, QDateTime>;
 
 // The table as Qt's data stream writes a hash (default stream version).
 QByteArray writeExpiryTable(const ExpiryTable& table);
-// The table in bytes written by writeExpiryTable; false, with an empty table,
-// for bytes that are not such a table.
+// The table in bytes written by writeExpiryTable, its times in UTC and
+// entries without a valid time left out; false, with an empty table, for
+// bytes that are not such a table.
 bool readExpiryTable(const QByteArray& bytes, ExpiryTable& table);
 
 } // namespace TileBytes

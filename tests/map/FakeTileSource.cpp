@@ -129,8 +129,7 @@ QImage collectTile(MapTileSource& source, quint32 x, quint32 y, quint8 z, int ti
     return tile ? *tile : QImage();
 }
 
-namespace {
-QByteArray encoded(const QColor& color, int size, const char* format)
+QByteArray encodedTile(const QColor& color, const char* format, int size)
 {
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(color);
@@ -140,14 +139,13 @@ QByteArray encoded(const QColor& color, int size, const char* format)
     image.save(&buffer, format);
     return bytes;
 }
-} // namespace
 
 QByteArray pngTile(const QColor& color, int size)
 {
-    return encoded(color, size, "PNG");
+    return encodedTile(color, "PNG", size);
 }
 
 QByteArray jpegTile(const QColor& color, int size)
 {
-    return encoded(color, size, "JPEG");
+    return encodedTile(color, "JPEG", size);
 }

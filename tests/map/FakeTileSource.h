@@ -82,6 +82,7 @@ private:
 // tile is not announced within timeoutMs.
 QImage collectTile(MapTileSource& source, quint32 x, quint32 y, quint8 z, int timeoutMs = 5000);
 
-// PNG bytes of a picture in one colour.
+// Bytes of a picture in one colour, in a format Qt writes ("PNG", "JPEG", "BMP").
+QByteArray encodedTile(const QColor& color, const char* format, int size = 256);
 QByteArray pngTile(const QColor& color, int size = 256);
 QByteArray jpegTile(const QColor& color, int size = 256);

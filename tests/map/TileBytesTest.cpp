@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 TEST(TileBytes, DecodesPicturesAndRefusesWhatIsNoTile)
@@ -26,6 +27,14 @@ TEST(TileBytes, DecodesPicturesAndRefusesWhatIsNoTile)
         {"picture too large", pngTile(Qt::blue, TileBytes::MaxTileEdge + 1), false},
         {"width in header too large", hugeHeader, false},
         {"too many bytes", QByteArray(TileBytes::MaxTileBytes + 1, 'x'), false},
+        // A GIF's header need not tell the size its decoder makes.
+        {"gif whose screen is wider than a tile",
+         // Header, a 55255 x 1 screen, a 1 x 1 picture and its data.
+         QByteArray::fromHex("474946383761"
+                             "d7d70100000000"
+                             "2c00000000010001000002024401003b"),
+         false},
+        {"bmp", encodedTile(Qt::blue, "BMP"), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(!TileBytes::decodeImage(c.bytes).isNull(), c.decodes) << c.name;
@@ -94,4 +103,23 @@ TEST(TileBytes, DamagedExpiryTablesReadAsEmpty)
         EXPECT_FALSE(TileBytes::readExpiryTable(bytes, read));
         EXPECT_TRUE(read.isEmpty());
     }
+}
+
+TEST(TileBytes, EntriesWithoutAUsableTimeAreLeftOutAndTheRestCanBeWrittenBack)
+{
+    // A damaged table: its one entry has a time in a time zone that is none.
+    const QByteArray damaged =
+        QByteArray::fromBase64("AgAAAAEAAAAKADEAJAAzACwAMwAAAAAA39/f39/f39/f39/f39/f3yWLEAKTLgAB").mid(1);
+    TileBytes::ExpiryTable table;
+    ASSERT_TRUE(TileBytes::readExpiryTable(damaged, table));
+    EXPECT_TRUE(table.isEmpty());
+
+    // Times in another zone are kept, in UTC.
+    TileBytes::ExpiryTable zoned;
+    const QDateTime paris(QDate(2025, 1, 2), QTime(13, 0), QTimeZone("Europe/Paris"));
+    zoned.insert("1,2,3", paris);
+    ASSERT_TRUE(TileBytes::readExpiryTable(TileBytes::writeExpiryTable(zoned), table));
+    EXPECT_EQ(table.value("1,2,3"), QDateTime(QDate(2025, 1, 2), QTime(12, 0), Qt::UTC));
+    EXPECT_EQ(table.value("1,2,3").timeSpec(), Qt::UTC);
+    EXPECT_FALSE(TileBytes::writeExpiryTable(table).isEmpty());
 }
