@@ -35,8 +35,9 @@ public:
     enum DragMode { MapDragNone = 0, MapDragScroll = 1, MapDragRubberBand = 2 };
 
     explicit MapGraphicsView(MapGraphicsScene* scene = nullptr, QWidget* parent = nullptr);
-    // Waits (at most about 10 s) for the tile source's thread to end once the
-    // view's reference to the source is gone.
+    // Drops the view's reference to its tile source and waits (at most about
+    // 10 s) for the source's thread to end: when the view holds the last
+    // reference, the source goes and its thread with it.
     ~MapGraphicsView() override;
 
     // Longitude and latitude at the middle of the view.
