@@ -153,8 +153,9 @@ int main(int argc, char** argv)
     std::printf("bench_map_view: %d frames, view %d x %d at zoom %d, panned %d px per frame every %d ms, "
                 "%d tiles in the disk cache\n",
                 frames, Width, Height, int(Zoom), PanPixels, intervalMs, cached);
-    std::printf("  frame cost (pan + events + repaint): median %.3f ms, 99th percentile %.3f ms, max %.3f ms\n",
-                median, p99, *std::max_element(costsMs.begin(), costsMs.end()));
+    std::printf(
+        "  frame cost (pan + events + repaint): median %.3f ms, 99th percentile %.3f ms, max %.3f ms\n",
+        median, p99, *std::max_element(costsMs.begin(), costsMs.end()));
     std::printf("  tiles delivered to the view: %d in %.1f s, %.1f per second\n", delivered - deliveredBefore,
                 seconds, (delivered - deliveredBefore) / seconds);
     std::printf("  resident memory: %.1f MiB after warm-up, %.1f MiB at the end (%+.1f MiB)\n", memoryBefore,

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, int(size - 1));
     if (data[0] % 2 == 0) {
         const QImage image = TileBytes::decodeImage(bytes);
-        if (!image.isNull() && (image.width() > TileBytes::MaxTileEdge || image.height() > TileBytes::MaxTileEdge))
+        if (!image.isNull() &&
+            (image.width() > TileBytes::MaxTileEdge || image.height() > TileBytes::MaxTileEdge))
             std::abort();
     } else {
         const QDateTime now(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
