@@ -48,7 +48,9 @@ Qt::ItemFlags MapTileLayerListModel::flags(const QModelIndex& index) const
 
 void MapTileLayerListModel::handleCompositeSourcesChanged()
 {
-    emit dataChanged(index(0), index(rowCount() - 1));
+    const int rows = rowCount();
+    if (rows > 0)
+        emit dataChanged(index(0), index(rows - 1));
 }
 
 void MapTileLayerListModel::handleCompositeSourcesAdded(int index)
