@@ -1,0 +1,43 @@
+#include "map/tiles/TileNetworkManager.h"
+#include "LoopbackHttpServer.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+TEST(TileNetworkManager, EachThreadGetsItsOwnManagerWhichEndsWithTheThread)
+{
+    LoopbackHttpServer server;
+    QThread worker;
+    worker.start();
+    QObject inWorker;
+    inWorker.moveToThread(&worker);
+
+    TileNetworkManager* workerInstance = nullptr;
+    QPointer<QNetworkAccessManager> workerManager;
+    QThread* managerThread = nullptr;
+    QMetaObject::invokeMethod(
+        &inWorker,
+        [&] {
+            workerInstance = TileNetworkManager::instance();
+            EXPECT_EQ(TileNetworkManager::instance(), workerInstance);
+            QNetworkRequest request(QUrl(server.url("/tile.png")));
+            QNetworkReply* reply = workerInstance->get(request);
+            workerManager = reply->manager();
+            managerThread = reply->manager()->thread();
+            reply->abort();
+            delete reply;
+        },
+        Qt::BlockingQueuedConnection);
+
+    EXPECT_NE(TileNetworkManager::instance(), workerInstance);
+    EXPECT_EQ(managerThread, &worker);
+    EXPECT_FALSE(workerManager.isNull());
+    worker.quit();
+    ASSERT_TRUE(worker.wait(10000));
+    // Nothing of the thread's network access outlives it.
+    EXPECT_TRUE(workerManager.isNull());
+}
