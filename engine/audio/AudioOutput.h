@@ -37,6 +37,7 @@ public:
 
     void mute() { m_mixdown.setMuted(true); }
     void unmute() { m_mixdown.setMuted(false); }
+    bool isMuted() const { return m_mixdown.isMuted(); }
     // Ends run at its next turn.
     void requestStop() { m_stopRequested = true; }
 
