@@ -394,7 +394,7 @@ void FrontPanel::SLOT_muteAudio()
 {
     if (controller == nullptr || controller->audioOutput == nullptr)
         return;
-    if (!controller->audioOutput->isMuted()) {
+    if (!controller->audioOutput->mixdown().isMuted()) {
         controller->audioOutput->mute();
         muteButton->setState(true);
     } else {
