@@ -36,6 +36,8 @@ protected:
         ASSERT_TRUE(QFile::copy(TARNX_EXECUTABLE, work.file("tarnx")));
         QFile::setPermissions(work.file("tarnx"), QFile::permissions(TARNX_EXECUTABLE));
         ASSERT_TRUE(QFile::copy(fixturesDir() + "/EXTSDR_Synthetic.dll", work.file("EXTSDR_Synthetic.dll")));
+        // The recordings' folder, which the program does not create.
+        ASSERT_TRUE(QDir(work.path()).mkpath("record"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", x.display());
         env.insert("QT_QPA_PLATFORM", "xcb");
@@ -57,7 +59,7 @@ protected:
 
     void startProgram()
     {
-        program.start(work.file("tarnx"), {});
+        program.start(work.file("tarnx"), QStringList());
         ASSERT_TRUE(program.waitForStarted(10000));
     }
 
@@ -68,7 +70,7 @@ protected:
         x.focus(dialog);
         // The first row of the receiver table, then "Utiliser ..." at the bottom left.
         x.click(dialog, 120, 45);
-        x.click(dialog, 80, frame.height() - 22);
+        x.click(dialog, 80, frame.height() - 33);
     }
 
     bool exitsWithin(int timeoutMs)
@@ -182,11 +184,12 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     // RX A on, then AM (the key goes to the window through the focused button).
     x.click(window, controls.rxAOnOff.x(), controls.rxAOnOff.y());
     x.key("a");
-    // Tuned onto the AM carrier, 20 kHz above the centre: the pointer on the
-    // entry, the cursor to its first digit, the frequency typed in.
+    // Tuned onto the AM carrier, 20 kHz above the centre (the receiver starts in
+    // the middle of its range, 895 MHz): the pointer on the entry, the cursor to
+    // its first digit, the frequency typed in.
     x.movePointer(window, controls.frequencyEntry.x(), controls.frequencyEntry.y());
     x.key("Home");
-    x.type("0014502000");
+    x.type("0089502000");
 
     const auto toneHeard = [&] {
         const StereoRecording heard = sound.takeNew();
@@ -197,6 +200,10 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
         return tone > 0.01 && tone > 10 * elsewhere;
     };
     EXPECT_TRUE(waitFor(toneHeard, 60000)) << "the 1 kHz tone of the AM carrier was not heard";
+    // scripts/screenshot.sh asks for the picture of the receiving window shown in the README.
+    const QString picture = qEnvironmentVariable("TARNX_SCREENSHOT");
+    if (!picture.isEmpty())
+        x.screenshot(window).save(picture);
 
     x.click(window, controls.mp3Button.x(), controls.mp3Button.y());
     EXPECT_TRUE(waitFor(
@@ -215,7 +222,7 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
 
     const QStringList mp3 = QDir(work.file("record")).entryList({"*.mp3"}, QDir::Files);
     ASSERT_EQ(mp3.size(), 1);
-    EXPECT_TRUE(mp3.first().startsWith("RX_145.020_")) << mp3.first().toStdString();
+    EXPECT_TRUE(mp3.first().startsWith("RX_895.020_")) << mp3.first().toStdString();
     const QString board = boardFilePath(work);
     ASSERT_FALSE(board.isEmpty()) << "no board file";
     QSettings file(board, QSettings::IniFormat);

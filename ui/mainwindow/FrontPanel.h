@@ -2,12 +2,14 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
+
+#include "ui/mainwindow/IQCorrectionWidget.h"
 
 class CFreqCtrl;
 class CMeter;
 class Controller;
 class HorizontalLayoutPanel;
-class IQCorrectionWidget;
 class IndicatorPanel;
 class MainReceiver;
 class QComboBox;
@@ -83,7 +85,7 @@ public:
     zxPushButton* mp3Control() const { return mp3Button; }
     zxPushButton* muteControl() const { return muteButton; }
     TimeDomain* timeDomainView() const { return timeDomain; }
-    IQCorrectionWidget* iqDialog() const { return iqCorrection; }
+    IQCorrectionWidget* iqDialog() const { return iqCorrection.data(); }
     Controller* engine() const { return controller; }
 
 signals:
@@ -205,7 +207,8 @@ private:
     QWidget* remoteSpectrum = nullptr;
     // The plug-in manager's strip: shown here, owned by the manager.
     QWidget* pluginStrip = nullptr;
-    IQCorrectionWidget* iqCorrection = nullptr;
+    // The one calibration dialog; cleared when it goes, however it goes.
+    QPointer<IQCorrectionWidget> iqCorrection;
     // Keeps the rows that the bookmarks made here point to.
     QObject* bookmarkRows = nullptr;
     qint64 lastRetunedCentre = 0;

@@ -182,8 +182,7 @@ void FrontPanel::SLOT_ChangeActivePanel(int index)
 
 void FrontPanel::SLOT_doIQCorrection()
 {
-    delete iqCorrection;
-    iqCorrection = nullptr;
+    delete iqCorrection.data();
     if (controller == nullptr || controller->getReceiverHardware() == nullptr)
         return;
     iqCorrection = new IQCorrectionWidget(controller, this);
