@@ -283,8 +283,8 @@ TEST_F(FrontPanelEngine, ClosingStopsTheEngineThenSwitchesBothChannelsOff)
 TEST_F(FrontPanelEngine, ClosingOnARemoteReceiverWritesNoBoardFile)
 {
     receiver.setType(ReceiverHardware::Orvex_Remote);
-    QFile::remove(BoardSettings::filePath("windowtest"));
     attached();
+    QFile::remove(BoardSettings::filePath("windowtest"));
     QVector<int> announced;
     QObject::connect(engine.get(), &Controller::MSG_ChannelTurnedOnOff,
                      [&](int channel, bool on) { announced.append(on ? -1 : channel); });

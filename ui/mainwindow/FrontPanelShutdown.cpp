@@ -26,6 +26,9 @@ void FrontPanel::endReception()
     // The engine thread (its state-99 handshake), the mixing thread, the audio
     // output, the recorders, the player and the remote session.
     controller->shutdown();
+    // The window no longer follows the engine: its own reaction to a channel
+    // going off would write a remote receiver's board file.
+    disconnect(controller, nullptr, this, nullptr);
     // A local receiver keeps its state in its board file; a remote one has none.
     if (local)
         controller->saveSettings();
