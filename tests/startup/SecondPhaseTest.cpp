@@ -96,9 +96,11 @@ TEST_F(SecondPhaseTest, ConverterIsAttachedOnlyWhenTheUserAccepts)
             file->setValue("Gain_I", 0.98);
             file->setValue("ppmError", 2.5);
         }
+        // A fresh start-up each time: its message box is asked once per run.
+        StartupFrame run;
         ModalResponder responder;
         responder.press(c.answer);
-        SecondPhase::loadBoardFile(frame, &board);
+        SecondPhase::loadBoardFile(run, &board);
         if (c.question == nullptr) {
             EXPECT_TRUE(responder.seen().empty());
         } else {
