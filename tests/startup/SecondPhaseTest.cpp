@@ -122,12 +122,10 @@ TEST_F(SecondPhaseTest, ConverterIsAttachedOnlyWhenTheUserAccepts)
 
 TEST_F(SecondPhaseTest, BandPlanOfTheRangeAddsTwoOrangeEdgesPerSegment)
 {
-    {
-        SqliteFile db(dir.file("db/Orvex.sqlite"));
-        db.exec(dbRadioSegment::createTableStatement());
-        db.exec("insert into RADIO_SEGMENTS (FSTART, FSTOP, NAME) values (7000000, 7200000, '40m')");
-        db.exec("insert into RADIO_SEGMENTS (FSTART, FSTOP, NAME) values (31000000, 32000000, 'far')");
-    }
+    SqliteFile db(dir.file("db/Orvex.sqlite"));
+    db.exec(dbRadioSegment::createTableStatement());
+    db.exec("insert into RADIO_SEGMENTS (FSTART, FSTOP, NAME) values (7000000, 7200000, '40m')");
+    db.exec("insert into RADIO_SEGMENTS (FSTART, FSTOP, NAME) values (31000000, 32000000, 'far')");
     QObject owner;
     const QList<dbRadioSegment*> plan = SecondPhase::loadBandPlan(&receiver, &owner);
     ASSERT_EQ(plan.size(), 1);
