@@ -4,24 +4,25 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
-#include <QThread>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-#include <vector>
 
 X11Session::X11Session()
 {
     // The first display number no other server holds.
     for (int n = 80; n < 200; ++n) {
-        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) || QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
+            QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
             continue;
-        m_server.start("Xvfb", {":" + QString::number(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        m_server.start("Xvfb",
+                       {":" + QString::number(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         if (!m_server.waitForStarted(5000))
             return;
-        if (waitFor([&] { return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) ||
-                                 m_server.state() != QProcess::Running; },
-                    20000) &&
+        if (waitFor(
+                [&] {
+                    return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) ||
+                           m_server.state() != QProcess::Running;
+                },
+                20000) &&
             m_server.state() == QProcess::Running) {
             m_display = n;
             return;
@@ -72,7 +73,8 @@ qulonglong X11Session::waitForWindow(const QString& name, int timeoutMs)
 QRect X11Session::geometry(qulonglong window)
 {
     QRect rect;
-    for (const QString& line : xdotool({"getwindowgeometry", "--shell", QString::number(window)}).split('\n')) {
+    for (const QString& line :
+         xdotool({"getwindowgeometry", "--shell", QString::number(window)}).split('\n')) {
         const QStringList pair = line.split('=');
         if (pair.size() != 2)
             continue;
@@ -94,14 +96,15 @@ void X11Session::focus(qulonglong window)
     xdotool({"windowfocus", "--sync", QString::number(window)});
 }
 
-void X11Session::movePointer(qulonglong window, int x, int y)
+void X11Session::movePointer(qulonglong window, const QPoint& point)
 {
-    xdotool({"mousemove", "--sync", "--window", QString::number(window), QString::number(x), QString::number(y)});
+    xdotool({"mousemove", "--sync", "--window", QString::number(window), QString::number(point.x()),
+             QString::number(point.y())});
 }
 
-void X11Session::click(qulonglong window, int x, int y)
+void X11Session::click(qulonglong window, const QPoint& point)
 {
-    movePointer(window, x, y);
+    movePointer(window, point);
     xdotool({"click", "1"});
 }
 
@@ -143,61 +146,3 @@ bool X11Session::requestClose(qulonglong window)
     XCloseDisplay(x);
     return sent != 0;
 }
-
-namespace ScreenColours {
-
-QList<QRect> blobs(const QImage& image, QRgb colour, int minPixels)
-{
-    QList<QRect> found;
-    const int w = image.width();
-    const int h = image.height();
-    std::vector<char> seen(size_t(w) * size_t(h), 0);
-    const auto matches = [&](int x, int y) { return (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff); };
-    for (int y0 = 0; y0 < h; ++y0) {
-        for (int x0 = 0; x0 < w; ++x0) {
-            if (seen[size_t(y0) * w + x0] || !matches(x0, y0))
-                continue;
-            QRect box(x0, y0, 1, 1);
-            int count = 0;
-            std::vector<QPoint> stack{{x0, y0}};
-            seen[size_t(y0) * w + x0] = 1;
-            while (!stack.empty()) {
-                const QPoint p = stack.back();
-                stack.pop_back();
-                ++count;
-                box = box.united(QRect(p, QSize(1, 1)));
-                for (const QPoint& d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
-                    const QPoint q = p + d;
-                    if (q.x() < 0 || q.y() < 0 || q.x() >= w || q.y() >= h || seen[size_t(q.y()) * w + q.x()])
-                        continue;
-                    if (!matches(q.x(), q.y()))
-                        continue;
-                    seen[size_t(q.y()) * w + q.x()] = 1;
-                    stack.push_back(q);
-                }
-            }
-            if (count >= minPixels)
-                found.append(box);
-        }
-    }
-    return found;
-}
-
-std::pair<int, int> longestRun(const QImage& image, int y, QRgb colour)
-{
-    std::pair<int, int> best{-1, -2};
-    int start = -1;
-    for (int x = 0; x <= image.width(); ++x) {
-        const bool match = x < image.width() && (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
-        if (match && start < 0)
-            start = x;
-        if (!match && start >= 0) {
-            if (x - 1 - start > best.second - best.first)
-                best = {start, x - 1};
-            start = -1;
-        }
-    }
-    return best;
-}
-
-} // namespace ScreenColours

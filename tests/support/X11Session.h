@@ -4,12 +4,11 @@
 #include <QProcess>
 #include <QRect>
 #include <QString>
-#include <QStringList>
 
-// A private X server (Xvfb) for one test, and the user's hands on it: xdotool
-// to find windows, move the pointer, click and type, a screenshot to find
-// controls by their colours, and the close request a window manager sends
-// when the user clicks a window's close button.
+// A private X server (Xvfb) for one run, and the user's hands on it: xdotool
+// to find windows, move the pointer, click and type, a picture of a window,
+// and the close request a window manager sends when the user clicks a
+// window's close button.
 class X11Session
 {
 public:
@@ -25,9 +24,10 @@ public:
     qulonglong waitForWindow(const QString& name, int timeoutMs);
     QRect geometry(qulonglong window);
     void focus(qulonglong window);
-    // A left click at x, y relative to the window.
-    void click(qulonglong window, int x, int y);
-    void movePointer(qulonglong window, int x, int y);
+    // A left click at a point relative to the window.
+    void click(qulonglong window, const QPoint& point);
+    void movePointer(qulonglong window, const QPoint& point);
+    // Keys by their X names ("a", "Home", "F2"), one after the other.
     void key(const QString& keys);
     void type(const QString& text);
     QImage screenshot(qulonglong window);
@@ -40,13 +40,3 @@ private:
     int m_display = -1;
     QProcess m_server;
 };
-
-// Where a colour sits in a picture.
-namespace ScreenColours {
-
-// Bounding boxes of the 4-connected regions of exactly this colour with at least minPixels pixels.
-QList<QRect> blobs(const QImage& image, QRgb colour, int minPixels);
-// The longest horizontal run of this colour in row y, as [left, right].
-std::pair<int, int> longestRun(const QImage& image, int y, QRgb colour);
-
-} // namespace ScreenColours
