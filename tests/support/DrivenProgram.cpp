@@ -37,7 +37,7 @@ bool DrivenProgram::install(const QString& executable, const QString& driver)
     return QFile::copy(driver, file(QFileInfo(driver).fileName())) && QDir(m_folder).mkpath("record");
 }
 
-bool DrivenProgram::start()
+bool DrivenProgram::start(const QString& outputFile)
 {
     QFile suppressions(file("leak-suppressions.txt"));
     if (!suppressions.open(QIODevice::WriteOnly) || suppressions.write(SystemLibraryLeaks) < 0)
@@ -52,7 +52,12 @@ bool DrivenProgram::start()
     env.insert("LSAN_OPTIONS", "suppressions=" + suppressions.fileName() + ":print_suppressions=0");
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_folder);
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (outputFile.isEmpty()) {
+        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    } else {
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.setStandardOutputFile(outputFile);
+    }
     m_process.start();
     return m_process.waitForStarted(10000);
 }

@@ -26,7 +26,8 @@ public:
     // Copies the program and the driver into the folder and makes record/,
     // which the program does not create.
     bool install(const QString& executable, const QString& driver);
-    bool start();
+    // The program's own output goes to ours, or to outputFile when one is named.
+    bool start(const QString& outputFile = QString());
     QProcess& process() { return m_process; }
     QString file(const QString& relative) const { return m_folder + "/" + relative; }
 

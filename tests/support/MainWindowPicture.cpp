@@ -114,9 +114,8 @@ void MainWindowPicture::findFrequencyEntry()
 void MainWindowPicture::findReceiverBar()
 {
     // Rows where olive runs across most of the window are the margins of a
-    // panel bar (its buttons break the rows between). A receiver panel may
-    // have such a bar at its top too; the one with the on/off and mode
-    // buttons is the lowest.
+    // panel bar (its buttons break the rows between). The bar with the on/off
+    // and mode buttons is the lowest of the shown receiver panel.
     const int minRun = m_picture.width() / 2;
     const int maxGap = 40; // taller than the bar's buttons
     int top = -1, bottom = -1, left = 0;
@@ -133,14 +132,14 @@ void MainWindowPicture::findReceiverBar()
     }
     if (bottom < 0)
         return;
-    const QRect bar(0, top, m_picture.width(), bottom - top + 1);
-    m_receiverOnOff = QPoint(left + 25, (top + bottom) / 2);
+    m_bar = QRect(left, top, m_picture.width() - left, bottom - top + 1);
+    m_receiverOnOff = QPoint(left + 25, m_bar.center().y());
     QList<Lamp> lamps;
     for (const QRect& box : blobs(m_picture, LampOn, LampMinPixels))
-        if (bar.contains(box))
+        if (m_bar.contains(box))
             lamps.append({box, true});
     for (const QRect& box : blobs(m_picture, LampOff, LampMinPixels))
-        if (bar.contains(box))
+        if (m_bar.contains(box))
             lamps.append({box, false});
     std::sort(lamps.begin(), lamps.end(),
               [](const Lamp& a, const Lamp& b) { return a.box.left() < b.box.left(); });
@@ -170,6 +169,19 @@ void MainWindowPicture::findMp3Button()
 bool MainWindowPicture::modeLit(Mode mode) const
 {
     return mode < m_modeLamps.size() && m_modeLamps[mode].lit;
+}
+
+int MainWindowPicture::shownReceiverTab() const
+{
+    // The tab bar lies under the panel; the shown tab is drawn lighter than
+    // the others. "RX A" and "RX B" are its first two tabs.
+    const QPoint rxA = m_bar.bottomLeft() + QPoint(10, 9);
+    const QPoint rxB = m_bar.bottomLeft() + QPoint(80, 9);
+    if (m_bar.isNull() || !m_picture.rect().contains(rxB))
+        return -1;
+    const int a = qGray(m_picture.pixel(rxA));
+    const int b = qGray(m_picture.pixel(rxB));
+    return a > b + 10 ? 0 : b > a + 10 ? 1 : -1;
 }
 
 bool MainWindowPicture::complete() const

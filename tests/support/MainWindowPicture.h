@@ -16,6 +16,7 @@ public:
 
     explicit MainWindowPicture(const QImage& picture = QImage());
 
+    const QImage& image() const { return m_picture; }
     // The top bar's frequency entry (RX A).
     QPoint frequencyEntry() const { return m_frequencyEntry; }
     // The on/off button at the left end of the shown receiver panel's bar.
@@ -24,6 +25,8 @@ public:
     QPoint mp3Button() const { return m_mp3Button; }
     // Whether the lamp of a mode button of the shown receiver panel is lit.
     bool modeLit(Mode mode) const;
+    // 0 when RX A's tab is shown, 1 for RX B's, -1 for any other.
+    int shownReceiverTab() const;
     // Whether the picture shows every control above.
     bool complete() const;
     // Whether the area around a control looks other than on an earlier picture.
@@ -44,5 +47,6 @@ private:
     QPoint m_frequencyEntry;
     QPoint m_receiverOnOff;
     QPoint m_mp3Button;
+    QRect m_bar;
     QList<Lamp> m_modeLamps;
 };
