@@ -1,10 +1,11 @@
 // The time-domain view: start and stop, the sample window fed by blocks, the
-// plot modes and the refresh rate.
+// plot modes and the refresh rate; the demodulator window and the transmit panel.
 #include "WindowFixture.h"
 
 #include "engine/SampleFifo.h"
 #include "engine/demod/TimeDomainBlock.h"
 #include "ui/mainwindow/DataPlot.h"
+#include "ui/mainwindow/DemodWindow.h"
 #include "ui/mainwindow/TimeDomain.h"
 #include "ui/mainwindow/TxPanel.h"
 #include "ui/widgets/CFreqCtrl.h"
@@ -119,7 +120,8 @@ TEST_F(TimeDomainView, ModesDrawInPhaseEnvelopeOrPhase)
         double y;
         double mirror;
         bool mainShown;
-    } cases[] = {{0, 0, 0.0, 0.0, true}, {1, 1, 0.5, -0.5, false}, {2, 2, 90.0, 0.0, true}, {7, 2, 90.0, 0.0, true}};
+    } cases[] = {
+        {0, 0, 0.0, 0.0, true}, {1, 1, 0.5, -0.5, false}, {2, 2, 90.0, 0.0, true}, {7, 2, 90.0, 0.0, true}};
     for (const auto& c : cases) {
         view.SLOT_setMode(c.asked);
         EXPECT_EQ(plot->mode(), c.mode) << c.asked;
@@ -177,7 +179,8 @@ TEST(TimeDomainAlone, RefreshFollowsTheSpeedSlider)
 
 TEST_F(TimeDomainView, PushToTalkLeavesTheEngineReceiving)
 {
-    TxPanel panel(engine.get());
+    TxPanel panel;
+    panel.setController(engine.get());
     const int before = engine->engineState();
     panel.pttButton()->click();
     EXPECT_TRUE(panel.pttButton()->getState());
@@ -186,8 +189,28 @@ TEST_F(TimeDomainView, PushToTalkLeavesTheEngineReceiving)
     EXPECT_EQ(engine->engineState(), before);
 
     QSignalSpy typed(panel.freqCtrl(), &CFreqCtrl::newFrequency);
-    panel.SLOT_ChannelizerIsRetuned(145000000, 12500.7f, 1);
-    panel.SLOT_ChannelizerIsRetuned(145000000, 999.0f, 0);
+    emit engine->MSG_ChannelizerIsRetuned(145000000, 12500.7f, 1);
+    emit engine->MSG_ChannelizerIsRetuned(145000000, 999.0f, 0);
     EXPECT_EQ(panel.freqCtrl()->getFrequency(), 145012500);
     EXPECT_TRUE(typed.isEmpty());
+}
+
+TEST(DemodulatorWindow, TraceRollsItsLastValuesAndEveryCloseIsAnnounced)
+{
+    DemodWindow window;
+    Trace* trace = window.trace();
+    for (double value : {-90.0, -70.0, -80.0})
+        trace->addValue(value);
+    EXPECT_EQ(trace->values()[Trace::Length - 3], -90.0);
+    EXPECT_EQ(trace->values()[Trace::Length - 1], -80.0);
+    // The axis spans the values before the newest one (the zeros still rolling out included).
+    const QwtScaleDiv& axis = trace->axisScaleDiv(QwtPlot::yLeft);
+    EXPECT_EQ(axis.lowerBound(), -90.0);
+    EXPECT_EQ(axis.upperBound(), 0.0);
+
+    QSignalSpy closed(&window, &DemodWindow::window_closed);
+    ASSERT_TRUE(window.isVisible());
+    window.close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window.isVisible());
 }

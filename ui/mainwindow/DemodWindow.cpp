@@ -60,5 +60,10 @@ DemodWindow::DemodWindow(QWidget* parent) : QWidget(parent)
 void DemodWindow::PRIVSLOT_Quit()
 {
     close();
+}
+
+void DemodWindow::closeEvent(QCloseEvent* event)
+{
     emit window_closed();
+    QWidget::closeEvent(event);
 }

@@ -23,6 +23,7 @@ private:
 };
 
 // A small window holding one Trace and a "Fermer" button; shows itself at once.
+// However it is closed, it says so (window_closed) before it closes.
 class DemodWindow : public QWidget
 {
     Q_OBJECT
@@ -32,6 +33,9 @@ public:
 
 signals:
     void window_closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void PRIVSLOT_Quit();

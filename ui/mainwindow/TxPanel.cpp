@@ -1,12 +1,13 @@
 #include "TxPanel.h"
 
+#include "engine/Controller.h"
 #include "ui/widgets/CFreqCtrl.h"
 #include "ui/widgets/zxPushButton.h"
 
 #include <QDebug>
 #include <QVBoxLayout>
 
-TxPanel::TxPanel(QObject* engine, QWidget* parent) : QFrame(parent), controller(engine)
+TxPanel::TxPanel(QWidget* parent) : QFrame(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
@@ -18,6 +19,12 @@ TxPanel::TxPanel(QObject* engine, QWidget* parent) : QFrame(parent), controller(
     layout->addWidget(m_ptt);
     connect(m_freqCtrl, &CFreqCtrl::newFrequency, this, &TxPanel::SLOT_userTunesFreqWidget);
     connect(m_ptt, &zxPushButton::pressed, this, &TxPanel::pttPressed);
+}
+
+void TxPanel::setController(Controller* controller)
+{
+    if (controller != nullptr)
+        connect(controller, &Controller::MSG_ChannelizerIsRetuned, this, &TxPanel::SLOT_ChannelizerIsRetuned);
 }
 
 void TxPanel::SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequency, int channel)

@@ -3,7 +3,7 @@
 #include <QFrame>
 
 class CFreqCtrl;
-class QObject;
+class Controller;
 class zxPushButton;
 
 // A transmit panel: a frequency entry following RX B and a "PTT" button. The
@@ -13,7 +13,10 @@ class TxPanel : public QFrame
 {
     Q_OBJECT
 public:
-    explicit TxPanel(QObject* controller, QWidget* parent = nullptr);
+    explicit TxPanel(QWidget* parent = nullptr);
+
+    // The entry follows RX B's retunes.
+    void setController(Controller* controller);
 
     CFreqCtrl* freqCtrl() const { return m_freqCtrl; }
     zxPushButton* pttButton() const { return m_ptt; }
@@ -26,7 +29,6 @@ private slots:
     void pttPressed();
 
 private:
-    QObject* controller;
     CFreqCtrl* m_freqCtrl;
     zxPushButton* m_ptt;
 };
