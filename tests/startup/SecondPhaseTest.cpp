@@ -1,14 +1,14 @@
 // The start-up's second phase, step by step: the board file with the converter
 // question, and the band plan turned into bookmarks.
-#include "app/startup/FirstPhase.h"
 #include "app/startup/SecondPhase.h"
 #include "ModalResponder.h"
+#include "SqliteFile.h"
 #include "StubReceiverHardware.h"
 #include "TempWorkDir.h"
+#include "app/startup/FirstPhase.h"
 #include "engine/board/BoardSettings.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbRadioSegment.h"
-#include "tests/lists/SqliteFile.h"
 
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -51,8 +51,8 @@ TEST(SecondPhaseRange, SegmentsTouchingTheRangeAreSelected)
     {
         qint64 start, stop;
         bool selected;
-    } cases[] = {{500000, 1000000, true},   {30000000, 31000000, true}, {31000000, 32000000, false},
-                 {100000, 999999, false},   {7000000, 7200000, true},   {500000, 40000000, true}};
+    } cases[] = {{500000, 1000000, true}, {30000000, 31000000, true}, {31000000, 32000000, false},
+                 {100000, 999999, false}, {7000000, 7200000, true},   {500000, 40000000, true}};
     for (const auto& c : cases)
         EXPECT_EQ(SecondPhase::segmentInRange(c.start, c.stop, 1000000, 30000000), c.selected) << c.start;
 }
