@@ -7,10 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARNX_TEST_BUILD:-$root/build/test}
 
-bash "$root/scripts/setup-debian.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTARNX_SANITIZE=ON -DTARNX_TESTS=ON -DTARNX_BENCH=OFF
-cmake --build "$build" --target test_program
+bash "$root/scripts/build-tests.sh" test_program
 
 source "$root/scripts/pulse-null-sink.sh"
 mkdir -p "$root/docs"

@@ -1,5 +1,7 @@
 #include "DataPlot.h"
 
+#include "RollingHistory.h"
+
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 #include <qwt_scale_div.h>
@@ -175,11 +177,7 @@ void DataPlot::showLevel(const Complex* samples, int n)
     }
     double minimum = 200;
     double maximum = -200;
-    for (int i = 0; i < Length - 1; ++i) {
-        m_y[i] = m_y[i + 1];
-        minimum = std::min(minimum, m_y[i]);
-        maximum = std::max(maximum, m_y[i]);
-    }
+    rollLeft(m_y, Length, minimum, maximum);
     m_y[Length - 1] = level;
     setAxisScale(QwtPlot::yLeft, minimum, maximum);
     m_mainCurve->setRawSamples(m_x, m_y, Length);

@@ -1,11 +1,11 @@
 #include "DemodWindow.h"
 
+#include "RollingHistory.h"
+
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
-
-#include <algorithm>
 
 Trace::Trace(QWidget* parent) : QwtPlot(parent)
 {
@@ -33,11 +33,7 @@ void Trace::addValue(double value)
 {
     double low = 10;
     double high = -200;
-    for (int i = 0; i < Length - 1; ++i) {
-        m_values[i] = m_values[i + 1];
-        low = std::min(low, m_values[i]);
-        high = std::max(high, m_values[i]);
-    }
+    rollLeft(m_values, Length, low, high);
     m_values[Length - 1] = value;
     setAxisScale(QwtPlot::yLeft, low, high);
     m_curve->setRawSamples(m_indices, m_values, Length);
