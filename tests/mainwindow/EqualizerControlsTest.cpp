@@ -1,7 +1,7 @@
 // The equalizer's sliders and its on/off button in the audio panel.
+#include "ui/widgets/EqualizerControls.h"
 #include "WaitFor.h"
 #include "engine/audio/Equalizer.h"
-#include "ui/widgets/EqualizerControls.h"
 #include "ui/widgets/EqualizerSlider.h"
 #include "ui/widgets/zxPushButton.h"
 
@@ -16,8 +16,7 @@ TEST(EqualizerControls, ASliderIsForItsBandAndQuietWhileBuilt)
     EXPECT_EQ(slider->band(), 1);
     const QList<QLabel*> labels = slider->findChildren<QLabel*>();
     ASSERT_FALSE(labels.isEmpty());
-    EXPECT_EQ(labels.first()->text(),
-              QString::number(Equalizer::instance()->getBandFrequency(1)) + " Hz");
+    EXPECT_EQ(labels.first()->text(), QString::number(Equalizer::instance()->getBandFrequency(1)) + " Hz");
     EXPECT_EQ(slider->value(), Equalizer::instance()->getBandStartGain(1));
     // Building sent nothing: the band keeps its gain.
     QCoreApplication::processEvents();
@@ -46,9 +45,11 @@ TEST(EqualizerControls, OneButtonWhoseStateFollowsTheEqualizer)
     const bool before = Equalizer::instance()->isEnabled();
     EXPECT_EQ(toggle->getState(), before);
     toggle->click();
-    EXPECT_TRUE(waitFor([&] { return Equalizer::instance()->isEnabled() != before && toggle->getState() != before; }));
+    EXPECT_TRUE(waitFor(
+        [&] { return Equalizer::instance()->isEnabled() != before && toggle->getState() != before; }));
     toggle->click();
-    EXPECT_TRUE(waitFor([&] { return Equalizer::instance()->isEnabled() == before && toggle->getState() == before; }));
+    EXPECT_TRUE(waitFor(
+        [&] { return Equalizer::instance()->isEnabled() == before && toggle->getState() == before; }));
     delete button;
     EXPECT_NE(EqualizerControls::getOnOffButton(), nullptr);
     delete EqualizerControls::getOnOffButton();

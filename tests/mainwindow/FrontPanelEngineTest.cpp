@@ -3,12 +3,15 @@
 #include "WindowFixture.h"
 
 #include "DebugCapture.h"
+#include "ModalResponder.h"
 #include "SqliteFile.h"
+#include "WaitFor.h"
 #include "engine/MultiSDR.h"
 #include "engine/audio/AudioOutput.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbBeacon.h"
 #include "lists/dbRadioSegment.h"
+#include "lists/dbUserFreq.h"
 #include "map/geo/GeoTools.h"
 #include "ui/mainwindow/FrontPanel.h"
 #include "ui/mainwindow/IQCorrectionWidget.h"
@@ -17,16 +20,13 @@
 #include "ui/widgets/LayoutPanels.h"
 #include "ui/widgets/zxPushButton.h"
 #include "ui/widgets/zxSlider.h"
-#include "WaitFor.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTimer>
 #include <QtTest/QTest>
 
 namespace {
@@ -136,12 +136,9 @@ TEST_F(FrontPanelEngine, KeysStepSelectModesAndTabs)
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         const char* mode;
-    } modes[] = {{Qt::Key_A, Qt::ShiftModifier, "AM"},
-                 {Qt::Key_U, Qt::NoModifier, "USB"},
-                 {Qt::Key_C, Qt::NoModifier, "CW"},
-                 {Qt::Key_L, Qt::NoModifier, "LSB"},
-                 {Qt::Key_F, Qt::NoModifier, "NBFM"},
-                 {Qt::Key_A, Qt::NoModifier, "AM"}};
+    } modes[] = {{Qt::Key_A, Qt::ShiftModifier, "AM"}, {Qt::Key_U, Qt::NoModifier, "USB"},
+                 {Qt::Key_C, Qt::NoModifier, "CW"},    {Qt::Key_L, Qt::NoModifier, "LSB"},
+                 {Qt::Key_F, Qt::NoModifier, "NBFM"},  {Qt::Key_A, Qt::NoModifier, "AM"}};
     for (const auto& m : modes) {
         QTest::keyClick(&w, m.key, m.modifiers);
         Demodulator* demod = engine->currentDemodulator(0);
@@ -222,15 +219,46 @@ TEST_F(FrontPanelEngine, BandChoiceCentresTheReceiverOnTheSegment)
 TEST_F(FrontPanelEngine, PlayButtonStaysOffWhenTheFileDialogIsCancelled)
 {
     FrontPanel& w = attached();
-    QTimer cancel;
-    QObject::connect(&cancel, &QTimer::timeout, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->reject();
-    });
-    cancel.start(20);
+    ModalResponder cancel; // rejects the file dialog
     w.SLOT_startStopReadFromFile();
     EXPECT_FALSE(w.playControl()->getState());
     EXPECT_FALSE(engine->isRFPlaying());
+}
+
+TEST_F(FrontPanelEngine, MemoriesAreReloadedOnceTheirDialogCloses)
+{
+    SqliteFile db(dir.file("db/mylist.sqlite"), "MY");
+    db.exec(dbUserFreq::createTableStatement());
+    const auto add = [&](qint64 freq, const char* colour) {
+        db.exec("insert into FREQS (FREQ, CALLSIGN, COLOR) values (?, 'mem', ?)", {freq, colour});
+    };
+    add(145500000, "red");
+    add(2000000000, "red"); // beyond the receiver's range
+    FrontPanel& w = attached();
+    add(146000000, "blue"); // stored while the window runs, e.g. by the dialog
+    QSignalSpy refreshed(&w, &FrontPanel::SIG_RefreshBookmarks);
+    {
+        ModalResponder close; // rejects the memories dialog
+        w.SLOT_manageMemories();
+    }
+    QMap<qint64, QColor> memories;
+    for (const BookmarkEntry& mark : Bookmarks::instance()->bookmarksInRange(0, LLONG_MAX, -1)) {
+        ASSERT_TRUE(mark.memory);
+        ASSERT_FALSE(memories.contains(mark.frequency)) << "listed twice: " << mark.frequency;
+        memories.insert(mark.frequency, mark.labelColor);
+    }
+    EXPECT_EQ(memories, (QMap<qint64, QColor>{{145500000, QColor("red")}, {146000000, QColor("blue")}}));
+    EXPECT_EQ(refreshed.count(), 1);
+}
+
+TEST_F(FrontPanelEngine, EndingTheProgramClosesTheWindowForItsOrderlyEnd)
+{
+    FrontPanel& w = attached();
+    w.show();
+    w.endProgram();
+    EXPECT_FALSE(w.isVisible());
+    // The engine stops when the window goes, not before.
+    EXPECT_TRUE(engine->isRunning());
 }
 
 TEST_F(FrontPanelEngine, OnlyChannelOnGetsAllOfTheSound)
@@ -297,7 +325,8 @@ TEST_F(FrontPanelEngine, BeaconsOfTheRangeBecomeBookmarksOnce)
 {
     SqliteFile db(dir.file("db/Orvex.sqlite"));
     db.exec(dbBeacon::createTableStatement());
-    for (const char* column : {"ASL", "POWER", "ANTENNA", "BEARING", "BEACON_TYPE", "BEACON_SUBTYPE", "comment"})
+    for (const char* column :
+         {"ASL", "POWER", "ANTENNA", "BEARING", "BEACON_TYPE", "BEACON_SUBTYPE", "comment"})
         db.exec(QString("ALTER TABLE BEACONS ADD COLUMN %1 TEXT").arg(column));
     const auto add = [&](const QString& call, qint64 freq, const QString& type) {
         db.exec("insert into BEACONS (CALLSIGN, FREQ, LAT, LON, BEACON_TYPE) values (?, ?, 45.5, 5.5, ?)",

@@ -70,9 +70,10 @@ TEST_F(FrontPanelLayout, UserButtonsSitThreeToARowInTheirOwnCells)
         int row;
         int column;
     } cases[] = {{2, "", "2", 0, 1}, {4, "Scan", "Scan", 1, 0}};
-    for (const auto& c : cases)
-        writeSetting("Interface", "ACTION_" + QString::number(c.n), "orvex.print(1)"),
-            writeSetting("Interface", "TEXT_" + QString::number(c.n), c.text);
+    for (const auto& c : cases) {
+        writeSetting("Interface", "ACTION_" + QString::number(c.n), "orvex.print(1)");
+        writeSetting("Interface", "TEXT_" + QString::number(c.n), c.text);
+    }
     // A caption without an action is erased.
     writeSetting("Interface", "TEXT_5", "orphan");
 
@@ -96,9 +97,9 @@ TEST_F(FrontPanelLayout, StepChoicesCarryTheirStepInHertz)
     FrontPanel window;
     const QComboBox* steps = window.stepBox();
     const std::pair<const char*, int> expected[] = {
-        {"1 KHz", 1000},     {"2.5 KHz", 2500},   {"5 KHz", 5000},     {"6.25 KHz", 6250}, {"8.33 KHz", 8330},
-        {"9 KHz", 9000},     {"10 KHz", 10000},   {"12.5 KHz", 12500}, {"25 KHz", 25000},  {"100 KHz", 100000},
-        {"500 KHz", 500000}, {"1 MHz", 1000000},  {"10 MHz", 10000000}};
+        {"1 KHz", 1000},     {"2.5 KHz", 2500},  {"5 KHz", 5000},     {"6.25 KHz", 6250}, {"8.33 KHz", 8330},
+        {"9 KHz", 9000},     {"10 KHz", 10000},  {"12.5 KHz", 12500}, {"25 KHz", 25000},  {"100 KHz", 100000},
+        {"500 KHz", 500000}, {"1 MHz", 1000000}, {"10 MHz", 10000000}};
     ASSERT_EQ(steps->count(), int(std::size(expected)));
     for (int i = 0; i < steps->count(); ++i) {
         EXPECT_EQ(steps->itemText(i), expected[i].first);
@@ -114,7 +115,9 @@ TEST_F(FrontPanelLayout, SlidersStartWhereTheEngineExpectsThem)
     {
         zxSlider* slider;
         double value;
-    } cases[] = {{window.balanceSlider(), 0}, {window.squelchSliderA(), -110}, {window.squelchSliderB(), -110},
+    } cases[] = {{window.balanceSlider(), 0},
+                 {window.squelchSliderA(), -110},
+                 {window.squelchSliderB(), -110},
                  {window.volumeSlider(), 30}};
     for (const auto& c : cases)
         EXPECT_EQ(c.slider->value(), c.value);
@@ -123,7 +126,9 @@ TEST_F(FrontPanelLayout, SlidersStartWhereTheEngineExpectsThem)
 TEST_F(FrontPanelLayout, ClosingWithoutAnEngineReleasesNothing)
 {
     DebugCapture debug;
-    { FrontPanel window; }
+    {
+        FrontPanel window;
+    }
     EXPECT_TRUE(debug.contains("Application closing"));
     EXPECT_FALSE(board()->contains(BoardSettings::channelKey(0, BoardSettings::ChannelNco)));
 }

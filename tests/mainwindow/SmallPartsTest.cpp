@@ -82,7 +82,8 @@ TEST(FrequencyError, FromTheTrueFrequencyOfATunedSignal)
         {145000290 + 10000, 10000, 145000000, 2.0, nullptr, 0.0},
     };
     for (const auto& c : cases) {
-        const std::optional<float> ppm = frequencyErrorPpm(c.real, c.offset, c.centre, c.currentPpm, c.converter);
+        const std::optional<float> ppm =
+            frequencyErrorPpm(c.real, c.offset, c.centre, c.currentPpm, c.converter);
         ASSERT_TRUE(ppm.has_value()) << c.real;
         EXPECT_NEAR(*ppm, c.expected, 1e-3) << c.real;
     }

@@ -10,6 +10,7 @@
 #include "lists/Bookmarks.h"
 #include "lists/dbRadioSegment.h"
 
+#include <QDir>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -141,4 +142,13 @@ TEST_F(SecondPhaseTest, BandPlanOfTheRangeAddsTwoOrangeEdgesPerSegment)
         EXPECT_TRUE(mark.modulation.isEmpty());
         EXPECT_EQ(mark.bandwidth, 0);
     }
+}
+
+TEST_F(SecondPhaseTest, LeavingTheSelectionWithoutAReceiverEndsWithCodeZeroAndNoBoardFile)
+{
+    // No driver in the working folder and no saved server: nothing to choose.
+    ModalResponder responder;
+    EXPECT_EQ(runSecondPhase(frame), 0);
+    EXPECT_EQ(responder.unexpected(), 1); // the selection dialog, closed
+    EXPECT_TRUE(QDir(dir.file("conf")).entryList({"tnrx_*.conf"}, QDir::Files).isEmpty());
 }
