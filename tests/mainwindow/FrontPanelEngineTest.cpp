@@ -8,6 +8,8 @@
 #include "WaitFor.h"
 #include "engine/MultiSDR.h"
 #include "engine/audio/AudioOutput.h"
+#include "engine/plugins/OrvexPlugin.h"
+#include "engine/plugins/PluginManager.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbBeacon.h"
 #include "lists/dbRadioSegment.h"
@@ -46,6 +48,18 @@ protected:
     }
 
     std::unique_ptr<FrontPanel> window;
+};
+
+// Stands where the broadcast-schedule plug-in registers, and records the stations asked for.
+class ScheduleProbe : public OrvexPlugin
+{
+    Q_OBJECT
+public:
+    ScheduleProbe() { name = "WHATSON"; }
+    QList<int> shown;
+
+public slots:
+    void showStation(int key) { shown.append(key); }
 };
 
 QList<zxSlider*> gainSliders(FrontPanel& window)
@@ -261,6 +275,17 @@ TEST_F(FrontPanelEngine, EndingTheProgramClosesTheWindowForItsOrderlyEnd)
     EXPECT_TRUE(engine->isRunning());
 }
 
+TEST_F(FrontPanelEngine, ScheduleRequestsReachTheSchedulePlugInWhenThereIsOne)
+{
+    FrontPanel& w = attached();
+    // Without the plug-in, nothing happens.
+    w.SLOT_WHATSONRequest(7);
+    auto* probe = new ScheduleProbe;
+    PluginManager::instance()->registerPlugin(probe);
+    w.SLOT_WHATSONRequest(42);
+    EXPECT_EQ(probe->shown, QList<int>{42});
+}
+
 TEST_F(FrontPanelEngine, OnlyChannelOnGetsAllOfTheSound)
 {
     FrontPanel& w = attached();
@@ -355,3 +380,5 @@ TEST_F(FrontPanelEngine, BeaconsOfTheRangeBecomeBookmarksOnce)
         EXPECT_EQ(mark.labelColor == QColor("lime"), mark.name == "B1") << mark.name.toStdString();
     }
 }
+
+#include "FrontPanelEngineTest.moc"

@@ -65,6 +65,7 @@ zxPushButton* makeToggle(const QString& text, QWidget* parent, const QString& ti
 
 FrontPanel::FrontPanel()
 {
+    // The broadcast schedule's object is made here, before anything else.
     setWindowTitle(QStringLiteral("Vantor-SDR Client V1.0 - Build : ") + BuildNumber);
     trace("FrontPanel::FrontPanel() ");
     bookmarkRows = new QObject(this);

@@ -40,7 +40,8 @@ class zxSlider;
 // attachSideThreads, stopSideThreads), the version check (startVersionCheck),
 // the script core (attachScriptCore, runUserAction, stopSideThreads), the
 // ADS-B receiver (setADSBReceiver, stopSideThreads) and the broadcast
-// schedule (SLOT_WHATSONRequest).
+// schedule's object (made first of all in the constructor; its plug-in is
+// reached by name, SLOT_WHATSONRequest).
 //
 // Closing: the destructor ends everything behind the window in order, with
 // bounded waits (endReception), before the receivers go.

@@ -13,6 +13,7 @@
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"
+#include "engine/plugins/PluginManager.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbRadioSegment.h"
@@ -355,11 +356,12 @@ void FrontPanel::SLOT_SpotThis()
     if (controller == nullptr)
         return;
     auto* remote = dynamic_cast<RemoteReceiverHardware*>(controller->getReceiverHardware());
-    if (remote == nullptr || remote->getType() != ReceiverHardware::Orvex_Remote || remote->server() == nullptr)
+    if (remote == nullptr || remote->getType() != ReceiverHardware::Orvex_Remote ||
+        remote->server() == nullptr)
         return;
     bool accepted = false;
-    const QString text = QInputDialog::getText(nullptr, tr("Partager frequence"), tr("Nom:"), QLineEdit::Normal,
-                                               QString(), &accepted);
+    const QString text = QInputDialog::getText(nullptr, tr("Partager frequence"), tr("Nom:"),
+                                               QLineEdit::Normal, QString(), &accepted);
     if (!accepted)
         return;
     remote->server()->sendSpot(SpotName::forServer(text).constData(), rxA->getTunedFrequency());
@@ -385,8 +387,8 @@ void FrontPanel::runUserAction(const QString& text)
 
 void FrontPanel::SLOT_WHATSONRequest(int key)
 {
-    // The broadcast-schedule plug-in "WHATSON" shows the station (invoked by name).
-    Q_UNUSED(key);
+    // The broadcast-schedule plug-in shows the station; without it, nothing happens.
+    PluginManager::instance()->invokePluginMethod("WHATSON", "showStation", {key}, Qt::AutoConnection);
 }
 
 void FrontPanel::SLOT_muteAudio()
