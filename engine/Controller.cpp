@@ -201,12 +201,13 @@ void Controller::turnChannelOn(int channel, Demodulator* fallback)
     emit MSG_ChannelTurnedOnOff(channel, true);
 }
 
-void Controller::turnChannelOff(int channel)
+void Controller::turnChannelOff(int channel, bool writeBoardFile)
 {
     if (!validChannel(channel))
         return;
     channelOn[channel] = false;
-    saveSettings();
+    if (writeBoardFile)
+        saveSettings();
     emit MSG_ChannelTurnedOnOff(channel, false);
 }
 

@@ -121,9 +121,10 @@ public:
 
     // The one way to switch a channel. On: installs fallback when the channel has
     // no demodulator yet (may be null), sets the flag, emits MSG_ChannelTurnedOnOff.
-    // Off: clears the flag, writes the board file, emits the signal.
+    // Off: clears the flag, writes the board file (unless writeBoardFile is
+    // false), emits the signal.
     void turnChannelOn(int channel, Demodulator* fallback = nullptr);
-    void turnChannelOff(int channel);
+    void turnChannelOff(int channel, bool writeBoardFile = true);
 
     Channelizer* channelizer(int channel) const;
     // The state last acted on by the thread (99 once it has stopped).

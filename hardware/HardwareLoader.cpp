@@ -16,6 +16,14 @@ template <typename Function> bool resolve(QLibrary* library, Function& slot, con
     return slot != nullptr;
 }
 
+// A text the driver hands over may be static data of its library (a
+// QStringLiteral), gone once the library is unloaded while widgets and
+// settings still hold it: keep a copy of our own.
+QString ownCopy(const QString& text)
+{
+    return QString(text.constData(), text.size());
+}
+
 QString loadMessage(const QString& path, const QString& what)
 {
     return QStringLiteral("HardwareLoader::loadDLL(") + path + what;
@@ -286,12 +294,13 @@ int HardwareLoader::getRxGainStageCount()
 
 QString HardwareLoader::getRxGainStageName(int stage)
 {
-    return m_driver.getRxGainStageName ? m_driver.getRxGainStageName(stage) : QStringLiteral("error");
+    return m_driver.getRxGainStageName ? ownCopy(m_driver.getRxGainStageName(stage)) : QStringLiteral("error");
 }
 
 QString HardwareLoader::getRxGainStageUnitName(int stage)
 {
-    return m_driver.getRxGainStageUnitName ? m_driver.getRxGainStageUnitName(stage) : QStringLiteral("error");
+    return m_driver.getRxGainStageUnitName ? ownCopy(m_driver.getRxGainStageUnitName(stage))
+                                           : QStringLiteral("error");
 }
 
 int HardwareLoader::getRxGainStageType(int stage)
@@ -386,6 +395,8 @@ void HardwareLoader::setParam(QString name, QString value)
 
 void HardwareLoader::getParam(QString name, QString& value)
 {
-    if (m_driver.getParam)
+    if (m_driver.getParam) {
         m_driver.getParam(name, &value);
+        value = ownCopy(value);
+    }
 }

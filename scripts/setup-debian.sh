@@ -21,6 +21,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # headless run-time pieces the tests use
   pulseaudio pulseaudio-utils xvfb xauth fonts-dejavu-core socat mpg123 sox locales
+  # driving the real program on a private X server: input, screenshots, the close request
+  xdotool imagemagick libx11-dev
 )
 
 missing=()

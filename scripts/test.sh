@@ -6,10 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARNX_TEST_BUILD:-$root/build/test}
 
-bash "$root/scripts/setup-debian.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTARNX_SANITIZE=ON -DTARNX_TESTS=ON -DTARNX_BENCH=OFF
-cmake --build "$build"
+bash "$root/scripts/build-tests.sh"
 
 source "$root/scripts/pulse-null-sink.sh"
 export QT_QPA_PLATFORM=offscreen

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "FirstPhase.h"
+#include "SecondPhase.h"
 #include "ui/widgets/MesuresPlugin.h"
 
 #include <QApplication>
@@ -15,7 +16,5 @@ int runApplication(int argc, char** argv)
     setUpApplication(app);
     StartupFrame frame;
     runFirstPhase(frame, QLocale::system().name());
-    // The receiver choice and everything built around it come next; without
-    // them the program ends as when no receiver is chosen.
-    return 0;
+    return runSecondPhase(frame);
 }

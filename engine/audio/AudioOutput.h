@@ -37,6 +37,8 @@ public:
 
     void mute() { m_mixdown.setMuted(true); }
     void unmute() { m_mixdown.setMuted(false); }
+    // The mix as it stands (balance weights, volume, mute).
+    const AudioMixdown& mixdown() const { return m_mixdown; }
     // Ends run at its next turn.
     void requestStop() { m_stopRequested = true; }
 

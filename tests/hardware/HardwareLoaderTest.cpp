@@ -268,6 +268,22 @@ TEST_F(LoaderTest, DestructionFinalizesOnceEvenWithoutReception)
     EXPECT_EQ(hooks.calls("selectDevice"), 0); // a single board is never selected
 }
 
+TEST_F(LoaderTest, TextsOfTheDriverOutliveItsLibrary)
+{
+    // The gain-stage captions of the main window outlive the receiver, whose
+    // release unloads the driver's library.
+    QString stage;
+    QString unit;
+    {
+        HardwareLoader loader(0);
+        ASSERT_TRUE(loader.loadDLL(driverPath("Synthetic")));
+        stage = loader.getRxGainStageName(0);
+        unit = loader.getRxGainStageUnitName(0);
+    }
+    EXPECT_EQ(stage, "RF");
+    EXPECT_EQ(unit, "dB");
+}
+
 TEST_F(LoaderTest, ConverterMapsTheCentreButNotTheRange)
 {
     HardwareLoader loader(0);

@@ -77,7 +77,9 @@ void ModalResponder::poll()
         else
             box->reject();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        ++m_unexpected;
+        // Any other dialog is cancelled; an answer scripted for it was meant for another.
+        if (scripted)
+            ++m_unexpected;
         dialog->reject();
     }
 }

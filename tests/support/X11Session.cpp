@@ -1,0 +1,148 @@
+#include "X11Session.h"
+
+#include "WaitFor.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+#include <X11/Xlib.h>
+
+X11Session::X11Session()
+{
+    // The first display number no other server holds.
+    for (int n = 80; n < 200; ++n) {
+        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
+            QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        m_server.start("Xvfb",
+                       {":" + QString::number(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!m_server.waitForStarted(5000))
+            return;
+        if (waitFor(
+                [&] {
+                    return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) ||
+                           m_server.state() != QProcess::Running;
+                },
+                20000) &&
+            m_server.state() == QProcess::Running) {
+            m_display = n;
+            return;
+        }
+        m_server.waitForFinished(1000);
+    }
+}
+
+X11Session::~X11Session()
+{
+    if (m_server.state() == QProcess::Running) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000)) {
+            m_server.kill();
+            m_server.waitForFinished(5000);
+        }
+    }
+}
+
+QString X11Session::xdotool(const QStringList& arguments, int timeoutMs)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display());
+    process.setProcessEnvironment(env);
+    process.start("xdotool", arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+qulonglong X11Session::waitForWindow(const QString& name, int timeoutMs)
+{
+    qulonglong found = 0;
+    waitFor(
+        [&] {
+            const QString ids = xdotool({"search", "--onlyvisible", "--name", name});
+            found = ids.isEmpty() ? 0 : ids.split('\n').first().toULongLong();
+            return found != 0;
+        },
+        timeoutMs);
+    return found;
+}
+
+QRect X11Session::geometry(qulonglong window)
+{
+    QRect rect;
+    for (const QString& line :
+         xdotool({"getwindowgeometry", "--shell", QString::number(window)}).split('\n')) {
+        const QStringList pair = line.split('=');
+        if (pair.size() != 2)
+            continue;
+        const int value = pair[1].toInt();
+        if (pair[0] == "X")
+            rect.moveLeft(value);
+        else if (pair[0] == "Y")
+            rect.moveTop(value);
+        else if (pair[0] == "WIDTH")
+            rect.setWidth(value);
+        else if (pair[0] == "HEIGHT")
+            rect.setHeight(value);
+    }
+    return rect;
+}
+
+void X11Session::focus(qulonglong window)
+{
+    xdotool({"windowfocus", "--sync", QString::number(window)});
+}
+
+void X11Session::movePointer(qulonglong window, const QPoint& point)
+{
+    xdotool({"mousemove", "--sync", "--window", QString::number(window), QString::number(point.x()),
+             QString::number(point.y())});
+}
+
+void X11Session::click(qulonglong window, const QPoint& point)
+{
+    movePointer(window, point);
+    xdotool({"click", "1"});
+}
+
+void X11Session::key(const QString& keys)
+{
+    xdotool({"key", "--delay", "50", keys});
+}
+
+void X11Session::type(const QString& text)
+{
+    xdotool({"type", "--delay", "80", text});
+}
+
+QImage X11Session::screenshot(qulonglong window)
+{
+    QProcess process;
+    process.start("import", {"-display", display(), "-window", QString::number(window), "png:-"});
+    if (!process.waitForFinished(20000))
+        return {};
+    QImage image;
+    image.loadFromData(process.readAllStandardOutput(), "PNG");
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool X11Session::requestClose(qulonglong window)
+{
+    Display* x = XOpenDisplay(display().toLatin1().constData());
+    if (x == nullptr)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(window);
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(x, Window(window), False, NoEventMask, &event);
+    XFlush(x);
+    XCloseDisplay(x);
+    return sent != 0;
+}

@@ -1,0 +1,187 @@
+// Attaching the engine: gain sliders, the frequency entry's range, the engine's
+// signals, every panel, the remote receiver's extras, the stored squelch
+// levels, the threads beside the engine, the bookmarks, then the engine thread.
+#include "FrontPanel.h"
+
+#include "BookmarkRows.h"
+#include "ReceiverRange.h"
+#include "TimeDomain.h"
+#include "app/core/QLogger.h"
+#include "engine/Controller.h"
+#include "engine/ReceiverHardware.h"
+#include "engine/audio/AudioOutput.h"
+#include "engine/board/BoardSettings.h"
+#include "hardware/RemoteReceiverHardware.h"
+#include "hardware/remoteui/RemoteChatUI.h"
+#include "lists/dbRadioSegment.h"
+#include "ui/panels/MainReceiver.h"
+#include "ui/panels/SubReceiver.h"
+#include "ui/remoteui/RemoteSpectrumView.h"
+#include "ui/scanner/SpottedList.h"
+#include "ui/widgets/CFreqCtrl.h"
+#include "ui/widgets/CMeter.h"
+#include "ui/widgets/HWSettingWrapper.h"
+#include "ui/widgets/LayoutPanels.h"
+#include "ui/widgets/zxSlider.h"
+
+#include <QComboBox>
+#include <QDebug>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int FrequencyDigits = 11;
+constexpr int FrequencyResolution = 10;
+constexpr int UnitMHz = 2;
+
+} // namespace
+
+void FrontPanel::setBandPlan(const QList<dbRadioSegment*>& segments)
+{
+    bandPlan = segments;
+    bandCombo->clear();
+    bandCombo->addItem(tr("General"));
+    for (dbRadioSegment* segment : segments) {
+        if (segment != nullptr)
+            bandCombo->addItem(segment->NAME, QVariant::fromValue(static_cast<void*>(segment)));
+    }
+    bandCombo->setCurrentIndex(0);
+}
+
+void FrontPanel::setController(Controller* engine)
+{
+    if (engine == nullptr || controller != nullptr)
+        return;
+    if (engine->getReceiverHardware() == nullptr) {
+        qDebug() << "FrontPanel::setController rx NULL ???";
+        return;
+    }
+    controller = engine;
+    buildGainSliders();
+
+    const ReceiverRange range = ReceiverRange::of(controller->getReceiverHardware());
+    freqCtrl->setup(FrequencyDigits, range.low, range.high, FrequencyResolution, UnitMHz);
+
+    connect(controller, &Controller::MSG_ChannelizerIsRetuned, this, &FrontPanel::SLOT_ChannelizerIsRetuned,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_ChannelTurnedOnOff, this, &FrontPanel::SLOT_ChannelTurnedOnOff);
+    connect(controller, &Controller::MSG_FileWriterStarts, this, &FrontPanel::SLOT_FileWriterStarts,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_FileWriterStops, this, &FrontPanel::SLOT_FileWriterStops,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_FileReaderStarts, this, &FrontPanel::SLOT_FileReaderStarts,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_FileReaderStops, this, &FrontPanel::SLOT_FileReaderStops,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_UpdatePowerLevelMain, meter, &CMeter::setLevel, Qt::QueuedConnection);
+
+    attachPanels();
+    if (controller->getReceiverHardware()->getType() == ReceiverHardware::Orvex_Remote)
+        attachRemoteReceiver();
+    restoreSquelchLevels();
+    attachSideThreads();
+    if (controller->audioOutput != nullptr)
+        connect(volume, &zxSlider::valueChanged, controller->audioOutput, &AudioOutput::setVolumePrct);
+    loadBookmarks();
+    controller->startEngine();
+    attachScriptCore();
+}
+
+void FrontPanel::buildGainSliders()
+{
+    ReceiverHardware* hw = controller->getReceiverHardware();
+    for (int stage = 0; stage < hw->getRxGainStageCount(); ++stage) {
+        auto* slider = new zxSlider(hw->getRxGainStageName(stage), gainPanel);
+        slider->setRange(hw->getMinGainValue(stage), hw->getMaxGainValue(stage));
+        slider->setValueQuiet(hw->getRxGainValue(stage));
+        gainPanel->addWidget(slider);
+        auto* wrapper = new HWSettingWrapper(this);
+        wrapper->hardware = hw;
+        wrapper->stage = stage;
+        connect(slider, &zxSlider::valueChanged, wrapper, &HWSettingWrapper::SLOT_setGain);
+    }
+}
+
+void FrontPanel::attachPanels()
+{
+    rxA->setController(controller);
+    freqCtrl->showFrequency(controller->getRxCenterFreq() + controller->getRxOffset(0));
+    rxB->setController(controller);
+    spotList->setController(controller, 0);
+    attachMapPanel();
+    timeDomain->setController(controller);
+}
+
+void FrontPanel::attachMapPanel()
+{
+    // The map panel is given the engine here, and SIG_UserSelectsBand is
+    // connected queued to its SLOT_BandSelected.
+}
+
+void FrontPanel::attachRemoteReceiver()
+{
+    calibrateButton->setEnabled(false);
+    calibrateButton->setToolTip(tr("Calibration RX - uniquement recepteurs locaux"));
+    auto* remoteView = new RemoteSpectrumView();
+    remoteSpectrum = remoteView;
+    tabs->addTab(remoteView, tr("Remote Spectrum"));
+    remoteView->setController(controller);
+    chat->setController(controller);
+    connect(controller, &Controller::MSG_RefreshBookmarks, rxA, &MainReceiver::SLOT_RefreshBookmarks,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_RefreshBookmarks, rxB, &SubReceiver::SLOT_RefreshBookmarks,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_VantorUpdateIndicator, this, &FrontPanel::SLOT_VantorUpdateIndicator,
+            Qt::QueuedConnection);
+    connect(controller, &Controller::MSG_VantorLinkLost, this, &FrontPanel::SLOT_VantorConnectionLost,
+            Qt::QueuedConnection);
+    auto* remote = dynamic_cast<RemoteReceiverHardware*>(controller->getReceiverHardware());
+    BookmarkRows::loadRemote(remote != nullptr ? remote->server() : nullptr, bookmarkRows);
+}
+
+void FrontPanel::restoreSquelchLevels()
+{
+    std::unique_ptr<QSettings> board = BoardSettings::open(controller->getReceiverHardware());
+    const struct
+    {
+        int channel;
+        zxSlider* slider;
+    } squelches[] = {{0, squelchA}, {1, squelchB}};
+    for (const auto& squelch : squelches) {
+        const QString key = BoardSettings::channelKey(squelch.channel, BoardSettings::ChannelSquelch);
+        if (!board->contains(key))
+            continue;
+        const double level = board->value(key).toDouble();
+        // Only a change reaches the engine: the slider emits nothing for its own value.
+        if (int(level) != int(squelch.slider->value()))
+            squelch.slider->setValue(float(level));
+    }
+}
+
+void FrontPanel::attachSideThreads()
+{
+    // The accessory link gets the engine and opens its port here
+    // (setController, loadSettings); the GPS thread starts here, at the lowest
+    // priority, when its port is open.
+}
+
+void FrontPanel::loadBookmarks()
+{
+    QLogger::logTrace(LogModule, "Loading beacon def");
+    const ReceiverRange range = ReceiverRange::of(controller->getReceiverHardware());
+    BookmarkRows::loadBeacons(range.low, range.high, bookmarkRows);
+    BookmarkRows::loadMemories(range.low, range.high, bookmarkRows);
+}
+
+void FrontPanel::attachScriptCore()
+{
+    // The script core gets the engine and the RX A panel here, for the user
+    // action buttons' scripts.
+}
+
+void FrontPanel::setADSBReceiver(QObject*)
+{
+    // The map panel shows the ADS-B receiver's aircraft: handed on here.
+}
