@@ -27,6 +27,8 @@ public:
 
     void setIQCorrectionFactors(float gainI, float gainQ, float crossTerm);
     void getIQCorrectionFactors(float* gainI, float* gainQ, float* crossTerm) const;
+    // Queues the DC-blocked samples instead of the corrected ones (off by default).
+    void setDcBlocking(bool on) { m_decoder.setDcBlocking(on); }
 
     // Blocks of complex samples without context; the consumer frees them.
     SampleFifo* fifo() const { return m_fifo; }

@@ -2,6 +2,7 @@
 
 namespace {
 constexpr float kScale = 1.0f / 32768.0f;
+constexpr float kDcPole = 0.996f;
 
 int16_t sampleAt(const unsigned char* p)
 {
@@ -31,10 +32,14 @@ int IqFrameDecoder::decode(const char* bytes, int size, Complex* out)
     const float gi = gainI;
     const float gq = gainQ;
     const float cross = crossTerm;
+    const bool blocked = dcBlocking;
     const auto convert = [&](const unsigned char* frame) {
         const float i = sampleAt(frame) * kScale * gi;
         const float q = sampleAt(frame + 2) * kScale * gq + i * cross;
-        return Complex(i, q);
+        const Complex corrected(i, q);
+        dcOut = kDcPole * dcOut + corrected - dcPreviousIn;
+        dcPreviousIn = corrected;
+        return blocked ? dcOut : corrected;
     };
 
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);

@@ -11,11 +11,16 @@
 // read are kept and completed by the next read, so the stream never loses its frame
 // alignment. The factors may be changed from another thread; they take effect with
 // the next call.
+//
+// A DC blocker runs on the corrected samples of each channel, across calls:
+// y = 0.996 * y + x - x_previous. Its output replaces the corrected samples
+// only while DC blocking is on (off by default).
 class IqFrameDecoder
 {
 public:
     void setFactors(float gainI, float gainQ, float crossTerm);
     void getFactors(float* gainI, float* gainQ, float* crossTerm) const;
+    void setDcBlocking(bool on) { dcBlocking = on; }
 
     // Number of whole frames that size more bytes complete.
     int framesIn(int size) const { return (pendingBytes + size) / 4; }
@@ -27,6 +32,9 @@ private:
     std::atomic<float> gainI{1.0f};
     std::atomic<float> gainQ{1.0f};
     std::atomic<float> crossTerm{0.0f};
+    std::atomic<bool> dcBlocking{false};
+    Complex dcOut{0.0f, 0.0f};
+    Complex dcPreviousIn{0.0f, 0.0f};
     unsigned char pending[4] = {};
     int pendingBytes = 0;
 };

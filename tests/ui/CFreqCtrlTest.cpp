@@ -165,6 +165,48 @@ TEST_F(CFreqCtrlInput, TypedDigitReplacesItAndMovesRight)
     EXPECT_EQ(ctrl.getActiveDigit(), 10);
 }
 
+TEST_F(CFreqCtrlInput, NoCarryStepsWrapTheDigitAndLeaveTheOthers)
+{
+    struct Case
+    {
+        qint64 from;
+        int digit;
+        bool up;
+        qint64 to;
+    } cases[] = {
+        {145950000, 5, true, 145050000},  // 100 kHz 9 -> 0, the MHz digit stays
+        {145050000, 5, false, 145950000}, // 0 -> 9 without borrowing
+        {145950000, 4, true, 145960000},  // no wrap: an ordinary step
+        {145999990, 1, true, 145999900},  // the 10 Hz digit wraps alone
+        {199999990, 7, true, 109999990},  // the 100 MHz digit stays on a 10 MHz wrap
+        {105000000, 7, false, 195000000}, // 10 MHz 0 -> 9
+        {200000000, 5, false, 200000000}, // a wrap past the maximum stops at it
+    };
+    for (const Case& c : cases) {
+        ctrl.showFrequency(c.from);
+        hover(c.digit);
+        QSignalSpy spy(&ctrl, &CFreqCtrl::newFrequency);
+        if (c.up)
+            ctrl.incDigitNoCarry();
+        else
+            ctrl.decDigitNoCarry();
+        EXPECT_EQ(ctrl.getFrequency(), c.to) << c.from << " digit " << c.digit << (c.up ? " up" : " down");
+        EXPECT_EQ(spy.count(), 1);
+    }
+}
+
+TEST_F(CFreqCtrlInput, NoCarryStepOfAResolutionThatIsNotTheWeight)
+{
+    ctrl.setup(11, 0, 1000000, 25, 0); // the 10 Hz digit steps by 25
+    ctrl.showFrequency(975);
+    ctrl.repaint();
+    hover(1);
+    ctrl.incDigitNoCarry(); // 975 + 25 = 1000: the change of the 100 Hz digit is undone
+    EXPECT_EQ(ctrl.getFrequency(), 900);
+    ctrl.decDigitNoCarry(); // 900 - 25 = 875: the borrow is undone
+    EXPECT_EQ(ctrl.getFrequency(), 975);
+}
+
 TEST_F(CFreqCtrlInput, LockedIgnoresTheUserButNotTheOwner)
 {
     ctrl.setLocked(true);

@@ -9,6 +9,7 @@
 #include "ui/plotter/CPlotter.h"
 #include "ui/remoteui/RemoteSpectrumView.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -104,6 +105,33 @@ TEST_F(RemoteSpectrumViewTest, SourceSetsCentreSpanRateAndTheChannelsPassband)
         EXPECT_EQ(p->getLowCut(), c.low) << c.rate;
         EXPECT_EQ(p->getHighCut(), c.high) << c.rate;
     }
+}
+
+TEST_F(RemoteSpectrumViewTest, ASourceChosenFromAListIsShownWithATwentyKilohertzPassband)
+{
+    auto wide = remote.makeSource(uniqueUid("Wide"), "2048000", "145.8");
+    auto other = remote.makeSource(uniqueUid("Other"), "1024000", "433.5");
+    QComboBox list;
+    list.addItem("wide", QVariant::fromValue(wide.get()));
+    list.addItem("none");
+    list.addItem("other", QVariant::fromValue(other.get()));
+    view.setSourceList(&list);
+
+    emit list.activated(2);
+    CPlotter* p = view.plotter();
+    EXPECT_EQ(p->getCenterFreq(), 433500000);
+    EXPECT_EQ(p->getSampleRate(), 1024000);
+    EXPECT_EQ(p->getLowCut(), -10000);
+    EXPECT_EQ(p->getHighCut(), 10000);
+
+    emit list.activated(1); // an entry without a source changes nothing
+    EXPECT_EQ(p->getCenterFreq(), 433500000);
+    emit list.activated(0);
+    EXPECT_EQ(p->getCenterFreq(), 145800000);
+
+    view.setSourceList(nullptr); // detached: the list no longer steers the view
+    emit list.activated(2);
+    EXPECT_EQ(p->getCenterFreq(), 145800000);
 }
 
 TEST_F(RemoteSpectrumViewTest, StreamedLinesArePlottedOnTheFormatBlocksLevels)

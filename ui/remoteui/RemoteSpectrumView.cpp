@@ -8,6 +8,7 @@
 #include "srvlib/WireText.h"
 #include "ui/plotter/CPlotter.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -91,6 +92,26 @@ void RemoteSpectrumView::setSource(SrvSource* source, int channelRate)
         display->setSampleRate(sr);
     display->setDemodFreq(source->center());
     display->setFilterCuts(-(channelRate / 2), channelRate / 2);
+}
+
+void RemoteSpectrumView::setSourceList(QComboBox* list)
+{
+    if (sourceList != nullptr)
+        disconnect(sourceList, nullptr, this, nullptr);
+    sourceList = list;
+    if (list != nullptr)
+        connect(list, QOverload<int>::of(&QComboBox::activated), this,
+                &RemoteSpectrumView::SLOT_selectSource);
+}
+
+void RemoteSpectrumView::SLOT_selectSource(int index)
+{
+    if (sourceList == nullptr)
+        return;
+    auto* chosen = sourceList->itemData(index).value<SrvSource*>();
+    // A chosen source is shown with a 20 kHz passband around its centre.
+    if (chosen != nullptr)
+        setSource(chosen, 20000);
 }
 
 void RemoteSpectrumView::SLOT_startSource()

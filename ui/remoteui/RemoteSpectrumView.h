@@ -1,17 +1,21 @@
 #pragma once
 
 #include "lists/BookmarkEntry.h"
+#include "srvlib/SrvSource.h"
 
 #include <QHash>
+#include <QMetaType>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 #include <QWidget>
 
 class Controller;
 class CPlotter;
+class QComboBox;
 class QPushButton;
 class RemoteSpectrumDownloader;
-class SrvSource;
+Q_DECLARE_METATYPE(SrvSource*)
 
 // The wide-band spectrum of the remote server's source (the one the remote
 // receiver's stream is cut from), streamed on its own thread into a spectrum
@@ -33,6 +37,10 @@ public:
     // Shows the spectrum of source, with the passband of a channel of
     // channelRate hertz around its centre.
     void setSource(SrvSource* source, int channelRate);
+    // A list of the server's sources, each entry holding its SrvSource* as item
+    // data: choosing an entry shows that source (SLOT_selectSource). The list
+    // stays its owner's; null detaches it.
+    void setSourceList(QComboBox* list);
 
     CPlotter* plotter() const { return display; }
     const QHash<QString, BookmarkEntry>& spots() const { return spotTable; }
@@ -52,6 +60,7 @@ private slots:
     void SLOT_stopSource();
     void remoteCenterFreqChanged(qlonglong f);
     void SLOT_VantorSpot(QString name, double latitude, double longitude, double freqMHZ, int lifetime);
+    void SLOT_selectSource(int index);
 
 private:
     // Stops a running downloader, joins it and deletes it.
@@ -63,5 +72,6 @@ private:
     RemoteSpectrumDownloader* downloader = nullptr;
     QPushButton* startButton;
     QPushButton* stopButton;
+    QPointer<QComboBox> sourceList;
     QHash<QString, BookmarkEntry> spotTable;
 };

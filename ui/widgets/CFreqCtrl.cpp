@@ -351,6 +351,30 @@ void CFreqCtrl::stepActiveDigit(bool up)
     setFrequency(up ? frequency + step : frequency - step);
 }
 
+void CFreqCtrl::stepActiveDigitNoCarry(bool up)
+{
+    if (!activeInEditMode())
+        return;
+    const Digit& d = digits[activeDigit];
+    // Whatever the step did to the digits above is undone by one weight of the
+    // next digit, so only this digit (and those below it) change.
+    const qint64 above = d.weight * 10;
+    qint64 stepped = up ? frequency + d.increment : frequency - d.increment;
+    if (stepped / above != frequency / above)
+        stepped += up ? -above : above;
+    setFrequency(stepped);
+}
+
+void CFreqCtrl::incDigitNoCarry()
+{
+    stepActiveDigitNoCarry(true);
+}
+
+void CFreqCtrl::decDigitNoCarry()
+{
+    stepActiveDigitNoCarry(false);
+}
+
 void CFreqCtrl::mouseMoveEvent(QMouseEvent* event)
 {
     if (locked || !isActiveWindow())

@@ -34,6 +34,10 @@ public:
     void setUnitsColor(const QColor& color);
     void setHighlightColor(const QColor& color);
     void refresh(bool all);
+    // Step the active digit up or down without carrying into, or borrowing
+    // from, the digits above it (9 wraps to 0 and 0 to 9).
+    void incDigitNoCarry();
+    void decDigitNoCarry();
 
     qint64 getFrequency() const { return frequency; }
     QString getUnitText() const { return unitText; }
@@ -80,6 +84,7 @@ private:
     QString separatorText(int i) const;
     int digitAt(const QPoint& point) const;
     void stepActiveDigit(bool up);
+    void stepActiveDigitNoCarry(bool up);
     void moveCursorTo(int digit);
     void markLaidOutModified();
     bool activeInEditMode() const;
