@@ -50,6 +50,7 @@ bool DrivenProgram::start(const QString& outputFile)
     env.insert("LC_ALL", "fr_FR.UTF-8");
     // Read by a program built with the sanitizers, ignored by any other.
     env.insert("LSAN_OPTIONS", "suppressions=" + suppressions.fileName() + ":print_suppressions=0");
+    env.insert("ASAN_OPTIONS", "intercept_tls_get_addr=0"); // as in the test programs (TestMain.cpp)
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_folder);
     if (outputFile.isEmpty()) {
