@@ -210,6 +210,19 @@ void Controller::turnChannelOff(int channel)
     emit MSG_ChannelTurnedOnOff(channel, false);
 }
 
+void Controller::turnChannelsOffAtClose()
+{
+    const bool local = hardware != nullptr && hardware->getType() != ReceiverHardware::Orvex_Remote;
+    if (local)
+        saveSettings();
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        channelOn[channel] = false;
+        if (local)
+            saveSettings();
+        emit MSG_ChannelTurnedOnOff(channel, false);
+    }
+}
+
 Channelizer* Controller::channelizer(int channel) const
 {
     return channel == 1 ? beacon_channelizer : main_channelizer;

@@ -1,7 +1,7 @@
 // The RX B panel's memories button runs the memories dialog modally for
 // channel 1: "+" stores channel 1's frequency and a selected memory tunes
 // channel 1, never channel 0.
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
 
 #include "lists/dbUserFreq.h"
 #include "lists/memories/MemoryManagementWindow.h"
@@ -50,9 +50,10 @@ public:
     }
 };
 
-class SubReceiverMemoriesTest : public PanelEngineFixture
+class SubReceiverMemoriesTest : public AttachedEngine
 {
 protected:
+    void SetUp() override { attach(); }
     qint64 tuned(int channel) { return engine.getRxCenterFreq() + engine.getRxOffset(channel); }
 
     PersonalDb db;
