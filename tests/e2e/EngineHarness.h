@@ -67,10 +67,8 @@ public:
     {
         engine->installDemodulator(demod, channel);
         engine->setRxOffset(offsetHz, channel);
-        if (!engine->channelOn[channel]) {
-            engine->channelOn[channel] = true;
-            emit engine->MSG_ChannelTurnedOnOff(channel, true);
-        }
+        if (!engine->channelOn[channel])
+            engine->turnChannelOn(channel);
     }
     void turnOff(int channel) { engine->turnChannelOff(channel); }
 
