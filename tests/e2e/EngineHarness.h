@@ -26,12 +26,6 @@ inline const QString kNoSound = QStringLiteral("no such sound device");
 
 using ::waitFor;
 
-// Lets time pass with the GUI thread's events served (queued signals).
-inline void runFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
-
 struct ChannelDemodulators
 {
     AMDemodulator am;

@@ -3,6 +3,7 @@
 #include "engine/SampleFifo.h"
 
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,18 +28,6 @@ void fill(SampleFifo& queue, int blocks)
         auto* block = toneBlock();
         ASSERT_GT(queue.enqueue(block, 2048, 0, nullptr), 0);
     }
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 } // namespace
@@ -68,11 +57,11 @@ TEST(AudioOutput, WithoutADeviceTheQueueKeepsDraining)
     output.start();
     const int blocks = 150; // 6.4 s of audio
     fill(queue, blocks);
-    EXPECT_TRUE(waitUntil([&] { return output.blocksDiscarded() == blocks; }, 3000));
+    EXPECT_TRUE(waitFor([&] { return output.blocksDiscarded() == blocks; }));
     EXPECT_EQ(queue.size(), 0);
     EXPECT_EQ(output.blocksPlayed(), 0);
     output.requestStop();
-    EXPECT_TRUE(output.wait(2000));
+    EXPECT_TRUE(output.wait(kWaitBoundMs));
 
     if (logging) {
         QFile log(dir.file("audio.log"));
@@ -88,7 +77,7 @@ TEST(AudioOutput, WithNoChannelOnBlocksAreDiscarded)
     output.noChannel = true;
     output.start();
     fill(queue, 40);
-    EXPECT_TRUE(waitUntil([&] { return output.blocksDiscarded() == 40; }, 3000));
+    EXPECT_TRUE(waitFor([&] { return output.blocksDiscarded() == 40; }));
     EXPECT_EQ(output.blocksPlayed(), 0);
 }
 
@@ -97,10 +86,11 @@ TEST(AudioOutput, StopsPromptlyWhenIdle)
     SampleFifo queue;
     AudioOutput output(QString(), &queue);
     output.start();
-    QThread::msleep(50);
+    ASSERT_TRUE(waitFor([&] { return output.isRunning(); }));
     QElapsedTimer clock;
     clock.start();
     output.requestStop();
-    EXPECT_TRUE(output.wait(2000));
-    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_TRUE(output.wait(kWaitBoundMs));
+    // An idle pass sleeps at most 100 ms: far less than this, on any machine.
+    EXPECT_LT(clock.elapsed(), 5000);
 }

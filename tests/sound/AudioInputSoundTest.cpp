@@ -5,6 +5,7 @@
 
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ TEST(AudioInputSound, LeftBecomesIAndRightBecomesQ)
     };
     QElapsedTimer clock;
     clock.start();
-    while (!heardAndEnded() && clock.elapsed() < 30000) {
+    while (!heardAndEnded() && clock.elapsed() < kWaitBoundMs) {
         int count = 0;
         void* data = input.fifo()->dequeue(&count, 0, nullptr, true);
         const auto* block = static_cast<Complex*>(data);
@@ -58,7 +59,7 @@ TEST(AudioInputSound, LeftBecomesIAndRightBecomesQ)
     }
     player.join();
     input.requestStop();
-    EXPECT_TRUE(input.wait(30000));
+    EXPECT_TRUE(input.wait(kWaitBoundMs));
     ASSERT_TRUE(played);
     EXPECT_TRUE(heardAndEnded());
 

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <deque>
@@ -22,6 +23,9 @@ public:
         QString text;    // the input label or the message text
         QString prefill; // an input's preset text or number
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        QMessageBox::StandardButtons buttons; // a message box's standard buttons
+        int buttonCount = 0;                  // all of its buttons
+        QStringList otherWindows;             // classes of the other top-level windows then shown
     };
 
     ModalResponder();

@@ -1,8 +1,8 @@
 // The chat panel: server messages shown escaped, the recipient list, links
 // acted on, and messages sent through the fake server (kept when refused).
-#include "RemoteTestSupport.h"
+#include "tests/hardware/SealedServer.h"
 
-#include "hardware/remoteui/RemoteChatUI.h"
+#include "ui/remoteui/RemoteChatUI.h"
 #include "srvlib/Base64Variant.h"
 
 #include <QComboBox>
@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
