@@ -1,12 +1,11 @@
 #include "engine/audio/AudioOutput.h"
-#include "app/core/QLogger.h"
 #include "engine/SampleFifo.h"
 
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include <complex>
@@ -50,8 +49,7 @@ TEST(AudioOutput, FormatIs48kHz16BitStereo)
 TEST(AudioOutput, WithoutADeviceTheQueueKeepsDraining)
 {
     TempWorkDir dir;
-    const bool logging =
-        QLogger::QLoggerManager::instance()->addLogFile(dir.file("audio.log"), "kv3lab", QLogger::TraceLevel);
+    ProgramLog::capture();
     SampleFifo queue;
     AudioOutput output(QStringLiteral("no device is called like this"), &queue);
     output.start();
@@ -62,12 +60,7 @@ TEST(AudioOutput, WithoutADeviceTheQueueKeepsDraining)
     EXPECT_EQ(output.blocksPlayed(), 0);
     output.requestStop();
     EXPECT_TRUE(output.wait(kWaitBoundMs));
-
-    if (logging) {
-        QFile log(dir.file("audio.log"));
-        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-        EXPECT_EQ(QString::fromUtf8(log.readAll()).count("audio is discarded"), 1);
-    }
+    EXPECT_EQ(ProgramLog::text().count("audio is discarded"), 1);
 }
 
 TEST(AudioOutput, WithNoChannelOnBlocksAreDiscarded)

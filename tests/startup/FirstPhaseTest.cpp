@@ -1,6 +1,7 @@
 #include "app/startup/FirstPhase.h"
 #include "DebugCapture.h"
 #include "ModalResponder.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
 
@@ -15,21 +16,12 @@
 
 namespace {
 
-using LogLine = std::pair<QString, QString>; // level name, message
+using LogLine = ProgramLog::Line; // level name, message
 
+// What the start-up logged (it registers the log file itself).
 std::vector<LogLine> readLog()
 {
-    std::vector<LogLine> lines;
-    QFile file("logs/vantor-sdr.log");
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
-        // "[time] [level] {kv3lab} message"
-        int levelStart = line.indexOf("] [") + 3;
-        int levelEnd = line.indexOf(']', levelStart);
-        lines.emplace_back(line.mid(levelStart, levelEnd - levelStart), line.mid(line.indexOf("} ") + 2));
-    }
-    return lines;
+    return ProgramLog::lines();
 }
 
 bool logHas(const QString& message)
