@@ -39,6 +39,12 @@ ModalResponder& ModalResponder::press(QMessageBox::StandardButton button)
     return *this;
 }
 
+ModalResponder& ModalResponder::act(std::function<void(QDialog*)> action)
+{
+    m_answers.push_back({Answer::Action, QString(), 0, QMessageBox::NoButton, std::move(action)});
+    return *this;
+}
+
 void ModalResponder::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
@@ -90,7 +96,19 @@ void ModalResponder::poll()
         else
             box->reject();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        ++m_unexpected;
-        dialog->reject();
+        m_seen.push_back({"dialog",
+                          dialog->windowTitle(),
+                          QString(),
+                          QString(),
+                          QMessageBox::NoButton,
+                          {},
+                          0,
+                          otherWindows});
+        if (answer.kind == Answer::Action)
+            answer.action(dialog);
+        else if (scripted)
+            ++m_unexpected;
+        if (dialog->isVisible())
+            dialog->reject();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -7,18 +8,19 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
-// Answers, in order, the modal input dialogs and message boxes that the code
-// under test opens while it runs, and records what each showed. A dialog
-// beyond the script is cancelled, so that no test waits on it.
+// Answers, in order, the modal input dialogs, message boxes and other dialogs
+// that the code under test opens while it runs, and records what each showed.
+// A dialog beyond the script is cancelled, so that no test waits on it.
 class ModalResponder : public QObject
 {
     Q_OBJECT
 public:
     struct Seen
     {
-        QString kind; // "input" or "message"
+        QString kind; // "input", "message" or "dialog"
         QString title;
         QString text;    // the input label or the message text
         QString prefill; // an input's preset text or number
@@ -37,6 +39,9 @@ public:
     ModalResponder& cancel();
     // Presses this button of the next message box.
     ModalResponder& press(QMessageBox::StandardButton button);
+    // Runs action on the next dialog of another kind; the dialog is cancelled
+    // afterwards unless the action closed it.
+    ModalResponder& act(std::function<void(QDialog*)> action);
 
     const std::vector<Seen>& seen() const { return m_seen; }
     int unexpected() const { return m_unexpected; }
@@ -44,10 +49,11 @@ public:
 private:
     struct Answer
     {
-        enum Kind { Text, Number, Cancel, Button } kind;
+        enum Kind { Text, Number, Cancel, Button, Action } kind;
         QString text;
         int number = 0;
         QMessageBox::StandardButton button = QMessageBox::NoButton;
+        std::function<void(QDialog*)> action;
     };
     void poll();
 
