@@ -1,6 +1,6 @@
 #include "map/terrain/SRTMReader.h"
-#include "ProgramLog.h"
 #include "DebugCapture.h"
+#include "ProgramLog.h"
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"

@@ -2,16 +2,16 @@
 // acted on, and messages sent through the fake server (kept when refused).
 #include "tests/hardware/SealedServer.h"
 
-#include "ui/remoteui/RemoteChatUI.h"
 #include "srvlib/Base64Variant.h"
+#include "ui/remoteui/RemoteChatUI.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {

@@ -10,10 +10,10 @@
 #include "TempWorkDir.h"
 #include "engine/Controller.h"
 #include "hardware/RemoteReceiverHardware.h"
-#include "ui/remoteui/RemoteChatUI.h"
 #include "srvlib/Base64Variant.h"
 #include "srvlib/SrvRegistry.h"
 #include "ui/plotter/CPlotter.h"
+#include "ui/remoteui/RemoteChatUI.h"
 #include "ui/remoteui/RemoteSpectrumView.h"
 
 #include <QPushButton>
@@ -25,7 +25,6 @@
 using namespace fakeserver;
 
 namespace {
-
 
 class RemotePanelsEngineTest : public ::testing::Test
 {

@@ -18,7 +18,6 @@ using namespace fakeserver;
 
 namespace {
 
-
 class RemoteSpectrumViewTest : public ::testing::Test
 {
 protected:
