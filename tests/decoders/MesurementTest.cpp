@@ -27,9 +27,6 @@
 
 namespace {
 
-// A bound for a thread that was asked to stop: it only matters when the stop hangs.
-constexpr unsigned long kStopMs = 20000;
-
 SampleContext contextFor(int64_t center, float channelRate)
 {
     SampleContext c;
@@ -81,7 +78,7 @@ protected:
         // A block the writer has taken is written before it looks at the stop.
         ASSERT_TRUE(waitFor([writer] { return writer->inputFifo()->size() == 0; }));
         writer->requestStop();
-        ASSERT_TRUE(writer->wait(kStopMs));
+        ASSERT_TRUE(writer->wait(kWaitBoundMs));
     }
     QStringList recordings() const { return QDir("record").entryList({"*.zxmsr"}, QDir::Files, QDir::Name); }
 
@@ -254,7 +251,7 @@ TEST_F(MesurementTest, FileThatCannotBeCreatedIsReported)
     SampleContext ctx = contextFor(145000000, 4000);
     auto block = ramp(20, 0);
     mes.demodulate(block.data(), 20, &ctx);
-    ASSERT_TRUE(writer->wait(kStopMs)); // the run ends by itself
+    ASSERT_TRUE(writer->wait(kWaitBoundMs)); // the run ends by itself
     EXPECT_FALSE(writer->isRecording());
     EXPECT_TRUE(waitFor([&] { return failed.count() > 0; }));
     QCoreApplication::processEvents();
@@ -273,7 +270,7 @@ TEST_F(MesurementTest, SampleLimitEndsTheRunAndAnnouncesTheFile)
     auto block = ramp(100, 0);
     mes.demodulate(block.data(), 100, &ctx);
     mes.demodulate(block.data(), 100, &ctx);
-    ASSERT_TRUE(writer->wait(kStopMs));
+    ASSERT_TRUE(writer->wait(kWaitBoundMs));
     ASSERT_TRUE(waitFor([&] { return done.count() > 0; }));
     QCoreApplication::processEvents();
     ASSERT_EQ(done.count(), 1);
@@ -287,7 +284,7 @@ TEST_F(MesurementTest, UninstallStopsARunningRecording)
     startRecording(mes.getWriter());
     mes.uninstall();
     EXPECT_TRUE(mes.getWriter()->isStopRequested());
-    ASSERT_TRUE(mes.getWriter()->wait(kStopMs));
+    ASSERT_TRUE(mes.getWriter()->wait(kWaitBoundMs));
     EXPECT_FALSE(mes.getWriter()->isRecording());
 }
 

@@ -410,15 +410,21 @@ std::ostream& operator<<(std::ostream& out, const Switch& s)
                << ", saved " << s.saved << ")";
 }
 
+// Who switches: a panel's button on (with its selector's demodulator as the
+// fallback) or off, a script or the playback on (without one), the main window
+// as it closes.
+enum class Caller { PanelOn, PlainOn, Off, Closing };
+
 struct SwitchCase
 {
     const char* what;
+    Caller caller;
+    int channel;
     int receiverType;
     bool rxAOn, rxBOn; // before
     bool amOnRxB;      // AM installed on RX B before
-    void (*act)(Controller& engine, Demodulator* panelsChoice);
     std::vector<Switch> heard;
-    const char* rxADemodulator; // installed on RX A afterwards ("" for none)
+    const char* rxADemodulator; // installed afterwards ("" for none)
     const char* rxBDemodulator;
 };
 
@@ -430,6 +436,24 @@ void PrintTo(const SwitchCase& c, std::ostream* out)
 class ChannelSwitching : public AttachedEngine, public ::testing::WithParamInterface<SwitchCase>
 {
 protected:
+    void call(Caller caller, int channel)
+    {
+        switch (caller) {
+        case Caller::PanelOn:
+            engine.turnChannelOn(channel, &panelsChoice);
+            break;
+        case Caller::PlainOn:
+            engine.turnChannelOn(channel);
+            break;
+        case Caller::Off:
+            engine.turnChannelOff(channel);
+            break;
+        case Caller::Closing:
+            engine.turnChannelsOffAtClose();
+            break;
+        }
+    }
+
     USBdemodulator panelsChoice;
     AMDemodulator am;
 };
@@ -460,78 +484,35 @@ TEST_P(ChannelSwitching, ListenersHearEachSwitchWithFlagsAndBoardFileInPlace)
         const bool saved = BoardSettings::open(&receiver)->value(key).toDouble() == 1000.0;
         heard.push_back({channel, on, engine.channelOn[0], engine.channelOn[1], saved});
     });
-    c.act(engine, &panelsChoice);
+    call(c.caller, c.channel);
 
     EXPECT_EQ(heard, c.heard);
     EXPECT_EQ(installedName(engine, 0), QString(c.rxADemodulator));
     EXPECT_EQ(installedName(engine, 1), QString(c.rxBDemodulator));
 }
 
+const int Local = 1;
+const int Remote = ReceiverHardware::Orvex_Remote;
+
+// One case a row.
+// clang-format off
 const SwitchCase kSwitchCases[] = {
-    {"RxAOnFromItsPanel",
-     1,
-     false,
-     false,
-     false,
-     [](Controller& e, Demodulator* d) { e.turnChannelOn(0, d); },
-     {{0, true, true, false, false}},
-     "USB",
-     ""},
-    {"RxBOnFromItsPanelKeepsItsDemodulator",
-     1,
-     true,
-     false,
-     true,
-     [](Controller& e, Demodulator* d) { e.turnChannelOn(1, d); },
-     {{1, true, true, true, false}},
-     "",
-     "AM"},
-    {"RxAOnFromAScriptInstallsNothing",
-     1,
-     false,
-     true,
-     false,
-     [](Controller& e, Demodulator*) { e.turnChannelOn(0); },
-     {{0, true, true, true, false}},
-     "",
-     ""},
-    {"RxAOff",
-     1,
-     true,
-     true,
-     false,
-     [](Controller& e, Demodulator*) { e.turnChannelOff(0); },
-     {{0, false, false, true, true}},
-     "",
-     ""},
-    {"ClosingWithALocalReceiver",
-     1,
-     true,
-     true,
-     false,
-     [](Controller& e, Demodulator*) { e.turnChannelsOffAtClose(); },
-     {{0, false, false, true, true}, {1, false, false, false, true}},
-     "",
-     ""},
-    {"ClosingWithBothChannelsOff",
-     2,
-     false,
-     false,
-     false,
-     [](Controller& e, Demodulator*) { e.turnChannelsOffAtClose(); },
-     {{0, false, false, false, true}, {1, false, false, false, true}},
-     "",
-     ""},
-    {"ClosingWithARemoteReceiverWritesNothing",
-     ReceiverHardware::Orvex_Remote,
-     true,
-     true,
-     false,
-     [](Controller& e, Demodulator*) { e.turnChannelsOffAtClose(); },
-     {{0, false, false, true, false}, {1, false, false, false, false}},
-     "",
-     ""},
+    {"RxAOnFromItsPanel", Caller::PanelOn, 0, Local, false, false, false,
+     {{0, true, true, false, false}}, "USB", ""},
+    {"RxBOnFromItsPanelKeepsItsDemodulator", Caller::PanelOn, 1, Local, true, false, true,
+     {{1, true, true, true, false}}, "", "AM"},
+    {"RxAOnFromAScriptInstallsNothing", Caller::PlainOn, 0, Local, false, true, false,
+     {{0, true, true, true, false}}, "", ""},
+    {"RxAOff", Caller::Off, 0, Local, true, true, false,
+     {{0, false, false, true, true}}, "", ""},
+    {"ClosingWithALocalReceiver", Caller::Closing, 0, Local, true, true, false,
+     {{0, false, false, true, true}, {1, false, false, false, true}}, "", ""},
+    {"ClosingWithBothChannelsOff", Caller::Closing, 0, Local, false, false, false,
+     {{0, false, false, false, true}, {1, false, false, false, true}}, "", ""},
+    {"ClosingWithARemoteReceiverWritesNothing", Caller::Closing, 0, Remote, true, true, false,
+     {{0, false, false, true, false}, {1, false, false, false, false}}, "", ""},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Callers, ChannelSwitching, ::testing::ValuesIn(kSwitchCases),
                          [](const ::testing::TestParamInfo<SwitchCase>& info) { return info.param.what; });

@@ -22,9 +22,6 @@
 
 namespace {
 
-// A bound for a thread that was asked to stop: it only matters when the stop hangs.
-constexpr unsigned long kStopMs = 20000;
-
 class ControllerThread : public AttachedEngine
 {
 protected:
@@ -148,7 +145,7 @@ TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
     // A mixing thread that no longer takes the channels' output: their input
     // queues fill up and refuse blocks.
     engine.multiSdr->requestStop();
-    ASSERT_TRUE(engine.multiSdr->wait(kStopMs));
+    ASSERT_TRUE(engine.multiSdr->wait(kWaitBoundMs));
     // One fetch at a time, each handled before the next is given: every fetch
     // adds at least one block to each queue, so one of the first MaxWaiting + 2
     // is refused.
