@@ -60,8 +60,7 @@ void turnOn(Controller& engine, int channel, Demodulator* demod, int offset)
 {
     engine.installDemodulator(demod, channel);
     engine.setRxOffset(offset, channel);
-    engine.channelOn[channel] = true;
-    emit engine.MSG_ChannelTurnedOnOff(channel, true);
+    engine.turnChannelOn(channel);
 }
 
 struct Figures

@@ -201,14 +201,26 @@ void Controller::turnChannelOn(int channel, Demodulator* fallback)
     emit MSG_ChannelTurnedOnOff(channel, true);
 }
 
-void Controller::turnChannelOff(int channel, bool writeBoardFile)
+void Controller::turnChannelOff(int channel)
 {
     if (!validChannel(channel))
         return;
     channelOn[channel] = false;
-    if (writeBoardFile)
-        saveSettings();
+    saveSettings();
     emit MSG_ChannelTurnedOnOff(channel, false);
+}
+
+void Controller::turnChannelsOffAtClose()
+{
+    const bool local = hardware != nullptr && hardware->getType() != ReceiverHardware::Orvex_Remote;
+    if (local)
+        saveSettings();
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        channelOn[channel] = false;
+        if (local)
+            saveSettings();
+        emit MSG_ChannelTurnedOnOff(channel, false);
+    }
 }
 
 Channelizer* Controller::channelizer(int channel) const

@@ -119,12 +119,17 @@ public:
     // Writes the engine's part of the receiver's board file.
     void saveSettings();
 
-    // The one way to switch a channel. On: installs fallback when the channel has
-    // no demodulator yet (may be null), sets the flag, emits MSG_ChannelTurnedOnOff.
-    // Off: clears the flag, writes the board file (unless writeBoardFile is
-    // false), emits the signal.
+    // The one way to switch channels; callers never set channelOn themselves.
+    // On: installs fallback when the channel has no demodulator yet (the panels
+    // pass their selector's; the scripts and playback pass none), sets the flag
+    // and emits MSG_ChannelTurnedOnOff (channel, true).
     void turnChannelOn(int channel, Demodulator* fallback = nullptr);
-    void turnChannelOff(int channel, bool writeBoardFile = true);
+    // Off: clears the flag, writes the board file, emits (channel, false).
+    void turnChannelOff(int channel);
+    // Both channels off as the program closes, RX A first, whatever their state:
+    // for a local receiver the board file is written first and again as each
+    // channel goes off; for a remote receiver it is not written at all.
+    void turnChannelsOffAtClose();
 
     Channelizer* channelizer(int channel) const;
     // The state last acted on by the thread (99 once it has stopped).
@@ -135,8 +140,8 @@ public:
     MultiSDR* multiSdr = nullptr;
     Channelizer* main_channelizer = nullptr;
     Channelizer* beacon_channelizer = nullptr;
-    // Set and cleared by the panels and the scripts, which announce the change
-    // with MSG_ChannelTurnedOnOff; read by the engine and mixing threads.
+    // Set and cleared through turnChannelOn and turnChannelOff; read by the
+    // engine and mixing threads.
     std::atomic<bool> channelOn[ChannelCount];
     VisuFifo* fullband_visu_fifo = nullptr;
     VisuFifo* smallband_visu_fifo = nullptr;

@@ -142,11 +142,12 @@ float MultiSDR::getRFLevel(int channel) const
 
 int MultiSDR::captureSamples(int nb_samples)
 {
-    int idle = 0;
-    if (captureSeen.load() != 0 || !captureState.compare_exchange_strong(idle, 1))
+    if (captureSeen.load() != CaptureIdle || captureState.load() != CaptureIdle)
         return 0;
+    // The count first: the state hands it to the thread.
     captureCount = nb_samples;
-    return 1;
+    int idle = CaptureIdle;
+    return captureState.compare_exchange_strong(idle, CaptureAsked) ? 1 : 0;
 }
 
 void MultiSDR::runCapture(Demodulator* demod)
@@ -154,20 +155,20 @@ void MultiSDR::runCapture(Demodulator* demod)
     const int current = captureState.load();
     captureSeen = current;
     switch (current) {
-    case 1:
+    case CaptureAsked:
         captureQueue = demod->getCaptureQueue();
         demod->setCaptureCount(captureCount.load());
-        captureState = 2;
+        captureState = CaptureRunning;
         break;
-    case 2:
+    case CaptureRunning:
         captureRemaining = demod->getCaptureRemaining();
         if (captureRemaining.load() <= 0)
-            captureState = 3;
+            captureState = CaptureFinished;
         break;
-    case 3:
+    case CaptureFinished:
         captureQueue = demod->getCaptureQueue();
-        captureSeen = 0;
-        captureState = 0;
+        captureSeen = CaptureIdle;
+        captureState = CaptureIdle;
         emit captureEnded(captureQueue);
         break;
     default:

@@ -77,6 +77,9 @@ protected:
 
 private:
     struct Lane;
+    // A script capture: asked by captureSamples, started on RX A's demodulator by
+    // the thread, finished once the demodulator has copied the count asked.
+    enum CaptureState { CaptureIdle = 0, CaptureAsked = 1, CaptureRunning = 2, CaptureFinished = 3 };
 
     void runCapture(Demodulator* demodA);
     // Takes one channel block and demodulates it into the lane's work queue
@@ -105,7 +108,7 @@ private:
     SampleFifo* captureQueue = nullptr;
     std::atomic<int> captureRemaining{0};
     std::atomic<int> captureCount{0};
-    std::atomic<int> captureSeen{0};
-    std::atomic<int> captureState{0};
+    std::atomic<int> captureSeen{CaptureIdle}; // the state last acted on
+    std::atomic<int> captureState{CaptureIdle};
     std::atomic<bool> stopRequested{false};
 };

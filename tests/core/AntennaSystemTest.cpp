@@ -1,41 +1,21 @@
 #include "app/core/AntennaSystem.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
-#include "app/core/QLogger.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTextStream>
 #include <gtest/gtest.h>
-
-namespace {
-
-QStringList logMessages(const QString& path)
-{
-    QStringList messages;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return messages;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        QString line = in.readLine();
-        messages << line.mid(line.indexOf("} ") + 2);
-    }
-    return messages;
-}
-
-} // namespace
 
 TEST(AntennaSystem, MissingBeamwidthIsTenAndWrittenBack)
 {
     TempWorkDir dir;
-    QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", "kv3lab", 0);
+    ProgramLog::capture();
     AntennaSystem antenna;
     EXPECT_EQ(antenna.getBeamwidth(), 10.0f);
     QSettings onDisk(dir.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
     EXPECT_EQ(onDisk.value("Antenna/beamwidth").toString(), "10");
-    EXPECT_EQ(logMessages("logs/vantor-sdr.log"),
+    EXPECT_EQ(ProgramLog::messages(),
               (QStringList{"AntennaSystem::AntennaSystem() ", "Antenna size not set, using default 10",
                            "AntennaSystem::AntennaSystem() done "}));
 }
@@ -43,14 +23,14 @@ TEST(AntennaSystem, MissingBeamwidthIsTenAndWrittenBack)
 TEST(AntennaSystem, StoredBeamwidthIsUsed)
 {
     TempWorkDir dir;
-    QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", "kv3lab", 0);
+    ProgramLog::capture();
     {
         QSettings settings(dir.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
         settings.setValue("Antenna/beamwidth", 25.5);
     }
     AntennaSystem antenna;
     EXPECT_EQ(antenna.getBeamwidth(), 25.5f);
-    EXPECT_TRUE(logMessages("logs/vantor-sdr.log").contains("Loading antenna aperture 25.5"));
+    EXPECT_TRUE(ProgramLog::messages().contains("Loading antenna aperture 25.5"));
 }
 
 TEST(AntennaSystem, SetAzimuthFoldsAndClampsOnce)

@@ -4,6 +4,7 @@
 #include "decoders/adsb/ADSBReceiver.h"
 #include "AdsbTestSupport.h"
 #include "StubReceiverHardware.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
 #include "app/core/ProgramSettings.h"
@@ -47,8 +48,7 @@ class ReceiverTest : public ::testing::Test
 protected:
     ReceiverTest()
     {
-        QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", LogModule,
-                                                        QLogger::TraceLevel);
+        ProgramLog::capture();
     }
 
     void start(const char* logSetting)

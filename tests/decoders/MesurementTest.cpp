@@ -1,19 +1,23 @@
 // Measurement mode: its pass band, and recordings of synthetic blocks read back
 // from the ".zxmsr" files field by field.
 #include "decoders/measure/Mesurement.h"
+#include "AttachedEngine.h"
+#include "ModeBands.h"
+#include "QueuedSpy.h"
+#include "RawRfHeaderReader.h"
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 #include "decoders/measure/MesurementFileWriter.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
 #include "engine/plugins/PluginManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSignalSpy>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -22,25 +26,6 @@
 #include <vector>
 
 namespace {
-
-template <typename T> T readAt(const QByteArray& bytes, int offset)
-{
-    T value;
-    std::memcpy(&value, bytes.constData() + offset, sizeof(T));
-    return value;
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 SampleContext contextFor(int64_t center, float channelRate)
 {
@@ -90,32 +75,30 @@ protected:
     // Lets the writer take everything queued, then stops it.
     void finish(MesurementFileWriter* writer)
     {
+        // A block the writer has taken is written before it looks at the stop.
         ASSERT_TRUE(waitFor([writer] { return writer->inputFifo()->size() == 0; }));
-        QThread::msleep(30); // the block taken last is being written
         writer->requestStop();
-        ASSERT_TRUE(writer->wait(3000));
+        ASSERT_TRUE(writer->wait(kWaitBoundMs));
     }
     QStringList recordings() const { return QDir("record").entryList({"*.zxmsr"}, QDir::Files, QDir::Name); }
 
     TempWorkDir work;
 };
 
-TEST_F(MesurementTest, ModeValues)
+using MesurementOnAChannel = AttachedEngine;
+
+// Measurement keeps the channel's band symmetric, 30 kHz wide once installed
+// and between 1 and 160 kHz wide as asked.
+TEST_F(MesurementOnAChannel, BoundsTheChannelsBandSymmetrically)
 {
+    PluginManager::instance();
+    attach();
     Mesurement mes;
-    EXPECT_EQ(mes.getName(), "MES");
-    EXPECT_TRUE(mes.mirrored);
-    EXPECT_EQ(mes.minLow, 0);
-    EXPECT_EQ(mes.maxLow, 0);
-    EXPECT_EQ(mes.minHigh, 500);
-    EXPECT_EQ(mes.maxHigh, 80000);
-    EXPECT_EQ(mes.defaultLow, -15000);
-    EXPECT_EQ(mes.defaultHigh, 15000);
-    EXPECT_FLOAT_EQ(mes.getLowEdge(), -50000.0f);
-    EXPECT_FLOAT_EQ(mes.getHighEdge(), 50000.0f);
-    float low = -3000, high = 3000;
-    mes.setFilterEdges(&low, &high);
-    EXPECT_FLOAT_EQ(mes.getHighEdge(), 3000.0f);
+    expectModeBands(engine, mes, {"MES", {-50000, 50000}, {-15000, 15000}, {-80000, 80000}, {-500, 500}});
+    engine.installDemodulator(&mes, 0);
+    engine.setBBLowHighCut(-3000, 3000, 0, false);
+    EXPECT_EQ((Band{mes.getLowEdge(), mes.getHighEdge()}), (Band{-3000, 3000}));
+    engine.installDemodulator(nullptr, 0);
 }
 
 TEST_F(MesurementTest, CopiesNothingWhileNotRecording)
@@ -155,25 +138,25 @@ TEST_F(MesurementTest, RecordingReadsBackFieldByField)
 
     int offset = 0;
     for (int i = 0; i < 3; ++i) {
-        const QByteArray h = bytes.mid(offset, 54);
-        EXPECT_EQ(readAt<int32_t>(h, 0), 2);
-        EXPECT_EQ(readAt<double>(h, 4), 145525000.0);
-        EXPECT_EQ(readAt<float>(h, 12), -12500.0f);
-        EXPECT_EQ(readAt<float>(h, 16), 60000.0f); // twice the channel rate
-        EXPECT_EQ(readAt<float>(h, 20), 2048000.0f);
-        EXPECT_EQ(readAt<float>(h, 24), 32.5f);
-        EXPECT_EQ(readAt<float>(h, 28), 2.35f);
-        EXPECT_EQ(readAt<float>(h, 32), 48.85f);
-        EXPECT_EQ(readAt<float>(h, 36), 270.0f);
-        EXPECT_EQ(readAt<float>(h, 40), 35.0f);
-        EXPECT_EQ(readAt<uint8_t>(h, 44), 14);
-        EXPECT_EQ(readAt<uint8_t>(h, 45), 7);
-        EXPECT_EQ(readAt<uint8_t>(h, 46), 25 + 48);
-        EXPECT_EQ(readAt<uint8_t>(h, 47), 13);
-        EXPECT_EQ(readAt<uint8_t>(h, 48), 5);
-        EXPECT_EQ(readAt<uint8_t>(h, 49), 59);
-        ASSERT_EQ(readAt<int32_t>(h, 50), counts[i]);
-        offset += 54;
+        const RfBlockHeader h = RawRfHeaderReader::read(bytes.constData() + offset);
+        EXPECT_EQ(h.block_type, 2);
+        EXPECT_EQ(h.hw_center, 145525000.0);
+        EXPECT_EQ(h.rx_offset, -12500.0f);
+        EXPECT_EQ(h.ddc_outrate, 60000.0f); // twice the channel rate
+        EXPECT_EQ(h.rx_samplerate, 2048000.0f);
+        EXPECT_EQ(h.rx_gain, 32.5f);
+        EXPECT_EQ(h.longitude, 2.35f);
+        EXPECT_EQ(h.latitude, 48.85f);
+        EXPECT_EQ(h.antenna_bearing, 270.0f);
+        EXPECT_EQ(h.height, 35.0f);
+        EXPECT_EQ(h.gps_day, 14);
+        EXPECT_EQ(h.gps_month, 7);
+        EXPECT_EQ(h.gps_year, 25 + 48);
+        EXPECT_EQ(h.gps_hour, 13);
+        EXPECT_EQ(h.gps_minutes, 5);
+        EXPECT_EQ(h.gps_seconds, 59);
+        ASSERT_EQ(h.sample_count, counts[i]);
+        offset += RfFormat::HeaderSize;
         EXPECT_EQ(std::memcmp(bytes.constData() + offset, sent[i].data(), counts[i] * 8), 0) << "block " << i;
         offset += counts[i] * 8;
     }
@@ -263,13 +246,15 @@ TEST_F(MesurementTest, FileThatCannotBeCreatedIsReported)
 
     Mesurement mes;
     MesurementFileWriter* writer = mes.getWriter();
-    QSignalSpy failed(writer, &MesurementFileWriter::recordingFailed);
+    QueuedSpy failed(writer, &MesurementFileWriter::recordingFailed);
     startRecording(writer);
     SampleContext ctx = contextFor(145000000, 4000);
     auto block = ramp(20, 0);
     mes.demodulate(block.data(), 20, &ctx);
-    ASSERT_TRUE(writer->wait(3000)); // the run ends by itself
+    ASSERT_TRUE(writer->wait(kWaitBoundMs)); // the run ends by itself
     EXPECT_FALSE(writer->isRecording());
+    EXPECT_TRUE(waitFor([&] { return failed.count() > 0; }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(failed.count(), 1);
 }
 
@@ -279,13 +264,15 @@ TEST_F(MesurementTest, SampleLimitEndsTheRunAndAnnouncesTheFile)
     MesurementFileWriter* writer = mes.getWriter();
     writer->setSampleLimit(150);
     writer->setEmitWhenDone(true);
-    QSignalSpy done(writer, &MesurementFileWriter::newFileWritten);
+    QueuedSpy done(writer, &MesurementFileWriter::newFileWritten);
     startRecording(writer);
     SampleContext ctx = contextFor(145000000, 4000);
     auto block = ramp(100, 0);
     mes.demodulate(block.data(), 100, &ctx);
     mes.demodulate(block.data(), 100, &ctx);
-    ASSERT_TRUE(writer->wait(3000));
+    ASSERT_TRUE(writer->wait(kWaitBoundMs));
+    ASSERT_TRUE(waitFor([&] { return done.count() > 0; }));
+    QCoreApplication::processEvents();
     ASSERT_EQ(done.count(), 1);
     EXPECT_TRUE(done.at(0).at(0).toString().startsWith("./record/RX_145.000_"));
     EXPECT_EQ(QFileInfo(done.at(0).at(0).toString()).size(), 2 * (54 + 800));
@@ -297,7 +284,7 @@ TEST_F(MesurementTest, UninstallStopsARunningRecording)
     startRecording(mes.getWriter());
     mes.uninstall();
     EXPECT_TRUE(mes.getWriter()->isStopRequested());
-    ASSERT_TRUE(mes.getWriter()->wait(3000));
+    ASSERT_TRUE(mes.getWriter()->wait(kWaitBoundMs));
     EXPECT_FALSE(mes.getWriter()->isRecording());
 }
 

@@ -6,6 +6,8 @@
 #include "engine/Channelizer.h"
 #include "engine/audio/AudioOutput.h"
 
+#include "QueuedSpy.h"
+
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -15,14 +17,6 @@ namespace {
 
 using e2e::EngineHarness;
 using e2e::waitFor;
-
-class EngineEndToEnd : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(h.loaded) << "the synthetic driver did not load"; }
-
-    EngineHarness h{e2e::kNoSound};
-};
 
 // Records on which thread a signal's slot runs.
 class ThreadProbe : public QObject
@@ -37,22 +31,31 @@ public:
     }
 };
 
-TEST_F(EngineEndToEnd, SignalsReachTheGuiThreadQueued)
+class EngineEndToEnd : public ::testing::Test
 {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.loaded) << "the synthetic driver did not load"; }
+
+    // Before the harness: the engine's threads stop before the probes go.
     ThreadProbe level;
     ThreadProbe onOff;
     std::atomic<QThread*> emitter{nullptr};
+    EngineHarness h{e2e::kNoSound};
+};
+
+TEST_F(EngineEndToEnd, SignalsReachTheGuiThreadQueued)
+{
     Controller* engine = h.engine.get();
     QObject::connect(
-        engine, &Controller::MSG_UpdatePowerLevelMain, &level, [&](float) { level.hit(); },
+        engine, &Controller::MSG_UpdatePowerLevelMain, &level, [this](float) { level.hit(); },
         Qt::QueuedConnection);
     QObject::connect(
         engine, &Controller::MSG_UpdatePowerLevelMain, engine,
-        [&](float) { emitter = QThread::currentThread(); }, Qt::DirectConnection);
+        [this](float) { emitter = QThread::currentThread(); }, Qt::DirectConnection);
     QObject::connect(
-        engine, &Controller::MSG_ChannelTurnedOnOff, &onOff, [&](int, bool) { onOff.hit(); },
+        engine, &Controller::MSG_ChannelTurnedOnOff, &onOff, [this](int, bool) { onOff.hit(); },
         Qt::QueuedConnection);
-    QSignalSpy installed(engine, &Controller::MSG_newDemodulatorInstalled);
+    QSignalSpy installed(engine, &Controller::MSG_newDemodulatorInstalled); // emitted by this thread
 
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
     ASSERT_TRUE(waitFor([&] { return level.calls > 2; }));
@@ -61,8 +64,9 @@ TEST_F(EngineEndToEnd, SignalsReachTheGuiThreadQueued)
     EXPECT_EQ(installed.count(), 1);
     EXPECT_EQ(qvariant_cast<Demodulator*>(installed[0][0]), &h.demods[0].am);
 
+    const int before = onOff.calls;
     h.turnOff(0);
-    ASSERT_TRUE(waitFor([&] { return onOff.calls > 0; }));
+    ASSERT_TRUE(waitFor([&] { return onOff.calls > before; }));
     EXPECT_EQ(onOff.slotThread.load(), QThread::currentThread());
 }
 
@@ -72,8 +76,8 @@ TEST_F(EngineEndToEnd, TuningOutsideTheWindowRetunesTheReceiver)
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
     h.listen(1, &h.demods[1].nbfm, int(SyntheticScene::NbfmOffsetHz));
     ASSERT_TRUE(waitFor([&] { return engine->engineState() == 1; }));
-    QSignalSpy retuned(engine, &Controller::MSG_ChannelizerIsRetuned);
-    QSignalSpy levels(engine, &Controller::MSG_UpdatePowerLevelSub);
+    QSignalSpy retuned(engine, &Controller::MSG_ChannelizerIsRetuned); // emitted by this thread
+    QueuedSpy levels(engine, &Controller::MSG_UpdatePowerLevelSub);
 
     const qint64 centre = engine->getRxCenterFreq();
     const qint64 target = centre + 200000; // beyond half of 250 kS/s
@@ -110,8 +114,8 @@ TEST(EngineOverload, OverloadedRunEndsCleanly)
     fast.listen(0, &fast.demods[0].nbfm, int(SyntheticScene::NbfmOffsetHz));
     fast.listen(1, &fast.demods[1].usb, int(SyntheticScene::UsbDialOffsetHz));
     ASSERT_TRUE(waitFor([&] { return engine->engineState() == 1; }));
-    e2e::runFor(3000);
-    EXPECT_GT(engine->audioOutput->blocksDiscarded(), 0);
+    // Overloaded, the chain still delivers audio (the output, without a device, discards it).
+    ASSERT_TRUE(waitFor([&] { return engine->audioOutput->blocksDiscarded() > 10; }));
 
     engine->shutdown();
     EXPECT_EQ(engine->engineState(), Controller::StopState);

@@ -26,12 +26,6 @@ inline const QString kNoSound = QStringLiteral("no such sound device");
 
 using ::waitFor;
 
-// Lets time pass with the GUI thread's events served (queued signals).
-inline void runFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
-
 struct ChannelDemodulators
 {
     AMDemodulator am;
@@ -67,10 +61,8 @@ public:
     {
         engine->installDemodulator(demod, channel);
         engine->setRxOffset(offsetHz, channel);
-        if (!engine->channelOn[channel]) {
-            engine->channelOn[channel] = true;
-            emit engine->MSG_ChannelTurnedOnOff(channel, true);
-        }
+        if (!engine->channelOn[channel])
+            engine->turnChannelOn(channel);
     }
     void turnOff(int channel) { engine->turnChannelOff(channel); }
 

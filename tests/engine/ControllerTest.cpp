@@ -9,19 +9,17 @@
 #include "engine/demod/NBFMDemodulator.h"
 #include "engine/demod/USBdemodulator.h"
 
-#include "ControllerTestReceiver.h"
-#include "TempWorkDir.h"
+#include "AttachedEngine.h"
 
 #include <QSettings>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+#include <vector>
 
 namespace {
-
-// A name no sound device has: the audio output discards.
-const QString kNoSound = QStringLiteral("no such sound device");
 
 struct Retune
 {
@@ -38,21 +36,7 @@ std::vector<Retune> retunes(const QSignalSpy& spy)
     return list;
 }
 
-class ControllerControls : public ::testing::Test
-{
-protected:
-    void attach()
-    {
-        // A known centre in the board file, so attaching does not move the receiver.
-        BoardSettings::open(QStringLiteral("EngineTestReceiver"))
-            ->setValue(BoardSettings::KeyCenter, 145000000);
-        engine.setReceiverHardware(&receiver);
-    }
-
-    TempWorkDir dir;
-    ControllerTestReceiver receiver{2048000, 145000000};
-    Controller engine{kNoSound};
-};
+using ControllerControls = AttachedEngine;
 
 TEST(ControllerSizes, FetchSizeAndDisplayLengthFollowTheRate)
 {
@@ -401,5 +385,136 @@ TEST_F(ControllerControls, GainAndRateChangesAreAnnounced)
     EXPECT_EQ(engine.channelizer(0)->inputRate(), 1000000);
     EXPECT_EQ(engine.channelizer(1)->inputRate(), 1000000);
 }
+
+// Switching channels, as each caller does it: the panels' buttons (on with their
+// selector's demodulator as a fallback, off), the scripts and playback (on
+// without one) and the main window as it closes (both off, RX A first, whatever
+// their state). Every listener hears of each switch with the flags already set
+// and, for a switch off, the board file already written, except a remote
+// receiver's as the program closes.
+struct Switch
+{
+    int channel;
+    bool on;
+    bool rxAOn, rxBOn; // the flags as the listener sees them
+    bool saved;        // the board file written before the listener heard of it
+    bool operator==(const Switch& o) const
+    {
+        return channel == o.channel && on == o.on && rxAOn == o.rxAOn && rxBOn == o.rxBOn && saved == o.saved;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Switch& s)
+{
+    return out << "channel " << s.channel << (s.on ? " on" : " off") << " (A " << s.rxAOn << ", B " << s.rxBOn
+               << ", saved " << s.saved << ")";
+}
+
+// Who switches: a panel's button on (with its selector's demodulator as the
+// fallback) or off, a script or the playback on (without one), the main window
+// as it closes.
+enum class Caller { PanelOn, PlainOn, Off, Closing };
+
+struct SwitchCase
+{
+    const char* what;
+    Caller caller;
+    int channel;
+    int receiverType;
+    bool rxAOn, rxBOn; // before
+    bool amOnRxB;      // AM installed on RX B before
+    std::vector<Switch> heard;
+    const char* rxADemodulator; // installed afterwards ("" for none)
+    const char* rxBDemodulator;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
+class ChannelSwitching : public AttachedEngine, public ::testing::WithParamInterface<SwitchCase>
+{
+protected:
+    void call(Caller caller, int channel)
+    {
+        switch (caller) {
+        case Caller::PanelOn:
+            engine.turnChannelOn(channel, &panelsChoice);
+            break;
+        case Caller::PlainOn:
+            engine.turnChannelOn(channel);
+            break;
+        case Caller::Off:
+            engine.turnChannelOff(channel);
+            break;
+        case Caller::Closing:
+            engine.turnChannelsOffAtClose();
+            break;
+        }
+    }
+
+    USBdemodulator panelsChoice;
+    AMDemodulator am;
+};
+
+QString installedName(Controller& engine, int channel)
+{
+    Demodulator* demod = engine.currentDemodulator(channel);
+    return demod != nullptr ? demod->getName() : QString();
+}
+
+TEST_P(ChannelSwitching, ListenersHearEachSwitchWithFlagsAndBoardFileInPlace)
+{
+    const SwitchCase& c = GetParam();
+    receiver.setType(c.receiverType);
+    attach();
+    if (c.amOnRxB)
+        engine.installDemodulator(&am, 1);
+    engine.channelOn[0] = c.rxAOn;
+    engine.channelOn[1] = c.rxBOn;
+    ASSERT_EQ(engine.setRxOffset(1000, 0), 1);
+    // A value the engine does not hold: it stays until the board file is written.
+    const QString key = BoardSettings::channelKey(0, BoardSettings::ChannelNco);
+    BoardSettings::open(&receiver)->setValue(key, -777.0);
+
+    std::vector<Switch> heard;
+    QObject listener;
+    QObject::connect(&engine, &Controller::MSG_ChannelTurnedOnOff, &listener, [&](int channel, bool on) {
+        const bool saved = BoardSettings::open(&receiver)->value(key).toDouble() == 1000.0;
+        heard.push_back({channel, on, engine.channelOn[0], engine.channelOn[1], saved});
+    });
+    call(c.caller, c.channel);
+
+    EXPECT_EQ(heard, c.heard);
+    EXPECT_EQ(installedName(engine, 0), QString(c.rxADemodulator));
+    EXPECT_EQ(installedName(engine, 1), QString(c.rxBDemodulator));
+}
+
+const int Local = 1;
+const int Remote = ReceiverHardware::Orvex_Remote;
+
+// One case a row.
+// clang-format off
+const SwitchCase kSwitchCases[] = {
+    {"RxAOnFromItsPanel", Caller::PanelOn, 0, Local, false, false, false,
+     {{0, true, true, false, false}}, "USB", ""},
+    {"RxBOnFromItsPanelKeepsItsDemodulator", Caller::PanelOn, 1, Local, true, false, true,
+     {{1, true, true, true, false}}, "", "AM"},
+    {"RxAOnFromAScriptInstallsNothing", Caller::PlainOn, 0, Local, false, true, false,
+     {{0, true, true, true, false}}, "", ""},
+    {"RxAOff", Caller::Off, 0, Local, true, true, false,
+     {{0, false, false, true, true}}, "", ""},
+    {"ClosingWithALocalReceiver", Caller::Closing, 0, Local, true, true, false,
+     {{0, false, false, true, true}, {1, false, false, false, true}}, "", ""},
+    {"ClosingWithBothChannelsOff", Caller::Closing, 0, Local, false, false, false,
+     {{0, false, false, false, true}, {1, false, false, false, true}}, "", ""},
+    {"ClosingWithARemoteReceiverWritesNothing", Caller::Closing, 0, Remote, true, true, false,
+     {{0, false, false, true, false}, {1, false, false, false, false}}, "", ""},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Callers, ChannelSwitching, ::testing::ValuesIn(kSwitchCases),
+                         [](const ::testing::TestParamInfo<SwitchCase>& info) { return info.param.what; });
 
 } // namespace

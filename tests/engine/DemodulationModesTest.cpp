@@ -6,6 +6,8 @@
 #include "engine/demod/NBFMDemodulator.h"
 #include "engine/demod/USBdemodulator.h"
 
+#include "AttachedEngine.h"
+#include "ModeBands.h"
 #include "ToneAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -57,44 +59,46 @@ Signal complexTone(double hz, int rate, float amplitude = 0.3f)
 
 } // namespace
 
-TEST(DemodulationModes, NamesEdgesAndDefaults)
+using DemodulationModesOnAChannel = AttachedEngine;
+
+// What each mode gives the channel: its band once installed (the engine's
+// limits apply to the mode's defaults: CW's low edge 40 becomes 100), the widest
+// and narrowest band it allows (a mirrored mode keeps its band symmetric; DIGI
+// always takes 11 kHz from its low edge), and the name the board file keeps.
+TEST_F(DemodulationModesOnAChannel, EachModeBoundsTheChannelsBand)
 {
+    attach();
     struct Case
     {
         std::shared_ptr<Demodulator> demod;
-        const char* name;
-        int minLow, maxLow, minHigh, maxHigh, defaultLow, defaultHigh;
-        float low, high;
-        bool mirrored;
+        ModeBands bands;
     };
     const Case cases[] = {
-        {std::make_shared<AMDemodulator>(), "AM", 0, 0, 1500, 7500, 0, 4500, 0, 4500, true},
-        {std::make_shared<USBdemodulator>(), "USB", 10, 10, 2200, 25000, 10, 3600, 10, 4200, false},
-        {std::make_shared<LSBdemodulator>(), "LSB", -25000, -2200, -10, -10, -3600, -10, -4200, -10, false},
-        {std::make_shared<CWDemodulator>(), "CW", 100, 100, 250, 1200, 40, 800, 400, 800, false},
-        {std::make_shared<NBFMDemodulator>(), "NBFM", 0, 0, 3000, 70000, 0, 5500, 0, 5000, true},
-        {std::make_shared<DigiDemod>(), "DIGI", 0, 0, 500, 10000, 10, 3200, 0, 3200, true},
+        {std::make_shared<AMDemodulator>(), {"AM", {0, 4500}, {-4500, 4500}, {-7500, 7500}, {-1500, 1500}}},
+        {std::make_shared<USBdemodulator>(), {"USB", {10, 4200}, {10, 3600}, {10, 25000}, {10, 2200}}},
+        {std::make_shared<LSBdemodulator>(),
+         {"LSB", {-4200, -10}, {-3600, -10}, {-25000, -10}, {-2200, -10}}},
+        {std::make_shared<CWDemodulator>(), {"CW", {400, 800}, {100, 800}, {100, 1200}, {100, 250}}},
+        {std::make_shared<NBFMDemodulator>(),
+         {"NBFM", {0, 5000}, {-5500, 5500}, {-70000, 70000}, {-3000, 3000}}},
+        {std::make_shared<DigiDemod>(), {"DIGI", {0, 3200}, {-3200, 7800}, {-10000, 1000}, {-500, 10500}}},
     };
-    for (const Case& c : cases) {
-        Demodulator& d = *c.demod;
-        EXPECT_EQ(d.getName(), c.name);
-        EXPECT_EQ(d.minLow, c.minLow) << c.name;
-        EXPECT_EQ(d.maxLow, c.maxLow) << c.name;
-        EXPECT_EQ(d.minHigh, c.minHigh) << c.name;
-        EXPECT_EQ(d.maxHigh, c.maxHigh) << c.name;
-        EXPECT_EQ(d.defaultLow, c.defaultLow) << c.name;
-        EXPECT_EQ(d.defaultHigh, c.defaultHigh) << c.name;
-        EXPECT_EQ(d.getLowEdge(), c.low) << c.name;
-        EXPECT_EQ(d.getHighEdge(), c.high) << c.name;
-        EXPECT_EQ(d.mirrored, c.mirrored) << c.name;
-        EXPECT_EQ(d.getVolumePercent(), 100) << c.name;
-        EXPECT_FALSE(d.isRitOn()) << c.name;
+    for (const Case& c : cases)
+        expectModeBands(engine, *c.demod, c.bands);
+}
 
-        // Every mode leaves its audio in the real parts only.
+TEST(DemodulationModes, EveryModeLeavesItsAudioInTheRealParts)
+{
+    const std::shared_ptr<Demodulator> modes[] = {
+        std::make_shared<AMDemodulator>(),   std::make_shared<USBdemodulator>(),
+        std::make_shared<LSBdemodulator>(),  std::make_shared<CWDemodulator>(),
+        std::make_shared<NBFMDemodulator>(), std::make_shared<DigiDemod>(),
+    };
+    for (const auto& demod : modes) {
         std::vector<Complex> block(256, Complex(0.3f, -0.2f));
-        d.demodulate(block.data(), 256, nullptr);
+        demod->demodulate(block.data(), 256, nullptr);
         for (const Complex& s : block)
-            ASSERT_EQ(s.imag(), 0.0f) << c.name;
+            ASSERT_EQ(s.imag(), 0.0f) << demod->getName().toStdString();
     }
 }
 
@@ -119,12 +123,15 @@ TEST(DemodulationModes, SidebandVolumeScalesAtMostToUnity)
         float expected; // for I = 0.25, Q = 0.5
         bool lower;
     };
-    for (const Case c : {Case{100, 0.75f, false}, Case{50, 0.375f, false}, Case{200, 0.75f, false},
-                         Case{50, -0.125f, true}, Case{100, -0.25f, true}}) {
+    // Volume -1: as created, which is full volume.
+    for (const Case c :
+         {Case{-1, 0.75f, false}, Case{100, 0.75f, false}, Case{50, 0.375f, false}, Case{200, 0.75f, false},
+          Case{50, -0.125f, true}, Case{100, -0.25f, true}, Case{-1, -0.25f, true}}) {
         USBdemodulator usb;
         LSBdemodulator lsb;
         Demodulator& d = c.lower ? static_cast<Demodulator&>(lsb) : usb;
-        d.setVolumePercent(c.volume);
+        if (c.volume >= 0)
+            d.setVolumePercent(c.volume);
         Complex s(0.25f, 0.5f);
         d.demodulate(&s, 1, nullptr);
         EXPECT_FLOAT_EQ(s.real(), c.expected) << c.volume << (c.lower ? " LSB" : " USB");

@@ -64,14 +64,14 @@ TEST(Mp3FileWriter, StereoToneDecodesWithItsLengthPitchAndSides)
         ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(BlockFrames, long(b) * BlockFrames, 440.0, 1000.0),
                                          BlockFrames, 0, nullptr),
                   0);
-    ASSERT_TRUE(waitUntil([&] { return writer.fifo()->size() == 0; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return writer.fifo()->size() == 0; }));
     CounterPlugin* counter = counterPlugin();
-    ASSERT_TRUE(waitUntil([&] { return counter->displayed() == "00:00:02"; }));
+    ASSERT_TRUE(waitFor([&] { return counter->displayed() == "00:00:02"; }));
     EXPECT_EQ(counter->legend(), "Duree totale (s):");
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(10000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(writer.isRecording());
-    EXPECT_TRUE(waitUntil([&] { return counter->isHidden(); }));
+    EXPECT_TRUE(waitFor([&] { return counter->isHidden(); }));
 
     QStringList files = recordings("*.mp3");
     ASSERT_EQ(files.size(), 1);
@@ -113,7 +113,7 @@ TEST(Mp3FileWriter, StopBeforeTheFirstBlockLeavesNoFile)
     Mp3FileWriter writer;
     ASSERT_TRUE(writer.startRecording(7100000));
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(writer.isRecording());
     EXPECT_TRUE(recordings("*").isEmpty());
     EXPECT_TRUE(writer.fileName().isEmpty());
@@ -128,14 +128,14 @@ TEST(Mp3FileWriter, WithoutTheRecordFolderTheRecordingEnds)
         ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(BlockFrames, long(b) * BlockFrames, 440.0, 1000.0),
                                          BlockFrames, 0, nullptr),
                   0);
-    ASSERT_TRUE(waitUntil([&] { return !writer.isRecording(); }));
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(waitFor([&] { return !writer.isRecording(); }));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(QDir("record").exists());
     EXPECT_TRUE(counterPlugin()->isHidden());
     // A new recording can start.
     EXPECT_TRUE(writer.startRecording(7100000));
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
 }
 
 } // namespace

@@ -2,16 +2,16 @@
 // captures, and a channel without a demodulator beside a working one.
 #include "engine/MultiSDR.h"
 #include "engine/Controller.h"
+#include "engine/VisuFifo.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
 #include "engine/demod/USBdemodulator.h"
 
-#include "ControllerTestReceiver.h"
-#include "TempWorkDir.h"
+#include "AttachedEngine.h"
 #include "WaitFor.h"
 
-#include <QSettings>
+#include <QMutexLocker>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -82,35 +82,31 @@ TEST(MultiSDRCapture, OneCaptureAtATime)
     EXPECT_EQ(mixer.captureSamples(1000), 0);
 }
 
-class MultiSDRRunning : public ::testing::Test
+class MultiSDRRunning : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        BoardSettings::open(QStringLiteral("EngineTestReceiver"))
-            ->setValue(BoardSettings::KeyCenter, 145000000);
-        engine.setReceiverHardware(&receiver);
-        engine.startEngine();
+        receiver.setRxSampleRate(250000);
+        start();
     }
-    void turnOn(int channel)
+    // Blocks of RX A the mixing thread has taken from its channel: the
+    // channel's display window counts them.
+    int rxABlocksTaken()
     {
-        engine.channelOn[channel] = true;
-        emit engine.MSG_ChannelTurnedOnOff(channel, true);
+        QMutexLocker locker(engine.fullband_visu_fifo->mutex.get());
+        return engine.fullband_visu_fifo->blockCount;
     }
 
-    TempWorkDir dir;
-    ControllerTestReceiver receiver{250000, 145000000};
-    // Before the engine: they outlive its threads.
     AMDemodulator am;
     USBdemodulator usb;
-    Controller engine{QStringLiteral("no such sound device")};
 };
 
 TEST_F(MultiSDRRunning, ChannelWithoutDemodulatorNeverSilencesTheOther)
 {
     engine.installDemodulator(&usb, 1);
-    turnOn(0); // no demodulator in RX A
-    turnOn(1);
+    engine.turnChannelOn(0); // no demodulator in RX A
+    engine.turnChannelOn(1);
     ASSERT_TRUE(waitFor([&] { return engine.multiSdr->currentMode() == MultiSDR::ModeRxAB; }));
     const qint64 before = engine.audioOutput->blocksDiscarded();
     EXPECT_TRUE(waitFor([&] { return engine.audioOutput->blocksDiscarded() >= before + 10; }))
@@ -119,10 +115,11 @@ TEST_F(MultiSDRRunning, ChannelWithoutDemodulatorNeverSilencesTheOther)
 
 TEST_F(MultiSDRRunning, DemodulatorSignalReachesTheMixer)
 {
-    turnOn(0);
+    engine.turnChannelOn(0);
     ASSERT_TRUE(waitFor([&] { return engine.multiSdr->currentMode() == MultiSDR::ModeRxA; }));
     const qint64 before = engine.audioOutput->blocksDiscarded();
-    QThread::msleep(300);
+    const int taken = rxABlocksTaken();
+    ASSERT_TRUE(waitFor([&] { return rxABlocksTaken() >= taken + 5; }));
     EXPECT_EQ(engine.audioOutput->blocksDiscarded(), before) << "no demodulator, no audio";
     // Installed while the mixer runs: it hears about it through the queued signal.
     engine.installDemodulator(&usb, 0);

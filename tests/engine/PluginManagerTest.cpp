@@ -131,7 +131,7 @@ TEST(PluginManager, CallFromAWorkerThreadRunsLaterOnTheGuiThread)
     worker.join();
     EXPECT_TRUE(invoked);
     EXPECT_EQ(probe->calledOn, nullptr); // queued: nothing ran yet
-    ASSERT_TRUE(waitUntil([&] { return probe->calledOn != nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return probe->calledOn != nullptr; }));
     EXPECT_EQ(probe->calledOn, QThread::currentThread());
     EXPECT_EQ(probe->received, "42");
 }

@@ -2,6 +2,9 @@
 
 #include "engine/SampleContext.h"
 
+#include "RawRfHeaderReader.h"
+
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,13 +13,10 @@
 
 namespace {
 
+// A little-endian integer of the sample pairs and the trailer.
 template <typename T> T at(const uint8_t* bytes, int offset)
 {
-    // The format is little-endian; so is every host this runs on, which the
-    // first check below confirms before any field is read this way.
-    T value;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
+    return qFromLittleEndian<T>(bytes + offset);
 }
 
 TEST(RfFormat, HeaderFieldsSitAtTheirOffsetsLittleEndian)
@@ -43,23 +43,24 @@ TEST(RfFormat, HeaderFieldsSitAtTheirOffsetsLittleEndian)
 
     EXPECT_EQ(b[50], 0x00);
     EXPECT_EQ(b[51], 0x20); // 8192 = 0x2000, low byte first
-    EXPECT_EQ(at<int32_t>(b, 0), 0);
-    EXPECT_EQ(at<double>(b, 4), 2400000001.0);
-    EXPECT_EQ(at<float>(b, 12), -12500.0f);
-    EXPECT_EQ(at<float>(b, 16), 96000.0f);
-    EXPECT_EQ(at<float>(b, 20), 2048000.0f);
-    EXPECT_EQ(at<float>(b, 24), 33.5f);
-    EXPECT_EQ(at<float>(b, 28), 2.35f);
-    EXPECT_EQ(at<float>(b, 32), 48.85f);
-    EXPECT_EQ(at<float>(b, 36), 270.0f);
-    EXPECT_EQ(at<float>(b, 40), 35.0f);
-    EXPECT_EQ(b[44], 31);
-    EXPECT_EQ(b[45], 12);
-    EXPECT_EQ(b[46], 17); // the year minus 2000
-    EXPECT_EQ(b[47], 23);
-    EXPECT_EQ(b[48], 59);
-    EXPECT_EQ(b[49], 58);
-    EXPECT_EQ(at<int32_t>(b, 50), 8192);
+    const RfBlockHeader h = RawRfHeaderReader::read(b);
+    EXPECT_EQ(h.block_type, 0);
+    EXPECT_EQ(h.hw_center, 2400000001.0);
+    EXPECT_EQ(h.rx_offset, -12500.0f);
+    EXPECT_EQ(h.ddc_outrate, 96000.0f);
+    EXPECT_EQ(h.rx_samplerate, 2048000.0f);
+    EXPECT_EQ(h.rx_gain, 33.5f);
+    EXPECT_EQ(h.longitude, 2.35f);
+    EXPECT_EQ(h.latitude, 48.85f);
+    EXPECT_EQ(h.antenna_bearing, 270.0f);
+    EXPECT_EQ(h.height, 35.0f);
+    EXPECT_EQ(h.gps_day, 31);
+    EXPECT_EQ(h.gps_month, 12);
+    EXPECT_EQ(h.gps_year, 17); // the year minus 2000
+    EXPECT_EQ(h.gps_hour, 23);
+    EXPECT_EQ(h.gps_minutes, 59);
+    EXPECT_EQ(h.gps_seconds, 58);
+    EXPECT_EQ(h.sample_count, 8192);
 }
 
 TEST(RfFormat, HeaderReadsBackIntoAPlaybackContext)

@@ -2,13 +2,10 @@
 
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
-#include "engine/board/BoardSettings.h"
 
-#include "ControllerTestReceiver.h"
-#include "TempWorkDir.h"
+#include "AttachedEngine.h"
 
 #include <QPushButton>
-#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,16 +37,14 @@ TEST(RfePlugin, WithoutAnEngineTheButtonDoesNothing)
     EXPECT_EQ(panel.shownLo(), QStringLiteral("125.000 MHz"));
 }
 
-TEST(RfePlugin, ButtonDetachesTheConverterAndKeepsTheLabel)
+using RfePluginOnAnEngine = AttachedEngine;
+
+TEST_F(RfePluginOnAnEngine, ButtonDetachesTheConverterAndKeepsTheLabel)
 {
-    TempWorkDir dir;
-    ControllerTestReceiver receiver;
     FrequencyConverter converter;
     converter.set(125000000, 100000000, 200000000);
     receiver.frequencyConverter = &converter;
-    BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, 145000000);
-    Controller engine(QStringLiteral("no such sound device"));
-    engine.setReceiverHardware(&receiver);
+    attach();
 
     RfePlugin panel(&converter.LO);
     panel.setController(&engine);

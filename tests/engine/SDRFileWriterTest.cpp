@@ -44,9 +44,9 @@ void queueBlock(SDRFileWriter& writer, int count, qint64 centre = 145500000, flo
 // Waits until the writer took every queued block, then stops it.
 void finish(SDRFileWriter& writer)
 {
-    ASSERT_TRUE(waitUntil([&] { return writer.fifo()->size() == 0 || !writer.isWriting(); }));
+    ASSERT_TRUE(waitFor([&] { return writer.fifo()->size() == 0 || !writer.isWriting(); }));
     writer.stopWriting();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
 }
 
 struct FileContent
@@ -157,8 +157,8 @@ TEST(SDRFileWriter, SampleLimitStopsAfterTheBlockThatCrossesIt)
     ASSERT_TRUE(writer.startWriting(1000));
     for (int b = 0; b < 4; ++b)
         queueBlock(writer, 512);
-    ASSERT_TRUE(waitUntil([&] { return !writer.isWriting(); }));
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(waitFor([&] { return !writer.isWriting(); }));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     QStringList files = recordings("*.orvex");
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(readRecording("record/" + files[0]).samples.size(), 2u * 1024);
@@ -175,11 +175,11 @@ TEST(SDRFileWriter, ElapsedTimeGoesToTheCounter)
     ASSERT_TRUE(writer.startWriting(0));
     for (int b = 0; b < 2; ++b)
         queueBlock(writer, 48000);
-    ASSERT_TRUE(waitUntil([&] { return counter->displayed() == "00:00:02"; }));
+    ASSERT_TRUE(waitFor([&] { return counter->displayed() == "00:00:02"; }));
     EXPECT_TRUE(!counter->isHidden());
     EXPECT_EQ(counter->legend(), "Duree totale (s) :");
     finish(writer);
-    EXPECT_TRUE(waitUntil([&] { return counter->isHidden(); }));
+    EXPECT_TRUE(waitFor([&] { return counter->isHidden(); }));
 }
 
 TEST(SDRFileWriter, WithoutTheRecordFolderTheRecordingEndsAndTheNextStartsClean)
@@ -189,8 +189,8 @@ TEST(SDRFileWriter, WithoutTheRecordFolderTheRecordingEndsAndTheNextStartsClean)
     ASSERT_TRUE(writer.startWriting(0));
     for (int b = 0; b < 3; ++b)
         queueBlock(writer, 512);
-    ASSERT_TRUE(waitUntil([&] { return !writer.isWriting(); }));
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(waitFor([&] { return !writer.isWriting(); }));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(QDir("record").exists());
     EXPECT_TRUE(counterPlugin()->isHidden());
 
@@ -217,7 +217,7 @@ TEST(SDRFileWriter, StopBeforeTheFirstBlockLeavesNoFile)
     ASSERT_TRUE(writer.startWriting(0));
     writer.setNotifyOnEnd(true);
     writer.stopWriting();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(writer.isWriting());
     EXPECT_TRUE(recordings("*").isEmpty());
     EXPECT_TRUE(announced);

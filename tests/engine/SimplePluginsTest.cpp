@@ -49,16 +49,16 @@ TEST(NewsPlugin, StaysVisibleUntilTheDelayAfterTheLastNews)
     constexpr int delayMs = 300;
     NewsPlugin news(delayMs);
     news.show();
-    ASSERT_TRUE(waitUntil([&] { return news.isHidden(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return news.isHidden(); }));
 
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(QMetaObject::invokeMethod(&news, "addNews", Q_ARG(QString, "first")));
     EXPECT_TRUE(news.isVisible());
-    waitUntil([&] { return clock.elapsed() >= delayMs / 2; });
+    waitFor([&] { return clock.elapsed() >= delayMs / 2; });
     ASSERT_TRUE(QMetaObject::invokeMethod(&news, "addNews", Q_ARG(QString, "second")));
     const qint64 secondAt = clock.elapsed();
-    ASSERT_TRUE(waitUntil([&] { return news.isHidden(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return news.isHidden(); }));
     EXPECT_GE(clock.elapsed(), secondAt + delayMs - 20);
     EXPECT_TRUE(news.html().contains("first"));
     EXPECT_TRUE(news.html().contains("second"));

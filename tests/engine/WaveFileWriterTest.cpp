@@ -27,14 +27,14 @@ TEST(WaveFileWriter, FirstBlockIsWrittenToTheFileItOpens)
     float* block = stereoToneBlock(2048, 0, 440.0, 1000.0);
     QVector<float> expected(block, block + 2 * 2048);
     ASSERT_GT(writer.fifo()->enqueue(block, 2048, 0, nullptr), 0);
-    ASSERT_TRUE(waitUntil([&] { return writer.fifo()->size() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return writer.fifo()->size() == 0; }));
     CounterPlugin* counter = counterPlugin();
-    ASSERT_TRUE(waitUntil([&] { return !counter->isHidden(); }));
+    ASSERT_TRUE(waitFor([&] { return !counter->isHidden(); }));
     EXPECT_EQ(counter->legend(), "Duree totale (s):");
     EXPECT_EQ(counter->displayed(), "00:00:00");
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(5000));
-    EXPECT_TRUE(waitUntil([&] { return counter->isHidden(); }));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
+    EXPECT_TRUE(waitFor([&] { return counter->isHidden(); }));
 
     QStringList files = recordings("*.wav");
     ASSERT_EQ(files.size(), 1);
@@ -60,7 +60,7 @@ TEST(WaveFileWriter, StopBeforeTheFirstBlockLeavesNoFile)
     WaveFileWriter writer;
     ASSERT_TRUE(writer.startRecording(145500000));
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(writer.isRecording());
     EXPECT_TRUE(recordings("*").isEmpty());
 }
@@ -74,16 +74,16 @@ TEST(WaveFileWriter, WithoutTheRecordFolderTheRecordingEndsAndTheNextStartsClean
     for (int b = 0; b < 3; ++b)
         ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(2048, 2048L * b, 440.0, 1000.0), 2048, 0, nullptr),
                   0);
-    ASSERT_TRUE(waitUntil([&] { return !writer.isRecording(); }));
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(waitFor([&] { return !writer.isRecording(); }));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_TRUE(counterPlugin()->isHidden());
 
     QDir().mkdir("record");
     ASSERT_TRUE(writer.startRecording(145500000));
     ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(256, 0, 440.0, 1000.0), 256, 0, nullptr), 0);
-    ASSERT_TRUE(waitUntil([&] { return writer.fifo()->size() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return writer.fifo()->size() == 0; }));
     writer.stopRecording();
-    ASSERT_TRUE(writer.wait(5000));
+    ASSERT_TRUE(writer.wait(kWaitBoundMs));
     QStringList files = recordings("*.wav");
     ASSERT_EQ(files.size(), 1);
     SF_INFO info{};

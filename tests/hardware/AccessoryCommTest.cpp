@@ -9,8 +9,9 @@
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/board/BoardSettings.h"
-#include "tests/engine/ControllerTestReceiver.h"
+#include "ControllerTestReceiver.h"
 
+#include "ProgramLog.h"
 #include "PtyPort.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
@@ -40,12 +41,6 @@ void writeAccessorySettings(const Values& values)
         settings->setValue(value.first, value.second);
 }
 
-QString kv3labLog()
-{
-    QFile file(QStringLiteral("logs/vantor-sdr.log"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 std::string received(const PtyPort& pty, size_t count)
 {
     const std::vector<unsigned char> bytes = pty.receive(count);
@@ -69,8 +64,7 @@ class EngineFixture : public ::testing::Test
 protected:
     void attachEngine()
     {
-        QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", LogModule,
-                                                        QLogger::TraceLevel);
+        ProgramLog::capture();
         // A known centre in the board file, so attaching does not move the receiver.
         BoardSettings::open(QStringLiteral("EngineTestReceiver"))->setValue(BoardSettings::KeyCenter, Centre);
         receiver.maxCentre = 50000000000;
@@ -200,7 +194,7 @@ TEST_F(AccessoryLink, AVanishedDeviceEndsTheLinkAndTheProgramGoesOn)
     pty.hangUp();
     EXPECT_TRUE(waitFor([&] { return link->isFinished(); }));
     EXPECT_TRUE(
-        kv3labLog().contains("AccessoryComm::run() the accessory device on COM1 is gone, the link stops"));
+        ProgramLog::text().contains("AccessoryComm::run() the accessory device on COM1 is gone, the link stops"));
     engine.setAbsoluteRxFreq(145600000, 0);
     EXPECT_EQ(receiver.getRxCenterFreq() + engine.getRxOffset(0), 145600000);
 }
@@ -217,7 +211,7 @@ TEST_F(AccessoryLink, OverlongNumbersAreLoggedAndDropped)
     pty.sendText("<R75>\r");
     EXPECT_TRUE(azimuthIs(75));
     EXPECT_EQ(engine.getRxOffset(0), 0);
-    EXPECT_TRUE(waitFor([] { return kv3labLog().contains("with a number too long dropped"); }));
+    EXPECT_TRUE(waitFor([] { return ProgramLog::text().contains("with a number too long dropped"); }));
 }
 
 class AccessorySettings : public EngineFixture

@@ -4,8 +4,8 @@
 #include "RemoteTestServer.h"
 #include "StubReceiver.h"
 
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
-#include "app/core/QLogger.h"
 #include "hardware/HardwareTableModel.h"
 #include "hardware/HardwareTableWidget.h"
 #include "hardware/RadioHardwareProvider.h"
@@ -44,22 +44,14 @@ std::vector<std::string> names(const QVector<ReceiverHardware*>& list)
 class DiscoveryTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", "kv3lab",
-                                                        QLogger::TraceLevel);
-    }
+    void SetUp() override { ProgramLog::capture(); }
     void TearDown() override
     {
         // Receivers that the provider only takes out of its list stay the caller's.
         for (ReceiverHardware* receiver : m_leftOver)
             delete receiver;
     }
-    QString log() const
-    {
-        QFile file(work.file("logs/vantor-sdr.log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    static QString log() { return ProgramLog::text(); }
     // Keeps the provider's current entries for deletion at the end, except
     // those of the types it destroys itself.
     void keepUndestroyed(const QVector<ReceiverHardware*>& list, ReceiverHardware* selected)

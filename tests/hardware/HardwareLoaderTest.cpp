@@ -1,7 +1,7 @@
 #include "hardware/HardwareLoader.h"
 
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
-#include "app/core/QLogger.h"
 #include "tests/fixtures/synthetic_driver/SyntheticScene.h"
 
 #include <QElapsedTimer>
@@ -49,16 +49,8 @@ private:
 class LoaderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", "kv3lab",
-                                                        QLogger::TraceLevel);
-    }
-    QString log() const
-    {
-        QFile file(m_dir.file("logs/vantor-sdr.log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    void SetUp() override { ProgramLog::capture(); }
+    static QString log() { return ProgramLog::text(); }
 
     TempWorkDir m_dir;
 };

@@ -5,7 +5,9 @@
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
+#include "QueuedSpy.h"
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 #include "app/core/AntennaSystem.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "map/geo/GeoTools.h"
@@ -14,6 +16,7 @@
 #include "srvlib/SrvServer.h"
 #include "srvlib/SrvSource.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -173,7 +176,8 @@ TEST_F(RemoteReceiverTest, FetchOnAStreamThatNeverStartedGivesNothingAtOnce)
     timer.start();
     EXPECT_EQ(receiver->getRXSamples(4, &count), nullptr);
     EXPECT_EQ(count, 0);
-    EXPECT_LT(timer.elapsed(), 500);
+    // Not after waiting for data: a wait would have taken the whole fetch bound.
+    EXPECT_LT(timer.elapsed(), RemoteReceiverHardware::FetchTimeoutMs);
     EXPECT_EQ(receiver->getRXSamples(0, &count), nullptr);
 }
 
@@ -246,7 +250,7 @@ TEST_F(RemoteReceiverTest, StreamsFromTheServerUntilFinalized)
     scriptHeldStream(contextFrame(1024, 7, 145810000, 2.35f, 48.85f, 45.0f) +
                      contextFrame(1024, 7, 145810000, 2.35f, 48.85f, 45.0f));
     qRegisterMetaType<qlonglong>("qlonglong");
-    QSignalSpy retuned(receiver.get(), &RemoteReceiverHardware::RemoteWasRetuned);
+    QueuedSpy retuned(receiver.get(), &RemoteReceiverHardware::RemoteWasRetuned); // on the stream thread
 
     ASSERT_EQ(receiver->prepareRXEngine(), 1);
     int count = 0;
@@ -255,6 +259,8 @@ TEST_F(RemoteReceiverTest, StreamsFromTheServerUntilFinalized)
     EXPECT_GE(count, 8 * 1024);
     EXPECT_EQ(samples[0], std::complex<float>(0.5f, -0.5f));
     std::free(samples);
+    ASSERT_TRUE(waitFor([&] { return retuned.count() > 0; }));
+    QCoreApplication::processEvents();
     ASSERT_EQ(retuned.count(), 1);
     EXPECT_EQ(retuned.at(0).at(0).toLongLong(), 145810000);
     EXPECT_EQ(receiver->getRxCenterFreq(), 145810000);
@@ -308,7 +314,8 @@ TEST_F(RemoteReceiverTest, FetchEndsWhenTheStreamEndsOrFallsSilent)
     std::free(samples);
     EXPECT_EQ(receiver->getRXSamples(16, &count), nullptr);
     EXPECT_EQ(count, 0);
-    EXPECT_LT(timer.elapsed(), 2000);
+    // The end of the stream ends both fetches: waiting out their bounds would take twice the bound.
+    EXPECT_LT(timer.elapsed(), 2 * RemoteReceiverHardware::FetchTimeoutMs);
     receiver->finalizeRXEngine();
 
     // Held open but silent after one frame: a fetch gives up after its bound.
@@ -321,7 +328,7 @@ TEST_F(RemoteReceiverTest, FetchEndsWhenTheStreamEndsOrFallsSilent)
     samples = receiver->getRXSamples(16, &count);
     EXPECT_EQ(count, 1024);
     std::free(samples);
-    EXPECT_LT(timer.elapsed(), RemoteReceiverHardware::FetchTimeoutMs + 1000);
+    EXPECT_LT(timer.elapsed(), RemoteReceiverHardware::FetchTimeoutMs + kWaitBoundMs); // it gave up
 }
 
 TEST_F(RemoteReceiverTest, DestroyingAStreamingReceiverStopsItsThreadFirst)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
-#include "tests/srvlib/SrvTestSupport.h" // waitUntil
+#include "tests/srvlib/SrvTestSupport.h" // elapsedMs, kStopBoundMs
 
 #include <QSqlDatabase>
 #include <QString>

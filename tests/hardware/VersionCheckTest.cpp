@@ -8,6 +8,7 @@
 #include "engine/plugins/PluginManager.h"
 
 #include "LoopbackHttpServer.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
 
@@ -23,12 +24,6 @@ namespace {
 using Reply = LoopbackHttpServer::Reply;
 
 const char* const VersionPath = "/client/VERSION_WIN.txt";
-
-QString kv3labLog()
-{
-    QFile file(QStringLiteral("logs/vantor-sdr.log"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 NewsPlugin* news()
 {
@@ -48,8 +43,7 @@ class VersionCheck : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QLogger::QLoggerManager::instance()->addLogFile("./logs/vantor-sdr.log", LogModule,
-                                                        QLogger::TraceLevel);
+        ProgramLog::capture();
         ASSERT_NE(news(), nullptr);
         PluginManager::instance()->invokePluginMethod(QStringLiteral("news"), "clear", {},
                                                       Qt::DirectConnection);
@@ -65,7 +59,7 @@ protected:
                          [&](double version) { announced.push_back(version); });
         checker.check();
         EXPECT_TRUE(waitFor(
-            [] { return kv3labLog().contains("zxVersionChecker::SLOT_downloaded() - remote version="); },
+            [] { return ProgramLog::text().contains("zxVersionChecker::SLOT_downloaded() - remote version="); },
             20000));
         return announced;
     }
@@ -88,7 +82,7 @@ TEST_F(VersionCheck, ANewerVersionIsAnnouncedAndPosted)
         << newsText().toStdString();
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].target, "/client/VERSION_WIN.txt?myversion=20170103");
-    EXPECT_TRUE(kv3labLog().contains("zxVersionChecker::check() - myversion= 1.0"));
+    EXPECT_TRUE(ProgramLog::text().contains("zxVersionChecker::check() - myversion= 1.0"));
 }
 
 TEST_F(VersionCheck, TheSameOrAnOlderVersionIsTheLatest)
@@ -138,9 +132,9 @@ TEST_F(VersionCheck, AFailedCheckNeverClaimsTheLatestVersion)
         QFile::remove(QStringLiteral("logs/vantor-sdr.log"));
         EXPECT_TRUE(check(c.refused ? refusedHost : host, 500).empty()) << c.name;
         EXPECT_EQ(newsText(), "") << c.name;
-        EXPECT_TRUE(kv3labLog().contains("the version check failed: ") && kv3labLog().contains(c.reason))
+        EXPECT_TRUE(ProgramLog::text().contains("the version check failed: ") && ProgramLog::text().contains(c.reason))
             << c.name << "\n"
-            << kv3labLog().toStdString();
+            << ProgramLog::text().toStdString();
     }
 }
 

@@ -42,18 +42,36 @@ QStringList tagNames(const QList<BookmarkTag*>& tags)
 
 } // namespace
 
-TEST(BookmarkEntryTest, NewEntryHasTheDocumentedDefaults)
+// An entry as a producer makes it when it sets nothing (a frequency of 0 Hz)
+// or only a frequency and a name: in the store it is no memory, linked to no
+// row, of unknown distance (kept by any distance limit), shown by no tag of its
+// own, drawn light grey, with no band width and no broadcast station.
+TEST(BookmarksTest, AnEntryLeftAsMadeIsAPlainUnlinkedBookmark)
 {
-    const BookmarkEntry entry;
-    EXPECT_EQ(entry.frequency, 0);
-    EXPECT_EQ(entry.bandwidth, 0);
-    EXPECT_TRUE(entry.tags.isEmpty());
-    EXPECT_EQ(entry.beacon, nullptr);
-    EXPECT_EQ(entry.distance, 0.0f);
-    EXPECT_EQ(entry.color(), QColor(Qt::lightGray));
-    EXPECT_FALSE(entry.memory);
-    EXPECT_EQ(entry.scheduleKey, 0);
-    EXPECT_FALSE(entry.hasShownTag());
+    Bookmarks store;
+    BookmarkEntry unset;
+    unset.name = "unset";
+    store.addBookmark(unset);
+    store.addBookmark(entryAt(145000000, "plain"));
+    BookmarkEntry memory = entryAt(145000001, "memory");
+    memory.memory = true;
+    store.addBookmark(memory);
+
+    EXPECT_EQ(names(store.bookmarksInRange(0, 0, -1.0f)), QStringList{"unset"});
+    EXPECT_EQ(names(store.bookmarksInRange(0, 200000000, 1.0f)), (QStringList{"unset", "plain", "memory"}));
+    store.clearMemories();
+    ASSERT_EQ(names(store.bookmarks()), (QStringList{"unset", "plain"}));
+    for (const BookmarkEntry& kept : store.bookmarks()) {
+        SCOPED_TRACE(kept.name.toStdString());
+        EXPECT_FALSE(kept.hasShownTag());
+        EXPECT_TRUE(kept.tags.isEmpty());
+        EXPECT_EQ(kept.color(), QColor(Qt::lightGray));
+        EXPECT_EQ(kept.bandwidth, 0);
+        EXPECT_EQ(kept.scheduleKey, 0);
+        EXPECT_EQ(kept.beacon, nullptr);
+    }
+    store.removeUnlinkedInRange(0, 200000000);
+    EXPECT_EQ(store.count(), 0);
 }
 
 TEST(BookmarksTest, InstanceIsOneStoreStartingWithUntagged)

@@ -1,9 +1,9 @@
 // The memories dialog driven offscreen: the memories of the receiver's range,
 // cell edits written to the database, selection tuning the dialog's channel,
 // and "+" and "-".
+#include "AttachedEngine.h"
+#include "ModalResponder.h"
 #include "SqliteFile.h"
-#include "TempWorkDir.h"
-#include "tests/engine/ControllerTestReceiver.h"
 
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
@@ -12,27 +12,25 @@
 #include "lists/memories/MemoryTableModel.h"
 #include "lists/memories/MemoryTableWidget.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
-class MemoryManagementWindowTest : public ::testing::Test
+class MemoryManagementWindowTest : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        db = std::make_unique<SqliteFile>(work.file("db/mylist.sqlite"), "MY");
+        db = std::make_unique<SqliteFile>(dir.file("db/mylist.sqlite"), "MY");
         db->exec(dbUserFreq::createTableStatement());
         receiver.minCentre = 100000000;
         receiver.maxCentre = 200000000;
-        engine.setReceiverHardware(&receiver);
+        attach(150000000);
     }
 
     int addRow(qint64 freq, const QString& locator = QString(), const QVariant& lat = QVariant(),
@@ -75,38 +73,7 @@ protected:
     }
     qint64 tunedFrequency(int channel) { return engine.getRxCenterFreq() + engine.getRxOffset(channel); }
 
-    TempWorkDir work;
     std::unique_ptr<SqliteFile> db;
-    ControllerTestReceiver receiver{2048000, 150000000};
-    Controller engine;
-};
-
-// Answers the next message box with the given button, counting the boxes.
-struct MessageBoxAnswer
-{
-    int shown = 0;
-    void arm(QMessageBox::StandardButton answer, QMessageBox::StandardButton* defaultSeen = nullptr)
-    {
-        // Looks for the box every 10 ms, for at most 3 s.
-        auto* poll = new QTimer;
-        auto tries = std::make_shared<int>(0);
-        QObject::connect(poll, &QTimer::timeout, [this, poll, tries, answer, defaultSeen] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                if (box == nullptr || !box->isVisible())
-                    continue;
-                ++shown;
-                if (defaultSeen != nullptr)
-                    *defaultSeen = box->standardButton(box->defaultButton());
-                box->button(answer)->click();
-                poll->deleteLater();
-                return;
-            }
-            if (++*tries > 300)
-                poll->deleteLater();
-        });
-        poll->start(10);
-    }
 };
 
 } // namespace
@@ -224,21 +191,21 @@ TEST_F(MemoryManagementWindowTest, MinusAsksThenDeletesTheSelectedMemory)
 {
     const int id = addRow(145500000);
     auto dialog = open(0);
-    MessageBoxAnswer answer;
+    ModalResponder responder;
     QTest::mouseClick(button(*dialog, "-"), Qt::LeftButton); // nothing selected: no question
-    EXPECT_EQ(answer.shown, 0);
+    EXPECT_TRUE(responder.seen().empty());
 
     selectRow(*dialog, 0);
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    answer.arm(QMessageBox::No, &defaultButton);
+    responder.press(QMessageBox::No);
     QTest::mouseClick(button(*dialog, "-"), Qt::LeftButton);
-    EXPECT_EQ(answer.shown, 1);
-    EXPECT_EQ(defaultButton, QMessageBox::No);
+    ASSERT_EQ(responder.seen().size(), 1u);
+    EXPECT_EQ(responder.seen()[0].defaultButton, QMessageBox::No);
     EXPECT_EQ(dialog->memoryTable()->memoryModel()->rowCount(), 1);
 
-    answer.arm(QMessageBox::Yes);
+    responder.press(QMessageBox::Yes);
     QTest::mouseClick(button(*dialog, "-"), Qt::LeftButton);
-    EXPECT_EQ(answer.shown, 2);
+    EXPECT_EQ(responder.seen().size(), 2u);
+    EXPECT_EQ(responder.unexpected(), 0);
     EXPECT_EQ(dialog->memoryTable()->memoryModel()->rowCount(), 0);
     EXPECT_EQ(dialog->selectedMemory(), nullptr);
     EXPECT_TRUE(db->column(QString("select ID from FREQS where ID=%1").arg(id)).isEmpty());

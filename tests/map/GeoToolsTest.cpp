@@ -1,5 +1,5 @@
 #include "map/geo/GeoTools.h"
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "map/terrain/SRTMReader.h"
@@ -48,7 +48,7 @@ TEST(GeoTools, FirstLocationBuildsTheGridOnceAroundIt)
 TEST(GeoTools, LocationIsStoredLoggedAndAnnouncedLatitudeFirst)
 {
     TempWorkDir work;
-    enableKv3labLog();
+    ProgramLog::capture();
     GeoTools& tools = GeoTools::instance();
     tools.setDemPath(work.file("DEM"));
     QSignalSpy moved(&tools, &GeoTools::SIG_StationLocationChanged);
@@ -64,7 +64,7 @@ TEST(GeoTools, LocationIsStoredLoggedAndAnnouncedLatitudeFirst)
     EXPECT_EQ(moved.count(), 2);
 
     tools.setStationLocation(-0.123456789, 51.987654321);
-    const QString log = kv3labLogText();
+    const QString log = ProgramLog::text();
     EXPECT_TRUE(log.contains("[Trace] {kv3lab} GeoTools::setStationLocation(2.5,48.8)\n"))
         << log.toStdString();
     EXPECT_TRUE(log.contains("GeoTools::setStationLocation(-0.123457,51.9877)\n")) << log.toStdString();

@@ -6,7 +6,7 @@
 #include "app/core/GlobalRFData.h"
 #include "app/core/ProgramSettings.h"
 
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "NmeaSentences.h"
 #include "PtyPort.h"
 #include "TempWorkDir.h"
@@ -79,7 +79,7 @@ class GpsReaderOnPort : public ::testing::Test
 protected:
     void SetUp() override
     {
-        enableKv3labLog();
+        ProgramLog::capture();
         ASSERT_TRUE(pty.ok());
         QDir().mkpath(QStringLiteral("record"));
         writeGpsSettings({{"enable_gps", "1"}, {"gps_port", 1}, {"bauds", 4800}, {"log_NMEA", true}});
@@ -198,7 +198,7 @@ TEST_F(GpsReaderOnPort, AVanishedDeviceEndsTheReadingAndTheProgramGoesOn)
     ASSERT_TRUE(probe->waitForTime(12, 35, 19));
     pty.hangUp();
     EXPECT_TRUE(waitFor([&] { return gps->isFinished(); }));
-    EXPECT_TRUE(kv3labLogText().contains("GPSD::run() the GPS device is gone, reading stops"));
+    EXPECT_TRUE(ProgramLog::text().contains("GPSD::run() the GPS device is gone, reading stops"));
     EXPECT_FLOAT_EQ(GlobalRFData::instance()->latitude.load(), 48.1173f) << "the last fix stays";
 }
 
@@ -255,7 +255,7 @@ TEST(GpsReaderSettings, PortAndWrittenDefaultsFollowTheSettings)
     };
     for (const Case& c : cases) {
         TempWorkDir dir;
-        enableKv3labLog();
+        ProgramLog::capture();
         PtyPort pty(0);
         ASSERT_TRUE(pty.ok());
         writeGpsSettings(c.stored);
@@ -270,7 +270,7 @@ TEST(GpsReaderSettings, PortAndWrittenDefaultsFollowTheSettings)
         EXPECT_EQ(settings->childKeys().size(), int(c.afterwards.size())) << c.name;
         for (const auto& value : c.afterwards)
             EXPECT_EQ(settings->value(value.first).toString(), value.second.toString()) << c.name;
-        EXPECT_TRUE(kv3labLogText().contains(c.logLine)) << c.name;
+        EXPECT_TRUE(ProgramLog::text().contains(c.logLine)) << c.name;
         EXPECT_TRUE(gpsLog().contains("{GPSD} Starting")) << c.name;
     }
 }

@@ -1,7 +1,7 @@
 #include "map/graphics/MapGraphicsView.h"
 #include "DebugCapture.h"
 #include "FakeTileSource.h"
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "MapViewProbe.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
@@ -283,7 +283,7 @@ TEST_F(MapGraphicsViewTest, AnotherSceneReplacesTheFirstAndTilesStillLayOut)
 TEST_F(MapGraphicsViewTest, WithoutASourceTheViewConvertsNothingAndSaysWhyItDrawsNoTiles)
 {
     TempWorkDir work;
-    enableKv3labLog();
+    ProgramLog::capture();
     {
         DebugCapture debug;
         EXPECT_EQ(view->mapToGeo(QPoint(10, 10)), QPointF(0, 0));
@@ -291,12 +291,12 @@ TEST_F(MapGraphicsViewTest, WithoutASourceTheViewConvertsNothingAndSaysWhyItDraw
     }
     view->setZoomLevel(9);
     EXPECT_EQ(view->zoomLevel(), 2);
-    EXPECT_TRUE(waitFor([] { return kv3labLogText().contains("renderTiles() No MapTileSource to render"); }));
+    EXPECT_TRUE(waitFor([] { return ProgramLog::text().contains("renderTiles() No MapTileSource to render"); }));
 
     auto gone = std::make_unique<MapGraphicsScene>();
     MapGraphicsView orphan(gone.get());
     gone.reset();
     EXPECT_EQ(orphan.scene(), nullptr);
     EXPECT_TRUE(
-        waitFor([] { return kv3labLogText().contains("renderTiles() No MapGraphicsScene to render"); }));
+        waitFor([] { return ProgramLog::text().contains("renderTiles() No MapGraphicsScene to render"); }));
 }

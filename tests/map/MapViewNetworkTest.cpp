@@ -1,5 +1,5 @@
 #include "FakeTileSource.h"
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "LoopbackHttpServer.h"
 #include "MapViewProbe.h"
 #include "TempWorkDir.h"
@@ -25,7 +25,7 @@ namespace {
 class MapViewNetworkTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { enableKv3labLog(); }
+    void SetUp() override { ProgramLog::capture(); }
     void pointTileServerAt(const QString& address)
     {
         QSettings settings(work.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
@@ -108,7 +108,7 @@ TEST_F(MapViewNetworkTest, OfflineTheGridAndTheObjectsStillShowAndEachTileIsLogg
     EXPECT_EQ(MapViewProbe::grab(*view).pixelColor(markerPixel), QColor(Qt::red));
 
     const QString failure = "Network Error";
-    EXPECT_EQ(kv3labLogText().count(failure), 4);
+    EXPECT_EQ(ProgramLog::text().count(failure), 4);
     // Zoom 0 (its one tile shows the 170 W meridian), then zoom 1 again: the
     // tiles of zoom 1 fail again without new lines.
     view->setZoomLevel(0);
@@ -116,5 +116,5 @@ TEST_F(MapViewNetworkTest, OfflineTheGridAndTheObjectsStillShowAndEachTileIsLogg
     view->setZoomLevel(1);
     view->centerOn(0, 0);
     ASSERT_TRUE(waitFor(gridShows, 10000));
-    EXPECT_EQ(kv3labLogText().count(failure), 4 + 1);
+    EXPECT_EQ(ProgramLog::text().count(failure), 4 + 1);
 }

@@ -1,6 +1,6 @@
 #include "map/tiles/OSMTileSource.h"
 #include "FakeTileSource.h"
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "LoopbackHttpServer.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
@@ -21,7 +21,7 @@ class OSMTileSourceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        enableKv3labLog();
+        ProgramLog::capture();
         setSetting(OSMTileSource::TileServerKey, server.url());
         setSetting(OSMTileSource::MapQuestTileServerKey, server.url());
     }
@@ -44,7 +44,7 @@ protected:
         reply.extraHeaders = extraHeaders;
         return reply;
     }
-    int logLines(const QString& text) const { return kv3labLogText().count(text); }
+    int logLines(const QString& text) const { return ProgramLog::text().count(text); }
 
     TempWorkDir work;
     LoopbackHttpServer server;
@@ -147,8 +147,8 @@ TEST_F(OSMTileSourceTest, AFailedTileIsSignalledLoggedOnceAndCanBeAskedAgain)
         EXPECT_GE(server.count(path), 2) << c.name;
         EXPECT_EQ(logLines(QString("(tile %1,%1,7)").arg(c.x)), 1) << c.name;
     }
-    EXPECT_TRUE(kv3labLogText().contains("time-out after 300 ms"));
-    EXPECT_TRUE(kv3labLogText().contains("Failed to make QImage from network bytes"));
+    EXPECT_TRUE(ProgramLog::text().contains("time-out after 300 ms"));
+    EXPECT_TRUE(ProgramLog::text().contains("Failed to make QImage from network bytes"));
 }
 
 TEST_F(OSMTileSourceTest, FollowsRedirects)

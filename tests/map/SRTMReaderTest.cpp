@@ -1,6 +1,6 @@
 #include "map/terrain/SRTMReader.h"
-#include "Kv3labLog.h"
 #include "DebugCapture.h"
+#include "ProgramLog.h"
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
@@ -181,7 +181,7 @@ TEST_F(SRTMReaderTest, ClearedTilesAreReadAgain)
 
 TEST_F(SRTMReaderTest, ReadHeightReadsTheFileWithoutKeepingIt)
 {
-    enableKv3labLog();
+    ProgramLog::capture();
     ASSERT_TRUE(SrtmTestTiles::write(tilePath("N45E004.hgt")));
     ASSERT_TRUE(SrtmTestTiles::writeOfSize(tilePath("N47E004.hgt"), 1000));
     SRTMReader reader(work.file("DEM"));
@@ -195,7 +195,7 @@ TEST_F(SRTMReaderTest, ReadHeightReadsTheFileWithoutKeepingIt)
     EXPECT_EQ(reader.readHeight(), 0.0);
     reader.setPoint(47.5, 4.5);
     EXPECT_EQ(reader.readHeight(), 0.0);
-    const QString log = kv3labLogText();
+    const QString log = ProgramLog::text();
     EXPECT_TRUE(log.contains("[Error] {kv3lab} SRTMReader::readHeight " + work.file("DEM/N46E004.hgt") +
                              " unable to open"))
         << log.toStdString();

@@ -1,5 +1,5 @@
 #include "FakeTileSource.h"
-#include "Kv3labLog.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
 #include "map/tiles/TileBytes.h"
@@ -48,14 +48,14 @@ QColor colorOf(const QImage& tile)
 
 TEST_F(TileCacheTest, AFinishedTileIsAnnouncedOnceAndCollectedOnce)
 {
-    enableKv3labLog();
+    ProgramLog::capture();
     auto source = makeSource(Qt::red, MapTileSource::CacheOff);
     QSignalSpy announced(source.get(), &MapTileSource::tileRetrieved);
     EXPECT_EQ(colorOf(collectTile(*source, 1, 2, 3)), QColor(Qt::red));
     EXPECT_EQ(announced.count(), 1);
     EXPECT_EQ(source->getFinishedTile(1, 2, 3), nullptr);
     EXPECT_TRUE(
-        kv3labLogText().contains("MapTileSource::getFinishedTile() called, but the tile is not present"));
+        ProgramLog::text().contains("MapTileSource::getFinishedTile() called, but the tile is not present"));
 }
 
 TEST_F(TileCacheTest, ANullTileIsNotAnnounced)

@@ -5,10 +5,12 @@
 
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -34,10 +36,18 @@ TEST(AudioInputSound, LeftBecomesIAndRightBecomesQ)
     std::atomic<bool> played{false};
     std::thread player([&] { played = SoundCapture::playFrames(pcm, 48000); });
 
+    // Reads until the tones have come and gone: the player is done and the
+    // input has delivered the tones followed by a tenth of a second of quiet.
     std::vector<float> i, q;
+    const auto quiet = [](auto begin, auto end) {
+        return std::all_of(begin, end, [](float x) { return std::fabs(x) <= 0.001f; });
+    };
+    const auto heardAndEnded = [&] {
+        return played && i.size() > 4800 && !quiet(i.begin(), i.end()) && quiet(i.end() - 4800, i.end());
+    };
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 6000 && !(played && input.fifo()->size() == 0 && clock.elapsed() > 2500)) {
+    while (!heardAndEnded() && clock.elapsed() < kWaitBoundMs) {
         int count = 0;
         void* data = input.fifo()->dequeue(&count, 0, nullptr, true);
         const auto* block = static_cast<Complex*>(data);
@@ -49,8 +59,9 @@ TEST(AudioInputSound, LeftBecomesIAndRightBecomesQ)
     }
     player.join();
     input.requestStop();
-    EXPECT_TRUE(input.wait(2000));
+    EXPECT_TRUE(input.wait(kWaitBoundMs));
     ASSERT_TRUE(played);
+    EXPECT_TRUE(heardAndEnded());
 
     const auto activeI = tone::activeSection(i, 0.05f);
     const auto activeQ = tone::activeSection(q, 0.05f);

@@ -8,10 +8,9 @@
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
 
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
@@ -21,6 +20,9 @@ namespace {
 
 constexpr int kBlock = 2048;
 constexpr int kRate = 48000;
+// A tenth of a second of quiet after the tones: they have all been played.
+constexpr int kQuiet = kRate / 10;
+constexpr float kQuietLevel = 0.001f;
 
 struct Stereo
 {
@@ -33,7 +35,8 @@ struct Stereo
 // Plays about half a second of the given tones (channel 0 in the real parts,
 // channel 1 in the imaginary parts) after configure has set the output up, and
 // returns what the sink's monitor recorded meanwhile.
-StereoRecording playAndRecord(const Stereo& tones, const std::function<void(AudioOutput&)>& configure)
+StereoRecording playAndRecord(const Stereo& tones, const std::function<void(AudioOutput&)>& configure,
+                              bool audible = true)
 {
     SampleFifo queue;
     AudioOutput output(QString(), &queue);
@@ -51,15 +54,29 @@ StereoRecording playAndRecord(const Stereo& tones, const std::function<void(Audi
         }
         EXPECT_GT(queue.enqueue(block, kBlock, 0, nullptr), 0);
     }
-    QElapsedTimer clock;
-    clock.start();
-    while (output.blocksPlayed() < blocks && clock.elapsed() < 5000)
-        QThread::msleep(10);
+    EXPECT_TRUE(waitFor([&] { return output.blocksPlayed() >= blocks; }, kSoundBoundMs));
     EXPECT_EQ(output.blocksPlayed(), blocks);
-    QThread::msleep(300); // what the device still buffers
+    // What the device still buffers reaches the monitor after the last write:
+    // record until the tones have come and gone (or, when nothing is to be
+    // heard, for as long as they would have taken and half a second more).
+    StereoRecording recording;
+    const auto quiet = [](auto begin, auto end) {
+        return std::all_of(begin, end, [](float x) { return std::fabs(x) <= kQuietLevel; });
+    };
+    const auto playedAndEnded = [&] {
+        const StereoRecording more = MonitoredSoundTest::monitor().takeNew();
+        recording.left.insert(recording.left.end(), more.left.begin(), more.left.end());
+        recording.right.insert(recording.right.end(), more.right.begin(), more.right.end());
+        const std::vector<float>& left = recording.left;
+        if (!audible)
+            return left.size() >= size_t(blocks * kBlock + kRate / 2);
+        return left.size() >= size_t(blocks * kBlock + kQuiet) && !quiet(left.begin(), left.end()) &&
+               quiet(left.end() - kQuiet, left.end());
+    };
+    EXPECT_TRUE(waitFor(playedAndEnded, kSoundBoundMs));
     output.requestStop();
-    output.wait(2000);
-    return MonitoredSoundTest::monitor().takeNew();
+    EXPECT_TRUE(output.wait(kSoundBoundMs));
+    return recording;
 }
 
 class AudioOutputSound : public MonitoredSoundTest
@@ -135,6 +152,12 @@ TEST_F(AudioOutputSound, VolumeScalesTheLevelAndMuteSilences)
     const double half = levelAt([](AudioOutput& out) { out.setVolumePrct(9); }); // 0.5 * log10(10)
     ASSERT_GT(full, 0.1);
     EXPECT_NEAR(half / full, 0.5 / (0.5 * std::log10(101.0)), 0.02);
-    EXPECT_LT(levelAt([](AudioOutput& out) { out.setVolumePrct(0); }), 1e-4);
-    EXPECT_LT(levelAt([](AudioOutput& out) { out.mute(); }), 1e-4);
+    EXPECT_LT(tone::rms(playAndRecord(
+                            {1000, 0}, [](AudioOutput& out) { out.setVolumePrct(0); }, false)
+                            .left),
+              1e-4);
+    EXPECT_LT(tone::rms(playAndRecord(
+                            {1000, 0}, [](AudioOutput& out) { out.mute(); }, false)
+                            .left),
+              1e-4);
 }

@@ -8,12 +8,12 @@
 #include "engine/record/SDRFileWriter.h"
 
 #include "MonitoredSoundTest.h"
+#include "QueuedSpy.h"
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <lame/lame.h>
@@ -24,22 +24,15 @@
 namespace {
 
 using e2e::EngineHarness;
-using e2e::runFor;
 using e2e::waitFor;
 
 constexpr double kRate = 48000;
-// Time for a channel to settle (chain latency, AGC) before listening.
-constexpr int kSettleMs = 1200;
-constexpr int kListenMs = 1500;
-
-// What the sink played during the next ms milliseconds (one channel: the
-// output writes the same mix to both).
-std::vector<float> listen(int ms)
-{
-    MonitoredSoundTest::monitor().takeNew();
-    runFor(ms);
-    return MonitoredSoundTest::monitor().takeNew().left;
-}
+// Audio blocks of 2048 samples (about 43 ms each): time for a channel to settle
+// (chain latency, AGC) before listening, and the length listened to.
+constexpr int kSettleBlocks = 28;
+constexpr int kListenBlocks = 35;
+// After a change of balance or squelch, which act on the next blocks.
+constexpr int kChangeBlocks = 8;
 
 class EngineSound : public MonitoredSoundTest
 {
@@ -51,6 +44,13 @@ protected:
             return;
         ASSERT_TRUE(h.loaded) << "the synthetic driver did not load";
         ASSERT_EQ(h.engine->audioOutput->deviceName(), QString(SoundCapture::kDefaultSink));
+    }
+
+    // Lets the output play blocks more blocks, and what the sink played meanwhile.
+    bool settle(int blocks = kSettleBlocks) { return playOn(*h.engine->audioOutput, blocks); }
+    std::vector<float> listen(int blocks = kListenBlocks)
+    {
+        return listenWhile(*h.engine->audioOutput, blocks);
     }
 
     EngineHarness h{QString()};
@@ -74,8 +74,8 @@ TEST_F(EngineSound, EachModeHearsItsCarrier)
     };
     for (const Case& c : cases) {
         h.listen(0, c.demod, c.offset);
-        runFor(kSettleMs);
-        const std::vector<float> heard = listen(kListenMs);
+        ASSERT_TRUE(settle());
+        const std::vector<float> heard = listen();
         ASSERT_GT(heard.size(), size_t(kRate)) << c.what;
         EXPECT_NEAR(tone::peakFrequency(heard, kRate, 100, 5000), c.pitch, 15) << c.what;
         EXPECT_GT(tone::toneAmplitude(heard, kRate, c.pitch), 0.05) << c.what;
@@ -86,7 +86,7 @@ TEST_F(EngineSound, BalanceSendsEachEndItsChannel)
 {
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));             // 1000 Hz
     h.listen(1, &h.demods[1].usb, int(SyntheticScene::UsbDialOffsetHz) - 500); // 1500 Hz
-    runFor(kSettleMs);
+    ASSERT_TRUE(settle());
     struct Case
     {
         double balance;
@@ -95,8 +95,8 @@ TEST_F(EngineSound, BalanceSendsEachEndItsChannel)
     };
     for (const Case& c : {Case{-10, 1000, 1500}, Case{10, 1500, 1000}}) {
         h.engine->audioOutput->setBalance(c.balance);
-        runFor(300);
-        const std::vector<float> heard = listen(kListenMs);
+        ASSERT_TRUE(settle(kChangeBlocks));
+        const std::vector<float> heard = listen();
         const double wanted = tone::toneAmplitude(heard, kRate, c.heardHz);
         const double other = tone::toneAmplitude(heard, kRate, c.otherHz);
         EXPECT_GT(wanted, 0.05) << "balance " << c.balance;
@@ -110,20 +110,20 @@ TEST_F(EngineSound, SquelchClosesOnNoiseAndOpensOnACarrier)
     MultiSDR* mixer = h.engine->multiSdr;
     const int noiseOffset = -100000; // nothing but the noise floor there
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
-    runFor(kSettleMs);
+    ASSERT_TRUE(settle());
     const float carrierLevel = mixer->getRFLevel(0);
     h.engine->setRxOffset(noiseOffset, 0);
-    runFor(kSettleMs);
+    ASSERT_TRUE(settle());
     const float noiseLevel = mixer->getRFLevel(0);
     ASSERT_GT(carrierLevel - noiseLevel, 6.0f);
 
     h.engine->setSquelchLevel((carrierLevel + noiseLevel) / 2, 0);
-    runFor(300);
-    EXPECT_LT(tone::rms(listen(kListenMs)), 1e-3) << "squelched on the noise floor";
+    ASSERT_TRUE(settle(kChangeBlocks));
+    EXPECT_LT(tone::rms(listen()), 1e-3) << "squelched on the noise floor";
 
     h.engine->setRxOffset(int(SyntheticScene::AmOffsetHz), 0);
-    runFor(kSettleMs);
-    const std::vector<float> heard = listen(kListenMs);
+    ASSERT_TRUE(settle());
+    const std::vector<float> heard = listen();
     EXPECT_GT(tone::toneAmplitude(heard, kRate, SyntheticScene::ToneHz), 0.05) << "open on the carrier";
 }
 
@@ -131,9 +131,9 @@ TEST_F(EngineSound, RawRecordingPlaysBackLikeTheLiveSignal)
 {
     Controller* engine = h.engine.get();
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
-    runFor(kSettleMs);
+    ASSERT_TRUE(settle());
     engine->startRFRecording(0);
-    const std::vector<float> live = listen(2500);
+    const std::vector<float> live = listen(60);
     engine->stopRFRecording();
     ASSERT_TRUE(waitFor([&] { return !engine->isRFRecording(); }));
     const QString file = engine->rfWriter->fileName();
@@ -141,14 +141,14 @@ TEST_F(EngineSound, RawRecordingPlaysBackLikeTheLiveSignal)
     h.turnOff(0);
     ASSERT_TRUE(waitFor([&] { return engine->engineState() == 0; }));
 
-    QSignalSpy starts(engine, &Controller::MSG_FileReaderStarts);
-    QSignalSpy stops(engine, &Controller::MSG_FileReaderStops);
+    QueuedSpy starts(engine, &Controller::MSG_FileReaderStarts);
+    QueuedSpy stops(engine, &Controller::MSG_FileReaderStops);
     ASSERT_TRUE(engine->playRFFile(file));
     ASSERT_TRUE(waitFor([&] { return starts.count() == 1; }));
     EXPECT_TRUE(engine->channelOn[0]) << "playback turns RX A on";
-    runFor(600);
-    const std::vector<float> replayed = listen(1200);
-    ASSERT_TRUE(waitFor([&] { return stops.count() == 1; }, 8000));
+    ASSERT_TRUE(settle(14));
+    const std::vector<float> replayed = listen(28);
+    ASSERT_TRUE(waitFor([&] { return stops.count() == 1; }, kSoundBoundMs));
     EXPECT_FALSE(engine->channelOn[0]);
 
     EXPECT_NEAR(tone::peakFrequency(replayed, kRate, 100, 5000), SyntheticScene::ToneHz, 15);
@@ -183,9 +183,9 @@ TEST_F(EngineSound, Mp3RecordingHoldsRxA)
 {
     Controller* engine = h.engine.get();
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
-    runFor(kSettleMs);
+    ASSERT_TRUE(settle());
     engine->startMp3Recording();
-    runFor(2000);
+    ASSERT_TRUE(settle(47)); // two seconds of audio
     engine->stopMp3Recording();
     ASSERT_TRUE(waitFor([&] { return !engine->isMp3Recording(); }));
     const QString file = engine->mp3Writer->fileName();

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "SoundCapture.h"
+#include "WaitFor.h"
+
+#include "engine/audio/AudioOutput.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 // A suite that records the null sink's monitor once for all its cases:
 // starting a recording costs up to two seconds while the idle sink wakes up.
@@ -36,3 +40,24 @@ private:
     inline static std::unique_ptr<SoundCapture> s_monitor;
     inline static bool s_started = false;
 };
+
+// A bound for the waits below: reached only when the sound stops flowing.
+constexpr int kSoundBoundMs = 30000;
+
+// Serves events until the output has written blocks more blocks to the sink:
+// the time a change takes to reach the listener, counted in audio played
+// rather than in wall time, so that a slow machine only makes it take longer.
+inline bool playOn(const AudioOutput& output, int blocks)
+{
+    const qint64 target = output.blocksPlayed() + blocks;
+    return waitFor([&] { return output.blocksPlayed() >= target; }, kSoundBoundMs);
+}
+
+// What the sink played while the output wrote blocks more blocks (one channel:
+// the output writes the same mix to both).
+inline std::vector<float> listenWhile(const AudioOutput& output, int blocks)
+{
+    MonitoredSoundTest::monitor().takeNew();
+    EXPECT_TRUE(playOn(output, blocks)) << "the output stopped playing";
+    return MonitoredSoundTest::monitor().takeNew().left;
+}

@@ -10,13 +10,11 @@
 #include "hardware/RemoteReceiverHardware.h"
 #include "srvlib/SrvRegistry.h"
 
+#include "MonitoredSoundTest.h"
 #include "SoundCapture.h"
 #include "TempWorkDir.h"
 #include "ToneAnalysis.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,16 +29,6 @@ constexpr double kCarrierOffsetHz = 10000;
 constexpr double kToneHz = 1000;
 constexpr int kFrameSamples = kStreamRate / 10; // one frame every 100 ms
 constexpr int kFrames = 80;
-
-void runFor(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-}
 
 // A carrier at +10 kHz, 50 % modulated by a 1 kHz tone, in real-time frames.
 StreamScript amStream()
@@ -62,13 +50,10 @@ StreamScript amStream()
 
 } // namespace
 
-TEST(RemoteReceiverSound, AnAmToneFromTheServerIsHeardAt1kHz)
-{
-    ASSERT_TRUE(SoundCapture::serverAvailable())
-        << "no PulseAudio server: source scripts/pulse-null-sink.sh before the sound tests";
-    SoundCapture monitor;
-    ASSERT_TRUE(monitor.start());
+using RemoteReceiverSound = MonitoredSoundTest;
 
+TEST_F(RemoteReceiverSound, AnAmToneFromTheServerIsHeardAt1kHz)
+{
     TempWorkDir work;
     RemoteTestServer server(1, kStreamRate);
     server.connect();
@@ -86,18 +71,15 @@ TEST(RemoteReceiverSound, AnAmToneFromTheServerIsHeardAt1kHz)
         engine.startEngine();
         engine.installDemodulator(&am, 0);
         ASSERT_EQ(engine.setRxOffset(int(kCarrierOffsetHz), 0), 1);
-        engine.channelOn[0] = true;
-        emit engine.MSG_ChannelTurnedOnOff(0, true);
+        engine.turnChannelOn(0);
 
-        runFor(2000); // reception starts, the chain and the AGC settle
-        EXPECT_EQ(engine.engineState(), 1);
-        monitor.takeNew();
-        runFor(1500);
-        const std::vector<float> heard = monitor.takeNew().left;
+        ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
+        // About two seconds of audio: the chain and the AGC settle.
+        ASSERT_TRUE(playOn(*engine.audioOutput, 47));
+        const std::vector<float> heard = listenWhile(*engine.audioOutput, 35);
         ASSERT_GT(heard.size(), size_t(kStreamRate));
         EXPECT_NEAR(tone::peakFrequency(heard, kStreamRate, 100, 5000), kToneHz, 15);
         EXPECT_GT(tone::toneAmplitude(heard, kStreamRate, kToneHz), 0.05);
         engine.shutdown();
     }
-    monitor.stop();
 }

@@ -41,9 +41,9 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         return m_calls;
     }
-    bool waitForCalls(size_t count, int timeoutMs)
+    bool waitForCalls(size_t count)
     {
-        return waitUntil([&] { return calls().size() >= count; }, timeoutMs);
+        return waitFor([&] { return calls().size() >= count; });
     }
 
 private:
@@ -99,7 +99,7 @@ TEST_F(SessionChannelTest, MessagesReachTheHandlerInOrder)
 
     testing::internal::CaptureStdout();
     srv->setHandler(&handler);
-    EXPECT_TRUE(handler.waitForCalls(4, 3000));
+    EXPECT_TRUE(handler.waitForCalls(4));
     std::string out = testing::internal::GetCapturedStdout();
     std::vector<std::string> expected{"txt BOB|abc", "spot F4XYZ 48.50 -1.25 145.5000 15",
                                       "txt Beamhost|after trailer", "ind SWR|ratio|150"};
@@ -114,7 +114,7 @@ TEST_F(SessionChannelTest, MessagesReachTheHandlerInOrder)
 
     // Messages pushed later arrive as well.
     server.pushToStream(kSessionPath, sessionFrame(textMessage("EVE", std::string("hi\0there", 8))));
-    EXPECT_TRUE(handler.waitForCalls(5, 3000));
+    EXPECT_TRUE(handler.waitForCalls(5));
     EXPECT_EQ(handler.calls().back(), "txt EVE|hi");
 }
 
@@ -123,8 +123,8 @@ TEST_F(SessionChannelTest, StreamRefusedOrEndedIsReportedOnceAsLost)
     server.setStream(kSessionPath, StreamScript{403, {"Forbidden"}});
     testing::internal::CaptureStderr();
     srv->setHandler(&handler);
-    EXPECT_TRUE(handler.waitForCalls(1, 2000));
-    EXPECT_TRUE(waitUntil([&] { return !srv->isSessionStreamRunning(); }, 2000));
+    EXPECT_TRUE(handler.waitForCalls(1));
+    EXPECT_TRUE(waitFor([&] { return !srv->isSessionStreamRunning(); }));
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(handler.calls(), std::vector<std::string>{"lost"});
 
@@ -132,9 +132,9 @@ TEST_F(SessionChannelTest, StreamRefusedOrEndedIsReportedOnceAsLost)
     open.holdOpen = true;
     server.setStream(kSessionPath, open);
     srv->startSessionStream();
-    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, 2000));
+    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, kWaitBoundMs));
     server.endStream(kSessionPath);
-    EXPECT_TRUE(handler.waitForCalls(2, 2000));
+    EXPECT_TRUE(handler.waitForCalls(2));
     EXPECT_EQ(handler.calls(), (std::vector<std::string>{"lost", "lost"}));
 }
 
@@ -144,9 +144,9 @@ TEST_F(SessionChannelTest, CloseRequestIsReportedAsClosedWithinABound)
     idle.holdOpen = true;
     server.setStream(kSessionPath, idle);
     srv->setHandler(&handler);
-    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, 2000));
+    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, kWaitBoundMs));
     srv->markClosing();
-    EXPECT_TRUE(handler.waitForCalls(1, 2500));
+    EXPECT_TRUE(handler.waitForCalls(1));
     EXPECT_EQ(handler.calls(), std::vector<std::string>{"closed"});
 }
 
@@ -156,8 +156,8 @@ TEST_F(SessionChannelTest, DestructionWhileIdleIsBoundedAndCallsNothing)
     idle.holdOpen = true;
     server.setStream(kSessionPath, idle);
     srv->setHandler(&handler);
-    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, 2000));
-    EXPECT_LT(elapsedMs([&] { srv.reset(); }), 2500);
+    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, kWaitBoundMs));
+    EXPECT_LT(elapsedMs([&] { srv.reset(); }), kStopBoundMs);
     EXPECT_TRUE(handler.calls().empty());
 }
 
@@ -167,11 +167,11 @@ TEST_F(SessionChannelTest, RestartJoinsTheRunningStream)
     idle.holdOpen = true;
     server.setStream(kSessionPath, idle);
     srv->setHandler(&handler);
-    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, 2000));
+    ASSERT_TRUE(server.waitForOpenStream(kSessionPath, kWaitBoundMs));
     srv->setHandler(&handler); // running: no second stream
-    EXPECT_LT(elapsedMs([&] { srv->startSessionStream(); }), 2500);
-    ASSERT_TRUE(waitUntil([&] { return server.countPath(kSessionPath) == 2; }, 2000));
-    EXPECT_TRUE(waitUntil([&] { return server.openStreamCount(kSessionPath) == 1; }, 2000));
+    EXPECT_LT(elapsedMs([&] { srv->startSessionStream(); }), kStopBoundMs);
+    ASSERT_TRUE(waitFor([&] { return server.countPath(kSessionPath) == 2; }));
+    EXPECT_TRUE(waitFor([&] { return server.openStreamCount(kSessionPath) == 1; }));
     EXPECT_EQ(handler.calls(), std::vector<std::string>{"lost"}); // the first stream's end
 }
 

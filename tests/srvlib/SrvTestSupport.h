@@ -2,10 +2,11 @@
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
 
+#include "WaitFor.h"
+
 #include <chrono>
 #include <clocale>
 #include <string>
-#include <thread>
 
 // Helpers shared by the server client tests.
 
@@ -17,17 +18,10 @@ inline std::string uniqueName(const std::string& stem)
     return stem + std::to_string(++counter);
 }
 
-// Polls cond every 5 ms for at most timeoutMs; true as soon as it holds.
-template <class Cond> bool waitUntil(Cond cond, int timeoutMs)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+// A stop that works ends a stream within about a second (the transfer sees the
+// stop at its next progress call); one that does not never ends. The bound only
+// tells the two apart, so a loaded machine stays well within it.
+constexpr int kStopBoundMs = 10000;
 
 // Milliseconds taken by f.
 template <class F> long long elapsedMs(F f)

@@ -19,7 +19,6 @@ using namespace fakeserver;
 namespace {
 
 // A stop must be seen within about a second even when nothing arrives.
-const int kStopBoundMs = 2500;
 
 struct SampleCounter
 {
@@ -81,7 +80,7 @@ protected:
     }
     bool finished(RemoteStream& stream, int ms = kStopBoundMs)
     {
-        return waitUntil([&] { return stream.currentState() == RemoteStream::Finished; }, ms);
+        return waitFor([&] { return stream.currentState() == RemoteStream::Finished; }, ms);
     }
 };
 
@@ -102,7 +101,7 @@ TEST_F(StreamThreadsTest, SealedStreamDeliversPacedPiecesAndEndsOnStop)
     SampleCounter counter;
     EXPECT_EQ(stream->currentState(), RemoteStream::Reset);
     ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, SampleCounter::onContext, &counter));
-    ASSERT_TRUE(waitUntil([&] { return counter.frames() == 3; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return counter.frames() == 3; }));
     EXPECT_TRUE(stream->isReceiving());
     EXPECT_EQ(stream->wantedState(), RemoteStream::Receiving);
     EXPECT_EQ(counter.counts, (std::vector<int>{10, 20, 30}));
@@ -165,7 +164,7 @@ TEST_F(StreamThreadsTest, StopAndDestructionOfAnIdleStreamAreBounded)
 
     auto stream = makeStream();
     ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
-    ASSERT_TRUE(server.waitForOpenStream(rawPath, 2000));
+    ASSERT_TRUE(server.waitForOpenStream(rawPath, kWaitBoundMs));
     EXPECT_LT(elapsedMs([&] {
                   stream->stop();
                   EXPECT_TRUE(finished(*stream));
@@ -174,8 +173,8 @@ TEST_F(StreamThreadsTest, StopAndDestructionOfAnIdleStreamAreBounded)
 
     // Restarting joins the previous thread first; destruction stops and joins.
     auto openedTransfers = [&](int count) {
-        return waitUntil(
-            [&] { return server.countPath(rawPath) == count && server.openStreamCount(rawPath) == 1; }, 2000);
+        return waitFor(
+            [&] { return server.countPath(rawPath) == count && server.openStreamCount(rawPath) == 1; });
     };
     ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(openedTransfers(2));
@@ -183,7 +182,7 @@ TEST_F(StreamThreadsTest, StopAndDestructionOfAnIdleStreamAreBounded)
               kStopBoundMs + 2000);
     ASSERT_TRUE(openedTransfers(3));
     EXPECT_LT(elapsedMs([&] { stream.reset(); }), kStopBoundMs);
-    EXPECT_TRUE(waitUntil([&] { return server.openStreamCount(rawPath) == 0; }, 2000));
+    EXPECT_TRUE(waitFor([&] { return server.openStreamCount(rawPath) == 0; }));
 }
 
 TEST_F(StreamThreadsTest, StopDuringStartIsKept)
@@ -211,7 +210,7 @@ TEST(StreamThreadsUnreachable, UnreachableServerEndsTheThreadAtOnce)
     json_decref(json);
     testing::internal::CaptureStderr();
     ASSERT_TRUE(stream.start(nullptr, nullptr, nullptr, nullptr));
-    EXPECT_TRUE(waitUntil([&] { return stream.currentState() == RemoteStream::Finished; }, 2000));
+    EXPECT_TRUE(waitFor([&] { return stream.currentState() == RemoteStream::Finished; }));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("unable to request stream"), std::string::npos);
 }
 
@@ -235,16 +234,16 @@ TEST_F(StreamThreadsTest, SpectrumReaderDeliversLinesAndStopsWhenIdle)
     auto reader = std::make_unique<SrvSpectrumReader>(&source);
     reader->start(SampleCounter::onSpectrum, &counter, nullptr, nullptr);
     EXPECT_TRUE(reader->isRunning());
-    ASSERT_TRUE(waitUntil([&] { return counter.frames() == 2; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return counter.frames() == 2; }));
     EXPECT_EQ(counter.counts, (std::vector<int>{512, 256}));
     EXPECT_TRUE(server.requests()[0].sealed);
     EXPECT_EQ(server.requests()[0].path, path);
 
     reader->requestStop();
-    EXPECT_TRUE(waitUntil([&] { return !reader->isRunning(); }, kStopBoundMs));
+    EXPECT_TRUE(waitFor([&] { return !reader->isRunning(); }, kStopBoundMs));
 
     // Destruction while a new transfer idles is bounded too.
     reader->start(nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return server.countPath(path) == 2; }, 2000));
+    ASSERT_TRUE(waitFor([&] { return server.countPath(path) == 2; }));
     EXPECT_LT(elapsedMs([&] { reader.reset(); }), kStopBoundMs);
 }

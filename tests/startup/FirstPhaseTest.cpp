@@ -1,38 +1,27 @@
 #include "app/startup/FirstPhase.h"
 #include "DebugCapture.h"
+#include "ModalResponder.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QNetworkProxy>
-#include <QPushButton>
 #include <QSettings>
-#include <QSplashScreen>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
 
 namespace {
 
-using LogLine = std::pair<QString, QString>; // level name, message
+using LogLine = ProgramLog::Line; // level name, message
 
+// What the start-up logged (it registers the log file itself).
 std::vector<LogLine> readLog()
 {
-    std::vector<LogLine> lines;
-    QFile file("logs/vantor-sdr.log");
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
-        // "[time] [level] {kv3lab} message"
-        int levelStart = line.indexOf("] [") + 3;
-        int levelEnd = line.indexOf(']', levelStart);
-        lines.emplace_back(line.mid(levelStart, levelEnd - levelStart), line.mid(line.indexOf("} ") + 2));
-    }
-    return lines;
+    return ProgramLog::lines();
 }
 
 bool logHas(const QString& message)
@@ -57,45 +46,6 @@ bool logHas(const QString& message)
            << "missing from the log, in order: [" << wanted[next].first.toStdString() << "] "
            << wanted[next].second.toStdString();
 }
-
-// Answers the first modal message box: records what it shows and presses Yes.
-class MessageBoxAnswerer
-{
-public:
-    MessageBoxAnswerer()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start(10);
-    }
-
-    bool seen = false;
-    QString title;
-    QString text;
-    QList<QAbstractButton*> buttons;
-    QMessageBox::StandardButtons standardButtons;
-    bool splashShown = false;
-
-private:
-    void answer()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || seen)
-            return;
-        seen = true;
-        title = box->windowTitle();
-        text = box->text();
-        buttons = box->buttons();
-        standardButtons = box->standardButtons();
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            splashShown |= qobject_cast<QSplashScreen*>(widget) && widget->isVisible();
-        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
-            yes->click();
-        else
-            box->reject(); // never leave a test waiting on a box
-    }
-
-    QTimer m_timer;
-};
 
 void writeSettings(const QByteArray& text)
 {
@@ -123,7 +73,7 @@ TEST(FirstPhase, FirstRunLogsEachStepAndWritesTheDefaultsBack)
 {
     TempWorkDir dir;
     DebugCapture debug;
-    MessageBoxAnswerer answerer;
+    ModalResponder responder;
     runPhase();
 
     std::vector<LogLine> log = readLog();
@@ -141,7 +91,7 @@ TEST(FirstPhase, FirstRunLogsEachStepAndWritesTheDefaultsBack)
                               {"Trace", "Loading terrain def"},
                               {"Trace", "No valid station loction found. Using default"}}));
     EXPECT_FALSE(logHas("ClientApp_eng translation installed."));
-    EXPECT_FALSE(answerer.seen) << "French needs no translation file";
+    EXPECT_TRUE(responder.seen().empty()) << "French needs no translation file";
     EXPECT_TRUE(debug.contains("Could not connect to database!"));
     EXPECT_TRUE(debug.contains(" cound not open personal freq db"));
 
@@ -177,20 +127,24 @@ TEST(FirstPhase, TranslationIsLoadedUnlessTheLocaleIsFrench)
         TempWorkDir dir;
         if (c.fileThere)
             ASSERT_TRUE(QFile::copy(TARNX_TRANSLATION_FILE, "ClientApp_eng.qm"));
-        MessageBoxAnswerer answerer;
+        ModalResponder responder;
+        responder.press(QMessageBox::Yes);
         {
             StartupFrame frame;
             runFirstPhase(frame, c.locale);
             EXPECT_EQ(QObject::tr("Chargement terrain") == "Loading terrain", c.installed);
         }
         EXPECT_EQ(logHas("ClientApp_eng translation installed."), c.installed);
-        EXPECT_EQ(answerer.seen, c.boxShown);
-        if (answerer.seen) {
-            EXPECT_EQ(answerer.title, "Tarnx");
-            EXPECT_EQ(answerer.text, "ERROR: Could not load the translation file for english.");
-            EXPECT_EQ(answerer.standardButtons, QMessageBox::StandardButtons(QMessageBox::Yes));
-            EXPECT_EQ(answerer.buttons.size(), 1);
-            EXPECT_FALSE(answerer.splashShown) << "the box comes before the splash screen";
+        ASSERT_EQ(responder.seen().size(), c.boxShown ? 1u : 0u);
+        if (c.boxShown) {
+            const ModalResponder::Seen& box = responder.seen()[0];
+            EXPECT_EQ(box.kind, "message");
+            EXPECT_EQ(box.title, "Tarnx");
+            EXPECT_EQ(box.text, "ERROR: Could not load the translation file for english.");
+            EXPECT_EQ(box.buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
+            EXPECT_EQ(box.buttonCount, 1);
+            EXPECT_FALSE(box.otherWindows.contains("QSplashScreen"))
+                << "the box comes before the splash screen";
         }
         // The start-up goes on either way.
         EXPECT_TRUE(logHas("Loading terrain def"));

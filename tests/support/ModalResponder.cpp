@@ -39,6 +39,12 @@ ModalResponder& ModalResponder::press(QMessageBox::StandardButton button)
     return *this;
 }
 
+ModalResponder& ModalResponder::act(std::function<void(QDialog*)> action)
+{
+    m_answers.push_back({Answer::Action, QString(), 0, QMessageBox::NoButton, std::move(action)});
+    return *this;
+}
+
 void ModalResponder::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
@@ -52,10 +58,22 @@ void ModalResponder::poll()
     else
         ++m_unexpected;
 
+    QStringList otherWindows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != modal && window->isVisible())
+            otherWindows << window->metaObject()->className();
+    }
+
     if (auto* input = qobject_cast<QInputDialog*>(modal)) {
         const bool isInt = input->inputMode() == QInputDialog::IntInput;
-        m_seen.push_back({"input", input->windowTitle(), input->labelText(),
-                          isInt ? QString::number(input->intValue()) : input->textValue()});
+        m_seen.push_back({"input",
+                          input->windowTitle(),
+                          input->labelText(),
+                          isInt ? QString::number(input->intValue()) : input->textValue(),
+                          QMessageBox::NoButton,
+                          {},
+                          0,
+                          otherWindows});
         if (answer.kind == Answer::Text)
             input->setTextValue(answer.text);
         else if (answer.kind == Answer::Number)
@@ -67,7 +85,8 @@ void ModalResponder::poll()
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         QAbstractButton* preset = box->defaultButton();
         m_seen.push_back({"message", box->windowTitle(), box->text(), QString(),
-                          preset != nullptr ? box->standardButton(preset) : QMessageBox::NoButton});
+                          preset != nullptr ? box->standardButton(preset) : QMessageBox::NoButton,
+                          box->standardButtons(), int(box->buttons().size()), otherWindows});
         QAbstractButton* button =
             box->button(answer.kind == Answer::Button ? answer.button : QMessageBox::No);
         if (button == nullptr)
@@ -77,9 +96,19 @@ void ModalResponder::poll()
         else
             box->reject();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        // Any other dialog is cancelled; an answer scripted for it was meant for another.
-        if (scripted)
+        m_seen.push_back({"dialog",
+                          dialog->windowTitle(),
+                          QString(),
+                          QString(),
+                          QMessageBox::NoButton,
+                          {},
+                          0,
+                          otherWindows});
+        if (answer.kind == Answer::Action)
+            answer.action(dialog);
+        else if (scripted)
             ++m_unexpected;
-        dialog->reject();
+        if (dialog->isVisible())
+            dialog->reject();
     }
 }

@@ -32,7 +32,7 @@ bool SoundCapture::serverAvailable()
 {
     QProcess pactl;
     pactl.start("pactl", {"info"});
-    if (!pactl.waitForFinished(3000)) {
+    if (!pactl.waitForFinished(kProcessBoundMs)) {
         pactl.kill();
         pactl.waitForFinished(1000);
         return false;
@@ -45,7 +45,7 @@ bool SoundCapture::playFrames(const std::vector<short>& interleaved, int rate, c
 {
     QProcess pacat;
     pacat.start("pacat", QStringList{"--playback", "-d", sink} + formatArguments(rate));
-    if (!pacat.waitForStarted(3000))
+    if (!pacat.waitForStarted(kProcessBoundMs))
         return false;
     pacat.write(reinterpret_cast<const char*>(interleaved.data()),
                 static_cast<qint64>(interleaved.size() * sizeof(short)));
@@ -62,11 +62,11 @@ bool SoundCapture::start()
 {
     m_process.setStandardOutputFile(m_file, QIODevice::Truncate);
     m_process.start("parec", QStringList{"-d", m_source} + formatArguments(m_rate));
-    if (!m_process.waitForStarted(3000))
+    if (!m_process.waitForStarted(kProcessBoundMs))
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 4000) {
+    while (clock.elapsed() < kProcessBoundMs) {
         if (QFileInfo(m_file).size() > 0)
             return true;
         if (m_process.state() == QProcess::NotRunning)

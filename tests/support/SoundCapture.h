@@ -20,6 +20,9 @@ class SoundCapture
 public:
     static constexpr const char* kDefaultSource = "tarnx_null.monitor";
     static constexpr const char* kDefaultSink = "tarnx_null";
+    // How long a sound tool may take to start or answer before it counts as
+    // broken: generous, since it only matters when it is.
+    static constexpr int kProcessBoundMs = 20000;
 
     explicit SoundCapture(const QString& source = kDefaultSource, int rate = 48000);
     ~SoundCapture();
@@ -31,10 +34,10 @@ public:
     // Plays interleaved 16-bit stereo frames into a sink with pacat and waits (at
     // most timeoutMs) until they are played.
     static bool playFrames(const std::vector<short>& interleaved, int rate,
-                           const QString& sink = kDefaultSink, int timeoutMs = 10000);
+                           const QString& sink = kDefaultSink, int timeoutMs = 30000);
 
     // Starts recording and returns once data flows (false if parec failed to start
-    // or nothing came within four seconds: an idle null sink may first finish a
+    // or nothing came within kProcessBoundMs: an idle null sink may first finish a
     // long sleep before it renders at the low latency asked for).
     bool start();
     // What was recorded since start or the previous take; recording goes on.

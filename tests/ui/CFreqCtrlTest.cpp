@@ -1,5 +1,6 @@
 // Frequency entry: what the digits show, and changes by mouse, wheel and keys.
 #include "ui/widgets/CFreqCtrl.h"
+#include "WaitFor.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -86,7 +87,7 @@ protected:
         ctrl.setup(11, 1, 200000000, 10, 2);
         ctrl.show();
         ctrl.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&ctrl, 2000));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&ctrl, kWaitBoundMs));
         ctrl.showFrequency(145950000);
     }
 

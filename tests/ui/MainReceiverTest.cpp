@@ -9,10 +9,11 @@
 #include "ui/plotter/CPlotter.h"
 #include "ui/scanner/SpectumScanner.h"
 
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
 
 #include <QMutexLocker>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -34,12 +35,12 @@ void fillTone(VisuFifo& window, int rate, qint64 centre, double toneHz, int bloc
 }
 } // namespace
 
-class MainReceiverTest : public PanelEngineFixture
+class MainReceiverTest : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        PanelEngineFixture::SetUp();
+        attach();
         FULLBAND_FFT_LENGTH = 32768;
         panel.resize(800, 500);
         panel.setController(&engine);

@@ -1,8 +1,8 @@
 // The measurement plug-in: its place among the built-ins, when it shows, its
 // record button and the elapsed time.
 #include "ui/widgets/MesuresPlugin.h"
-#include "TempWorkDir.h"
-#include "WidgetsFakeReceiver.h"
+#include "AttachedEngine.h"
+#include "WaitFor.h"
 #include "decoders/measure/Mesurement.h"
 #include "decoders/measure/MesurementFileWriter.h"
 #include "engine/Controller.h"
@@ -13,7 +13,6 @@
 #include "ui/widgets/zxPushButton.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLCDNumber>
 #include <QSettings>
@@ -21,21 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 namespace {
-
-bool processUntil(const std::function<bool()>& done, int ms = 3000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 TEST(MesuresPlugin, IsTheThirdBuiltIn)
 {
@@ -66,22 +52,22 @@ TEST(MesuresPlugin, ElapsedTimeFormat)
     EXPECT_FALSE(plugin.isHidden());
 }
 
-class MesuresPluginEngine : public ::testing::Test
+class MesuresPluginEngine : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        BoardSettings::open(QString("widgetsfake"))->setValue(BoardSettings::KeyCenter, 145000000);
-        engine.setReceiverHardware(&receiver);
+        attach();
         plugin.setController(&engine);
     }
-    void TearDown() override { engine.installDemodulator(nullptr, 0); }
+    void TearDown() override
+    {
+        engine.installDemodulator(nullptr, 0);
+        AttachedEngine::TearDown();
+    }
 
     zxPushButton* button() { return plugin.findChild<zxPushButton*>(); }
 
-    TempWorkDir dir;
-    WidgetsFakeReceiver receiver;
-    Controller engine{QStringLiteral("no such sound device")};
     MesuresPlugin plugin;
     Mesurement mes;
     USBdemodulator usb;
@@ -90,7 +76,7 @@ protected:
 TEST_F(MesuresPluginEngine, ShowsWhileMeasurementIsOnRxA)
 {
     engine.installDemodulator(&mes, 0);
-    ASSERT_TRUE(processUntil([&] { return plugin.currentMeasurement() == &mes; }));
+    ASSERT_TRUE(waitFor([&] { return plugin.currentMeasurement() == &mes; }));
     EXPECT_FALSE(plugin.isHidden());
 
     engine.installDemodulator(&usb, 1); // RX B changes nothing
@@ -98,7 +84,7 @@ TEST_F(MesuresPluginEngine, ShowsWhileMeasurementIsOnRxA)
     EXPECT_EQ(plugin.currentMeasurement(), &mes);
 
     engine.installDemodulator(&usb, 0);
-    ASSERT_TRUE(processUntil([&] { return plugin.currentMeasurement() == nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return plugin.currentMeasurement() == nullptr; }));
     EXPECT_TRUE(plugin.isHidden());
     engine.installDemodulator(nullptr, 1);
 }
@@ -112,7 +98,7 @@ TEST_F(MesuresPluginEngine, RecordButtonStartsAndStops)
     plugin.SLOT_newDemodulatorInstalled(&mes, 0);
     button()->pressed();
     EXPECT_TRUE(plugin.isRecordOn());
-    ASSERT_TRUE(processUntil([&] { return mes.getWriter()->isRecording(); }));
+    ASSERT_TRUE(waitFor([&] { return mes.getWriter()->isRecording(); }));
 
     button()->pressed();
     EXPECT_FALSE(plugin.isRecordOn());
@@ -127,7 +113,7 @@ TEST_F(MesuresPluginEngine, RecordButtonStartsAndStops)
     EXPECT_TRUE(plugin.isRecordOn());
     mes.uninstall(); // leaving the mode stops it
     ASSERT_TRUE(mes.getWriter()->wait(3000));
-    ASSERT_TRUE(processUntil([&] { return !plugin.isRecordOn(); }));
+    ASSERT_TRUE(waitFor([&] { return !plugin.isRecordOn(); }));
 }
 
 TEST_F(MesuresPluginEngine, FailedRecordingIsShown)
@@ -138,7 +124,7 @@ TEST_F(MesuresPluginEngine, FailedRecordingIsShown)
 
     plugin.SLOT_newDemodulatorInstalled(&mes, 0);
     button()->pressed();
-    ASSERT_TRUE(processUntil([&] { return mes.getWriter()->isRecording(); }));
+    ASSERT_TRUE(waitFor([&] { return mes.getWriter()->isRecording(); }));
     SampleContext ctx;
     std::memset(&ctx, 0, sizeof ctx);
     ctx.hw_center = 145000000;
@@ -146,7 +132,7 @@ TEST_F(MesuresPluginEngine, FailedRecordingIsShown)
     Complex block[16] = {};
     mes.demodulate(block, 16, &ctx);
     ASSERT_TRUE(mes.getWriter()->wait(3000));
-    ASSERT_TRUE(processUntil([&] { return !plugin.isRecordOn(); }));
+    ASSERT_TRUE(waitFor([&] { return !plugin.isRecordOn(); }));
     EXPECT_FALSE(plugin.errorText().isEmpty());
 }
 

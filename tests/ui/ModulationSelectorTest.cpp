@@ -1,8 +1,7 @@
 // Modulation selector against a real engine that is attached but not started:
 // modes in their order, installation, bandwidth, RIT and volume, the board file.
 #include "ui/widgets/ModulationSelector.h"
-#include "TempWorkDir.h"
-#include "WidgetsFakeReceiver.h"
+#include "AttachedEngine.h"
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
 #include "engine/board/BoardSettings.h"
@@ -30,19 +29,22 @@ QSpinBox* boxWithTip(QWidget* parent, const QString& tip)
     return nullptr;
 }
 
-class SelectorTest : public ::testing::Test
+class SelectorTest : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        BoardSettings::open(QString("widgetsfake"))->setValue(BoardSettings::KeyCenter, 145000000);
-        engine.setReceiverHardware(&receiver);
+        attach();
         selector = std::make_unique<ModulationSelector>(true);
         selector->setController(&engine, 0);
         widthBox = boxWithTip(selector.get(), "Largeur de bande demodulee");
         ASSERT_NE(widthBox, nullptr);
     }
-    void TearDown() override { selector.reset(); }
+    void TearDown() override
+    {
+        selector.reset();
+        AttachedEngine::TearDown();
+    }
 
     QPair<float, float> edges() const
     {
@@ -58,9 +60,6 @@ protected:
         return -1;
     }
 
-    TempWorkDir dir;
-    WidgetsFakeReceiver receiver;
-    Controller engine{QStringLiteral("no such sound device")};
     std::unique_ptr<ModulationSelector> selector;
     QSpinBox* widthBox = nullptr;
 };
@@ -191,7 +190,7 @@ TEST_F(SelectorTest, RitAndVolumeReachTheInstalledDemodulator)
 TEST_F(SelectorTest, BoardFileRestoresModeThenEdgesOnce)
 {
     {
-        auto board = BoardSettings::open(QString("widgetsfake"));
+        auto board = BoardSettings::open(&receiver);
         board->setValue("Channel_0_Mod", "AM");
         board->setValue("Channel_0_LowCut", -3000.0);
         board->setValue("Channel_0_HighCut", 3000.0);
@@ -208,7 +207,7 @@ TEST_F(SelectorTest, BoardFileRestoresModeThenEdgesOnce)
     EXPECT_EQ(cuts.last().at(1).toInt(), 3000);
     EXPECT_EQ(installed.count(), 1);
 
-    BoardSettings::open(QString("widgetsfake"))->setValue("Channel_0_Mod", "LSB");
+    BoardSettings::open(&receiver)->setValue("Channel_0_Mod", "LSB");
     selector->loadSaveSettings();
     EXPECT_EQ(engine.currentDemodulator(0)->getName(), "AM");
 }

@@ -1,5 +1,6 @@
 // Pointer and wheel gestures on the plotter, delivered as hand-made events.
 #include "PlotterFixture.h"
+#include "WaitFor.h"
 
 #include <QSignalSpy>
 #include <functional>
@@ -150,7 +151,7 @@ TEST_F(PlotterPointer, DraggingTheLowEdgeMirrorsTheHighEdgeOnlyWithTheLeftButton
         const int expectedHigh = button == Qt::LeftButton ? -expectedLow : 5000;
         EXPECT_EQ(plotter.getLowCut(), expectedLow) << button;
         EXPECT_EQ(plotter.getHighCut(), expectedHigh) << button;
-        ASSERT_TRUE(filters.wait(1000));
+        ASSERT_TRUE(filters.wait(kWaitBoundMs));
         ASSERT_EQ(filters.count(), 1);
         EXPECT_EQ(filters.at(0).at(0).toInt(), expectedLow);
         EXPECT_EQ(filters.at(0).at(1).toInt(), expectedHigh);
@@ -186,7 +187,7 @@ TEST_F(PlotterPointer, WheelWidensShiftsOrTunesByWholeNotches)
         EXPECT_EQ(plotter.getHighCut(), c.high) << c.name;
         EXPECT_EQ(plotter.getDemodFreq() - Centre, c.tune) << c.name;
         if (c.low != -5000 || c.high != 5000) {
-            ASSERT_TRUE(filters.wait(1000)) << c.name;
+            ASSERT_TRUE(filters.wait(kWaitBoundMs)) << c.name;
             EXPECT_EQ(filters.count(), 1) << c.name;
         }
     }

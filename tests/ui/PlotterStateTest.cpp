@@ -1,6 +1,7 @@
 // The plotter's frequency window, passband, dB range, bookmarks and the signals
 // its operations emit.
 #include "PlotterFixture.h"
+#include "WaitFor.h"
 
 #include <QSignalSpy>
 #include <cmath>
@@ -122,7 +123,7 @@ TEST_F(PlotterState, PassbandEdgesFollowTheirLimitsExceptWhenSetUnchecked)
     EXPECT_EQ(plotter.getLowCut(), -40000);
     EXPECT_EQ(plotter.getHighCut(), 40000);
 
-    QTest::qWait(150);
+    ASSERT_TRUE(serveEventsPast(3 * CPlotter::FilterSettleMs));
     EXPECT_EQ(delayed.count(), 0);
     EXPECT_EQ(filters.count(), 0);
 }
@@ -130,13 +131,12 @@ TEST_F(PlotterState, PassbandEdgesFollowTheirLimitsExceptWhenSetUnchecked)
 TEST_F(PlotterState, BurstOfPassbandChangesGivesOneFilterChangeWithTheLastEdges)
 {
     QSignalSpy filters(&plotter, &CPlotter::newFilterFreq);
-    for (int i = 1; i <= 5; ++i) {
+    // Within the settling time of each other: each restarts it.
+    for (int i = 1; i <= 5; ++i)
         emit plotter.delayedNewFilterFreq(-1000 * i, 1000 * i);
-        QTest::qWait(20);
-    }
     EXPECT_EQ(filters.count(), 0);
-    ASSERT_TRUE(filters.wait(1000));
-    QTest::qWait(150);
+    ASSERT_TRUE(filters.wait(kWaitBoundMs));
+    ASSERT_TRUE(serveEventsPast(3 * CPlotter::FilterSettleMs));
     ASSERT_EQ(filters.count(), 1);
     EXPECT_EQ(filters.at(0).at(0).toInt(), -5000);
     EXPECT_EQ(filters.at(0).at(1).toInt(), 5000);

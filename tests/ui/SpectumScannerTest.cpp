@@ -4,8 +4,9 @@
 #include "ui/scanner/SpectrumPlot.h"
 #include "ui/scanner/SpectrumSegment.h"
 
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
 
+#include <QSignalSpy>
 #include <qwt_plot_marker.h>
 #include <vector>
 
@@ -25,12 +26,12 @@ std::vector<double> spectrum(const std::vector<int>& offsets, double rate)
 }
 } // namespace
 
-class SpectumScannerTest : public PanelEngineFixture
+class SpectumScannerTest : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        PanelEngineFixture::SetUp();
+        attach();
         scanner.setController(&engine, 0);
         scanner.setClock([this] { return now; });
         scanner.setPowerThreshold(-80);

@@ -5,12 +5,17 @@
 #include "ui/scanner/SpottedTableModel.h"
 #include "ui/scanner/SpottedTableWidget.h"
 
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
 
 #include <QItemSelectionModel>
+#include <QSignalSpy>
 #include <qwt_slider.h>
 
-using SpottedListTest = PanelEngineFixture;
+class SpottedListTest : public AttachedEngine
+{
+protected:
+    void SetUp() override { attach(); }
+};
 
 TEST_F(SpottedListTest, SelectionShowsMegahertzUnmangledAndTunesTheChosenChannel)
 {

@@ -1,7 +1,8 @@
 // The RX B panel's memories button runs the memories dialog modally for
 // channel 1: "+" stores channel 1's frequency and a selected memory tunes
 // channel 1, never channel 0.
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
+#include "ModalResponder.h"
 
 #include "lists/dbUserFreq.h"
 #include "lists/memories/MemoryManagementWindow.h"
@@ -9,12 +10,10 @@
 #include "lists/memories/MemoryTableWidget.h"
 #include "ui/panels/SubReceiver.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -50,9 +49,10 @@ public:
     }
 };
 
-class SubReceiverMemoriesTest : public PanelEngineFixture
+class SubReceiverMemoriesTest : public AttachedEngine
 {
 protected:
+    void SetUp() override { attach(); }
     qint64 tuned(int channel) { return engine.getRxCenterFreq() + engine.getRxOffset(channel); }
 
     PersonalDb db;
@@ -77,31 +77,20 @@ TEST_F(SubReceiverMemoriesTest, TheMemoriesButtonRunsTheDialogForChannelOne)
     ASSERT_EQ(engine.setRxOffset(12000, 1), 1);
     ASSERT_EQ(engine.setRxOffset(-5000, 0), 1);
 
-    bool seen = false;
-    // Acts in the dialog once it runs, then closes it; gives up after 3 s.
-    auto* poll = new QTimer(&panel);
-    int tries = 0;
-    QObject::connect(poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<MemoryManagementWindow*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            if (++tries > 300)
-                poll->stop();
-            return;
-        }
-        poll->stop();
-        seen = true;
+    ModalResponder responder;
+    responder.act([](QDialog* shown) {
+        auto* dialog = qobject_cast<MemoryManagementWindow*>(shown);
+        ASSERT_NE(dialog, nullptr);
         buttonOf(dialog, "+")->click();
         MemoryTableWidget* table = dialog->memoryTable();
         MemoryTableModel* model = table->memoryModel();
         for (int row = 0; row < model->rowCount(); ++row)
             if (model->data(model->index(row, 1)).toString() == "145.030")
                 table->setCurrentIndex(model->index(row, 1));
-        dialog->reject();
     });
-    poll->start(10);
-
     buttonOf(&panel, "*")->click();
-    ASSERT_TRUE(seen);
+    ASSERT_EQ(responder.seen().size(), 1u);
+    EXPECT_EQ(responder.unexpected(), 0);
     EXPECT_EQ(db.frequencies(), (QList<qint64>{memory, Centre + 12000}));
     EXPECT_EQ(tuned(1), memory);
     EXPECT_EQ(tuned(0), Centre - 5000);

@@ -5,19 +5,20 @@
 #include "ui/plotter/CPlotter.h"
 #include "ui/widgets/CFreqCtrl.h"
 
-#include "PanelEngineFixture.h"
+#include "AttachedEngine.h"
 
 #include <QComboBox>
 #include <QMutexLocker>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <cmath>
 
-class SubReceiverTest : public PanelEngineFixture
+class SubReceiverTest : public AttachedEngine
 {
 protected:
     void SetUp() override
     {
-        PanelEngineFixture::SetUp();
+        attach();
         panel.setController(&engine);
     }
     SubReceiver panel{false};

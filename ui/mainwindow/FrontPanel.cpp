@@ -4,7 +4,7 @@
 #include "app/core/ProgramSettings.h"
 #include "app/core/QLogger.h"
 #include "engine/plugins/PluginManager.h"
-#include "hardware/remoteui/RemoteChatUI.h"
+#include "ui/remoteui/RemoteChatUI.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/panels/SubReceiver.h"
 #include "ui/scanner/SpectumScanner.h"

@@ -12,7 +12,7 @@
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
 #include "hardware/RemoteReceiverHardware.h"
-#include "hardware/remoteui/RemoteChatUI.h"
+#include "ui/remoteui/RemoteChatUI.h"
 #include "lists/dbRadioSegment.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/panels/SubReceiver.h"

@@ -22,7 +22,6 @@ void FrontPanel::endReception()
 {
     if (controller == nullptr || controller->getReceiverHardware() == nullptr)
         return;
-    const bool local = controller->getReceiverHardware()->getType() != ReceiverHardware::Orvex_Remote;
     // The engine thread (its state-99 handshake), the mixing thread, the audio
     // output, the recorders, the player and the remote session.
     controller->shutdown();
@@ -30,10 +29,7 @@ void FrontPanel::endReception()
     // going off would write a remote receiver's board file.
     disconnect(controller, nullptr, this, nullptr);
     // A local receiver keeps its state in its board file; a remote one has none.
-    if (local)
-        controller->saveSettings();
-    controller->turnChannelOff(0, local);
-    controller->turnChannelOff(1, local);
+    controller->turnChannelsOffAtClose();
     stopSideThreads();
     // The remote spectrum's stream reads the remote receiver's server.
     delete remoteSpectrum;

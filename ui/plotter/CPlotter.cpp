@@ -12,7 +12,6 @@
 
 namespace {
 constexpr float NearBookmarkDistance = 100000.0f; // metres
-constexpr int FilterSettleMs = 100;
 // Largest rate the window arithmetic accepts; far above any receiver.
 constexpr double MaxSampleRate = 1e15;
 } // namespace

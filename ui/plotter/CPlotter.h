@@ -50,6 +50,8 @@ class CPlotter : public QFrame
 
 public:
     static constexpr int MaxColumns = 16384;
+    // Passband changes closer together than this are reported once, with the last edges.
+    static constexpr int FilterSettleMs = 100;
 
     explicit CPlotter(QWidget* parent = nullptr);
 

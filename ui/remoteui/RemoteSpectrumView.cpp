@@ -2,7 +2,7 @@
 
 #include "engine/Controller.h"
 #include "hardware/RemoteReceiverHardware.h"
-#include "hardware/remoteui/RemoteSpectrumDownloader.h"
+#include "hardware/RemoteSpectrumDownloader.h"
 #include "lists/Bookmarks.h"
 #include "srvlib/SrvSource.h"
 #include "srvlib/WireText.h"

@@ -1,19 +1,20 @@
 #pragma once
 
 #include "tests/fixtures/fakeserver/FakeServer.h"
-#include "tests/hardware/RemoteTestServer.h" // also elapsedMs and waitUntil
+#include "tests/hardware/RemoteTestServer.h" // also elapsedMs
 
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
 #include "srvlib/SrvSource.h"
 
-#include <QTest>
+#include "WaitFor.h"
+
 #include <jansson.h>
 #include <memory>
 #include <string>
 
 // A fake server with a sealed client and the server record in front of it.
-// (RemoteTestServer, of the hardware tests, scripts a whole remote receiver.)
+// (RemoteTestServer scripts a whole remote receiver.)
 struct SealedServer
 {
     fakeserver::FakeServer peer;
@@ -34,10 +35,3 @@ struct SealedServer
         return source;
     }
 };
-
-// Processes events until cond holds, for at most timeoutMs.
-template <class Cond> bool waitFor(Cond cond, int timeoutMs)
-{
-    return QTest::qWaitFor(cond, timeoutMs);
-}
-

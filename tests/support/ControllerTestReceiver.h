@@ -2,6 +2,7 @@
 
 #include "StubReceiverHardware.h"
 
+#include <QSemaphore>
 #include <QThread>
 
 #include <atomic>
@@ -13,8 +14,9 @@
 // A receiver for the engine's tests: a tunable centre that may land a fixed
 // number of hertz below the asked frequency, gain stages with ranges, counters
 // of reception starts and ends, and blocks of one tone (a whole number of
-// kilohertz from the centre), delivered in real time or, unpaced, as fast as
-// asked (to overload the engine).
+// kilohertz from the centre), delivered in real time or, gated, one fetch for
+// each permit the test hands out (so that the test, not the machine's speed,
+// decides how much the engine gets).
 class ControllerTestReceiver : public StubReceiverHardware
 {
 public:
@@ -33,7 +35,9 @@ public:
     std::vector<float> gainMin{-10.0f};
     std::vector<float> gainMax{30.0f};
     std::atomic<int> prepareResult{1};
-    std::atomic<bool> paced{true};
+    // Gated: a fetch delivers only against a permit from allowFetches; without
+    // one it answers "no samples" after a short wait, and the engine asks again.
+    std::atomic<bool> gated{false};
     double toneOffsetHz = 20000;
 
     // What the engine did.
@@ -42,6 +46,12 @@ public:
     std::atomic<int> finalizes{0};
     std::atomic<int> retunes{0};
     std::atomic<qint64> blocksDelivered{0};
+    std::atomic<int> fetchesDelivered{0};
+    // The deliveries made when the engine last asked for samples: once it equals
+    // fetchesDelivered, the engine has handled every fetch it was given.
+    std::atomic<int> fetchesHandled{0};
+
+    void allowFetches(int count) { permits.release(count); }
 
     int doCalibrate() override { return 1; }
     int prepareRXEngine() override
@@ -85,9 +95,14 @@ public:
     float getMaxGainValue(int stage) override { return gainMax.at(size_t(stage)); }
     void* getRXSamples(int blocks, int* count) override
     {
+        fetchesHandled = fetchesDelivered.load();
         const int rate = m_rate.load();
         const int n = blocks * BlockLength;
-        if (paced)
+        if (gated && !permits.tryAcquire(1, 10)) {
+            *count = 0;
+            return nullptr;
+        }
+        if (!gated)
             QThread::usleep(static_cast<unsigned long>(1e6 * n / rate));
         // The tone repeats every rate / 1000 samples.
         const size_t period = size_t(rate / 1000);
@@ -103,12 +118,14 @@ public:
             m_position = (m_position + 1) % period;
         }
         blocksDelivered += blocks;
+        ++fetchesDelivered;
         *count = n;
         return samples;
     }
     void getIQCorrectionFactors(float* i, float* q, float* c) override { *i = *q = 1, *c = 0; }
 
 private:
+    QSemaphore permits;
     std::atomic<int> m_rate;
     std::atomic<qint64> m_centre;
     std::vector<std::complex<float>> m_period;

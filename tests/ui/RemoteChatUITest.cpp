@@ -1,14 +1,15 @@
 // The chat panel: server messages shown escaped, the recipient list, links
 // acted on, and messages sent through the fake server (kept when refused).
-#include "RemoteTestSupport.h"
+#include "tests/hardware/SealedServer.h"
 
-#include "hardware/remoteui/RemoteChatUI.h"
 #include "srvlib/Base64Variant.h"
+#include "ui/remoteui/RemoteChatUI.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // receiver is a stream of the fake server: session traffic reaches them
 // through the engine's signals, spot links tune RX A through the engine, and
 // the server's centre reports move the engine without moving the channels.
-#include "RemoteTestSupport.h"
+#include "tests/hardware/SealedServer.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 #include "tests/fixtures/fakeserver/SessionMessages.h"
@@ -10,10 +10,10 @@
 #include "TempWorkDir.h"
 #include "engine/Controller.h"
 #include "hardware/RemoteReceiverHardware.h"
-#include "hardware/remoteui/RemoteChatUI.h"
 #include "srvlib/Base64Variant.h"
 #include "srvlib/SrvRegistry.h"
 #include "ui/plotter/CPlotter.h"
+#include "ui/remoteui/RemoteChatUI.h"
 #include "ui/remoteui/RemoteSpectrumView.h"
 
 #include <QPushButton>
@@ -26,8 +26,6 @@ using namespace fakeserver;
 
 namespace {
 
-const int kStopBoundMs = 2500;
-
 class RemotePanelsEngineTest : public ::testing::Test
 {
 protected:
@@ -38,7 +36,7 @@ protected:
         held.holdOpen = true;
         server.peer.setStream("sessions/datas", held);
         engine.setReceiverHardware(&receiver);
-        ASSERT_TRUE(server.peer.waitForOpenStream("sessions/datas", 3000));
+        ASSERT_TRUE(server.peer.waitForOpenStream("sessions/datas", kWaitBoundMs));
     }
     void TearDown() override { engine.shutdown(); }
 
@@ -87,7 +85,7 @@ TEST_F(RemotePanelsEngineTest, ChatPanelAnnouncesShowsSessionTrafficEscapedAndTu
                              sessionFrame(textMessage("BOB", "<b>73</b> & <a href='#1'>x</a>")));
     server.peer.pushToStream("sessions/datas",
                              sessionFrame(spotMessage("F4XYZ", "48.5", "-1.25", "145.81", "15")));
-    ASSERT_TRUE(waitFor([&] { return anchorsOf(view).size() == 2; }, 3000)) << view->toHtml().toStdString();
+    ASSERT_TRUE(waitFor([&] { return anchorsOf(view).size() == 2; })) << view->toHtml().toStdString();
     EXPECT_EQ(view->toPlainText().toStdString(),
               "BOB > <b>73</b> & <a href='#1'>x</a>\nNew Frequency spotted : F4XYZ at : 145.810");
     EXPECT_EQ(anchorsOf(view), (QStringList{"@BOB", "#145.810"}));
@@ -95,7 +93,7 @@ TEST_F(RemotePanelsEngineTest, ChatPanelAnnouncesShowsSessionTrafficEscapedAndTu
 
     const qint64 rxB = tuned(1);
     emit view->anchorClicked(QUrl(anchorsOf(view).last()));
-    ASSERT_TRUE(waitFor([&] { return tuned(0) == 145810000; }, 1000));
+    ASSERT_TRUE(waitFor([&] { return tuned(0) == 145810000; }));
     EXPECT_EQ(engine.getRxCenterFreq(), 145800000); // within the stream's band: only the offset moved
     EXPECT_EQ(tuned(1), rxB);
 }
@@ -126,13 +124,13 @@ TEST_F(RemotePanelsEngineTest, SpectrumViewShowsTheWideSourceAndCentreReportsKee
     QPushButton* stop = buttonOf(&view, "!");
     ASSERT_TRUE(start != nullptr && stop != nullptr);
     start->click();
-    ASSERT_TRUE(server.peer.waitForOpenStream(path, 3000));
+    ASSERT_TRUE(server.peer.waitForOpenStream(path, kWaitBoundMs));
     // The engine reports both channels at the new centre with their offsets kept.
-    ASSERT_TRUE(waitFor([&] { return retunes.count() == 2; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return retunes.count() == 2; }));
     EXPECT_EQ(retunes.at(0), (QList<QVariant>{qlonglong(145900000), 10000.0f, 0}));
     EXPECT_EQ(retunes.at(1), (QList<QVariant>{qlonglong(145900000), -3000.0f, 1}));
     // The engine's retune report comes back and recentres the view quietly.
-    EXPECT_TRUE(waitFor([&] { return view.plotter()->getCenterFreq() == 145900000; }, 1000));
+    EXPECT_TRUE(waitFor([&] { return view.plotter()->getCenterFreq() == 145900000; }));
 
     // The stream idles now: stopping is bounded and frees the start button.
     EXPECT_LT(elapsedMs([&] { stop->click(); }), kStopBoundMs);

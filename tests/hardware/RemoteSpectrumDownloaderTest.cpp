@@ -1,11 +1,11 @@
 // The spectrum downloader against the fake server: lines become levels on the
 // format block's scale, centre reports are passed on once per change, and
 // stops end within a bound also while the stream is idle.
-#include "RemoteTestSupport.h"
+#include "SealedServer.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
-#include "hardware/remoteui/RemoteSpectrumDownloader.h"
+#include "hardware/RemoteSpectrumDownloader.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -13,9 +13,6 @@
 using namespace fakeserver;
 
 namespace {
-
-// The reader notices a stop within about a second even when nothing arrives.
-const int kStopBoundMs = 2500;
 
 // Collects the downloader's signals on the GUI thread.
 struct Collector : QObject
@@ -73,7 +70,7 @@ TEST_F(RemoteSpectrumDownloaderTest, LinesBecomeLevelsBetweenTheFormatBlocksMinA
     Collector collector;
     collector.watch(downloader);
     downloader.start();
-    ASSERT_TRUE(waitFor([&] { return collector.lines.size() == 2; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return collector.lines.size() == 2; }));
 
     const QVector<double>& first = collector.lines[0];
     ASSERT_EQ(first.size(), 4);
@@ -127,14 +124,14 @@ TEST_F(RemoteSpectrumDownloaderTest, StopWhileTheStreamIsIdleEndsWithinABound)
     Collector collector;
     collector.watch(downloader);
     downloader.start();
-    ASSERT_TRUE(waitFor([&] { return collector.lines.size() == 1; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return collector.lines.size() == 1; }));
 
     const qint64 ms = elapsedMs([&] {
         downloader.stopRefresh();
         EXPECT_TRUE(waitFor([&] { return collector.stopped == 1; }, kStopBoundMs));
     });
     EXPECT_LT(ms, kStopBoundMs);
-    EXPECT_TRUE(downloader.wait(1000));
+    EXPECT_TRUE(downloader.wait(kStopBoundMs));
     EXPECT_TRUE(waitFor([&] { return remote.peer.openStreamCount(path) == 0; }, kStopBoundMs));
 }
 
@@ -153,7 +150,7 @@ TEST_F(RemoteSpectrumDownloaderTest, WithoutSourceTheThreadEndsAtOnceAndReportsN
     Collector collector;
     collector.watch(downloader);
     downloader.start();
-    ASSERT_TRUE(downloader.wait(1000));
+    ASSERT_TRUE(downloader.wait(kStopBoundMs));
     QCoreApplication::processEvents();
     EXPECT_EQ(collector.stopped, 0);
     EXPECT_TRUE(downloader.isDone());

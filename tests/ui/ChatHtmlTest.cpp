@@ -1,6 +1,6 @@
 // The chat view's HTML lines: remote texts escaped, links that read back to
 // what they name, and the links a click acts on.
-#include "hardware/remoteui/ChatHtml.h"
+#include "ui/remoteui/ChatHtml.h"
 
 #include <QRegularExpression>
 #include <QUrl>

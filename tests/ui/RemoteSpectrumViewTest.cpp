@@ -1,7 +1,7 @@
 // The remote spectrum view: its plotter set up from the server's source, the
 // stream started and stopped by its buttons into the plotted line, spots as
 // bookmarks, retunes followed, and a bounded end while the stream idles.
-#include "RemoteTestSupport.h"
+#include "tests/hardware/SealedServer.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
@@ -12,13 +12,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace fakeserver;
 
 namespace {
-
-const int kStopBoundMs = 2500;
 
 class RemoteSpectrumViewTest : public ::testing::Test
 {
@@ -146,7 +145,7 @@ TEST_F(RemoteSpectrumViewTest, StreamedLinesArePlottedOnTheFormatBlocksLevels)
     QTest::mouseClick(button(">"), Qt::LeftButton);
     EXPECT_FALSE(button(">")->isEnabled());
     EXPECT_TRUE(button("!")->isEnabled());
-    ASSERT_TRUE(remote.peer.waitForOpenStream(path, 3000));
+    ASSERT_TRUE(remote.peer.waitForOpenStream(path, kWaitBoundMs));
 
     // The same line handed straight to a plotter set up like the view's.
     CPlotter reference;
@@ -164,7 +163,7 @@ TEST_F(RemoteSpectrumViewTest, StreamedLinesArePlottedOnTheFormatBlocksLevels)
     reference.setNewSpectrum(line.constData(), line.size());
     const QImage expected = reference.grab().toImage();
 
-    ASSERT_TRUE(waitFor([&] { return view.plotter()->grab().toImage() == expected; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return view.plotter()->grab().toImage() == expected; }));
 
     QTest::mouseClick(button("!"), Qt::LeftButton);
     EXPECT_FALSE(button("!")->isEnabled());
@@ -178,9 +177,9 @@ TEST_F(RemoteSpectrumViewTest, PressingStartTwiceRetiresTheFirstStream)
     view.setSource(source.get(), 48000);
     scriptStream({spectrumFrame(std::string(64, '\x10'), -130.0f, -70.0f)});
     QMetaObject::invokeMethod(&view, "SLOT_startSource");
-    ASSERT_TRUE(remote.peer.waitForOpenStream(path, 3000));
+    ASSERT_TRUE(remote.peer.waitForOpenStream(path, kWaitBoundMs));
     QMetaObject::invokeMethod(&view, "SLOT_startSource");
-    ASSERT_TRUE(waitFor([&] { return remote.peer.countPath(path) == 2; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return remote.peer.countPath(path) == 2; }));
     // The first transfer has ended; only the second one is open.
     EXPECT_TRUE(waitFor([&] { return remote.peer.openStreamCount(path) == 1; }, kStopBoundMs));
     // A late report of the retired stream does not stop the running one.
@@ -196,7 +195,7 @@ TEST_F(RemoteSpectrumViewTest, ClosingTheViewWhileTheStreamIdlesIsBounded)
     owned->setSource(source.get(), 48000);
     scriptStream({});
     QMetaObject::invokeMethod(owned.get(), "SLOT_startSource");
-    ASSERT_TRUE(remote.peer.waitForOpenStream(path, 3000));
+    ASSERT_TRUE(remote.peer.waitForOpenStream(path, kWaitBoundMs));
     EXPECT_LT(elapsedMs([&] { owned.reset(); }), kStopBoundMs);
     EXPECT_TRUE(waitFor([&] { return remote.peer.openStreamCount(path) == 0; }, kStopBoundMs));
 }
@@ -214,7 +213,7 @@ TEST_F(RemoteSpectrumViewTest, CentreReportsMoveThePlotterAndAskTheEngineToKeepO
     scriptStream({spectrumFrame(std::string(64, '\x10'), -130.0f, -70.0f), buildFrame(fields)});
     QSignalSpy moved(&view, &RemoteSpectrumView::remoteCentreMoved);
     QMetaObject::invokeMethod(&view, "SLOT_startSource");
-    ASSERT_TRUE(waitFor([&] { return moved.count() == 1; }, 3000));
+    ASSERT_TRUE(waitFor([&] { return moved.count() == 1; }));
     EXPECT_EQ(moved.first().at(0).toLongLong(), 2400000000LL);
     EXPECT_EQ(moved.first().at(1).toInt(), 0);
     EXPECT_EQ(view.plotter()->getCenterFreq(), 2400000000LL);
