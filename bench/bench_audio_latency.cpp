@@ -26,8 +26,6 @@
 #include "tests/fixtures/synthetic_driver/SyntheticScene.h"
 
 #include <QApplication>
-#include <QAudioDeviceInfo>
-#include <QAudioInput>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -39,9 +37,13 @@
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -61,66 +63,131 @@ double nowSeconds()
     return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
 }
 
-// Records the monitor and keeps, for every read, when it came and how many samples
-// had come by then.
+// Records the monitor with parec on a thread of its own, and keeps, for every read, when
+// it came and how many samples had come by then.
 class MonitorRecorder
 {
 public:
+    ~MonitorRecorder()
+    {
+        stopping = true;
+        if (pipe != nullptr)
+            pclose(pipe); // parec ends on the broken pipe; the reader sees the end
+        if (reader.joinable())
+            reader.join();
+    }
+
     bool start()
     {
-        QAudioDeviceInfo monitor;
-        for (const QAudioDeviceInfo& device : QAudioDeviceInfo::availableDevices(QAudio::AudioInput))
-            if (device.deviceName().contains(QLatin1String("tarnx_null.monitor")))
-                monitor = device;
-        if (monitor.isNull())
+        pipe = popen("exec parec --raw --format=s16le --rate=48000 --channels=2 --latency-msec=5 "
+                     "-d tarnx_null.monitor 2>/dev/null",
+                     "r");
+        if (pipe == nullptr)
             return false;
-        QAudioFormat format;
-        format.setSampleRate(kAudioRate);
-        format.setChannelCount(2);
-        format.setSampleSize(16);
-        format.setCodec(QStringLiteral("audio/pcm"));
-        format.setByteOrder(QAudioFormat::LittleEndian);
-        format.setSampleType(QAudioFormat::SignedInt);
-        input = std::make_unique<QAudioInput>(monitor, format);
-        input->setBufferSize(kAudioRate * 4 / 100); // 10 ms
-        device = input->start();
-        if (device == nullptr)
-            return false;
-        QObject::connect(device, &QIODevice::readyRead, [this] { read(); });
+        reader = std::thread([this] { readAll(); });
         return true;
     }
 
-    void read()
+    size_t size() const
     {
-        const QByteArray bytes = device->readAll();
-        const auto* frames = reinterpret_cast<const int16_t*>(bytes.constData());
-        for (int i = 0; i + 1 < bytes.size() / 2; i += 2)
-            left.push_back(frames[i] / 32768.0f);
-        if (bytes.isEmpty())
-            return;
-        // The newest sample cannot have been captured after this read.
-        startTime = std::min(startTime, nowSeconds() - double(left.size() - 1) / kAudioRate);
+        std::lock_guard<std::mutex> guard(lock);
+        return left.size();
+    }
+    // The samples so far (a copy: the reader goes on).
+    std::vector<float> samples() const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return left;
+    }
+    // When sample i reached the monitor: the earliest time that the reads delivering it
+    // or coming within the next 300 ms allow (samples the recording might lose later
+    // do not disturb it).
+    double timeOf(size_t i) const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        double best = 1e300;
+        double first = -1;
+        for (const Read& r : reads) {
+            if (r.total <= i)
+                continue;
+            if (first < 0)
+                first = r.time;
+            if (r.time > first + 0.3)
+                break;
+            best = std::min(best, r.time - double(r.total - 1 - i) / kAudioRate);
+        }
+        return best;
+    }
+    // Samples recorded per second of the reads' clock, from the first read on.
+    double recordedRate() const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (reads.size() < 2)
+            return 0;
+        return double(reads.back().total - reads.front().total) / (reads.back().time - reads.front().time);
+    }
+    // The first sample read after time t.
+    size_t indexAfter(double t) const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (const Read& r : reads)
+            if (r.time > t)
+                return r.total - r.count;
+        return left.size();
     }
 
-    // When sample i reached the monitor (the earliest time every read allows).
-    double timeOf(size_t i) const { return startTime + double(i) / kAudioRate; }
-    // The first sample reached at or after t.
-    size_t indexAt(double t) const { return size_t(std::max(0.0, (t - startTime) * kAudioRate)); }
-
-    std::vector<float> left;
-    double startTime = 1e300;
-
 private:
-    std::unique_ptr<QAudioInput> input;
-    QIODevice* device = nullptr;
+    struct Read
+    {
+        double time;
+        size_t total; // samples read up to this read
+        size_t count; // samples in this read
+    };
+
+    void readAll()
+    {
+        const int fd = fileno(pipe);
+        std::vector<int16_t> frames(2 * 4800);
+        size_t pendingBytes = 0;
+        while (!stopping) {
+            const ssize_t n = ::read(fd, reinterpret_cast<char*>(frames.data()) + pendingBytes,
+                                     frames.size() * 2 - pendingBytes);
+            if (n <= 0)
+                return;
+            const double t = nowSeconds();
+            const size_t bytes = pendingBytes + size_t(n);
+            const size_t whole = bytes / 4;
+            std::lock_guard<std::mutex> guard(lock);
+            for (size_t k = 0; k < whole; ++k)
+                left.push_back(frames[2 * k] / 32768.0f);
+            reads.push_back({t, left.size(), whole});
+            pendingBytes = bytes % 4;
+            std::memmove(frames.data(), reinterpret_cast<char*>(frames.data()) + whole * 4, pendingBytes);
+        }
+    }
+
+    FILE* pipe = nullptr;
+    std::thread reader;
+    std::atomic<bool> stopping{false};
+    mutable std::mutex lock;
+    std::vector<float> left;
+    std::vector<Read> reads;
 };
 
-// Amplitude of the 1 kHz component over kWindow samples from first.
+// Amplitude of the 1 kHz component over kWindow samples from first (a whole number of
+// its periods, 48 samples each).
 double toneLevel(const std::vector<float>& x, size_t first)
 {
-    std::complex<double> sum = 0;
+    constexpr int kPeriod = int(kAudioRate / kToneHz);
+    static const auto phasors = [] {
+        std::vector<std::complex<float>> p(kPeriod);
+        for (int n = 0; n < kPeriod; ++n)
+            p[n] = std::polar(1.0f, float(-2 * M_PI * n / kPeriod));
+        return p;
+    }();
+    std::complex<float> sum = 0;
     for (int n = 0; n < kWindow; ++n)
-        sum += double(x[first + n]) * std::polar(1.0, -2 * M_PI * kToneHz * double(first + n) / kAudioRate);
+        sum += x[first + n] * phasors[(first + n) % kPeriod];
     return 2.0 * std::abs(sum) / kWindow;
 }
 
@@ -144,10 +211,10 @@ struct Session
     // The median tone level over the last ms of the recording.
     double recentLevel(int ms)
     {
+        const std::vector<float> x = monitor.samples();
         std::vector<double> levels;
-        const size_t end = monitor.left.size();
-        for (size_t i = end - size_t(ms) * kAudioRate / 1000; i + kWindow <= end; i += kWindow)
-            levels.push_back(toneLevel(monitor.left, i));
+        for (size_t i = x.size() - size_t(ms) * kAudioRate / 1000; i + kWindow <= x.size(); i += kWindow)
+            levels.push_back(toneLevel(x, i));
         std::sort(levels.begin(), levels.end());
         return levels.empty() ? 0 : levels[levels.size() / 2];
     }
@@ -156,8 +223,9 @@ struct Session
     // negative when none came.
     double arrivalAfter(double since)
     {
-        for (size_t i = monitor.indexAt(since); i + kWindow <= monitor.left.size(); i += kStep)
-            if (toneLevel(monitor.left, i) >= 0.5 * steadyLevel)
+        const std::vector<float> x = monitor.samples();
+        for (size_t i = monitor.indexAfter(since - 0.05); i + kWindow <= x.size(); i += kStep)
+            if (toneLevel(x, i) >= 0.5 * steadyLevel)
                 return monitor.timeOf(i + kWindow / 2) - since;
         return -1;
     }
@@ -197,12 +265,12 @@ struct Session
     // Runs of windows below half the steady level during the last seconds.
     int gapsOver(int seconds, double* quietMs)
     {
-        const size_t end = monitor.left.size();
+        const std::vector<float> x = monitor.samples();
         int gaps = 0;
         bool inGap = false;
         int quietWindows = 0;
-        for (size_t i = end - size_t(seconds) * kAudioRate; i + kWindow <= end; i += kWindow) {
-            const bool quiet = toneLevel(monitor.left, i) < 0.5 * steadyLevel;
+        for (size_t i = x.size() - size_t(seconds) * kAudioRate; i + kWindow <= x.size(); i += kWindow) {
+            const bool quiet = toneLevel(x, i) < 0.5 * steadyLevel;
             quietWindows += quiet;
             gaps += quiet && !inGap;
             inGap = quiet;
@@ -277,9 +345,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no null sink monitor: source scripts/pulse-null-sink.sh first\n");
         return 1;
     }
-    for (int i = 0; i < 400 && monitor.left.empty(); ++i)
+    for (int i = 0; i < 400 && monitor.size() == 0; ++i)
         serveEventsFor(10);
-    if (monitor.left.empty()) {
+    if (monitor.size() == 0) {
         std::fprintf(stderr, "the null sink's monitor records nothing\n");
         return 1;
     }

@@ -18,7 +18,9 @@
 //           resident memory, and whether reception is clean again.
 //
 // Run from a release build on an otherwise quiet machine, or say how busy it was:
-//   build/release/bench/bench_engine [pace|realtime|overload|all] [real-time seconds]
+//   build/release/bench/bench_engine [pace|realtime|overload|all] [real-time seconds] [sound device]
+// With a sound device (for example the test sink "tarnx_null" of scripts/pulse-null-sink.sh)
+// the real-time run plays its audio there instead of discarding it.
 
 #include "ProcessStats.h"
 
@@ -34,13 +36,17 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -73,30 +79,38 @@ void countRefusals(QtMsgType type, const QMessageLogContext&, const QString& tex
         std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-template <typename Probe> void serveEventsFor(int ms, Probe&& probe)
+// Serves the engine's signals like the program's GUI thread for ms, and calls the probe
+// with the time elapsed every probeMs (the benchmark's own work stays small).
+template <typename Probe> void serveEventsFor(int ms, int probeMs, Probe&& probe)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
         probe(clock.elapsed());
-        QThread::msleep(5);
-    }
+        if (clock.elapsed() >= ms)
+            loop.quit();
+    });
+    tick.start(probeMs);
+    loop.exec();
 }
 
 void serveEventsFor(int ms)
 {
-    serveEventsFor(ms, [](qint64) {});
+    serveEventsFor(ms, 100, [](qint64) {});
 }
 
 // One engine on the synthetic receiver at a pace, both channels on.
 class EngineRun
 {
 public:
-    EngineRun(HardwareLoader& receiver, double pace)
+    // soundDevice: empty for an audio output without a device, which discards.
+    EngineRun(HardwareLoader& receiver, double pace, const QString& soundDevice = QString())
     {
         receiver.setParam(SyntheticScene::RealtimeParam, QString::number(pace));
-        engine = std::make_unique<Controller>(QStringLiteral("discard: no such sound device"));
+        engine = std::make_unique<Controller>(
+            soundDevice.isEmpty() ? QStringLiteral("discard: no such sound device") : soundDevice);
         engine->setReceiverHardware(&receiver);
         engine->startEngine();
         turnOn(0, &nbfm, int(SyntheticScene::NbfmOffsetHz));
@@ -108,7 +122,10 @@ public:
         engine.reset();
     }
 
-    qint64 audioBlocks() const { return engine->audioOutput->blocksDiscarded(); }
+    qint64 audioBlocks() const
+    {
+        return engine->audioOutput->blocksDiscarded() + engine->audioOutput->blocksPlayed();
+    }
     int queuedInputBlocks() const
     {
         return engine->channelizer(0)->inputQueueSize() + engine->channelizer(1)->inputQueueSize();
@@ -142,8 +159,10 @@ struct PaceResult
     int fewestQueuedAtEnd = 0;
     bool sustained = false;
     double signalSeconds = 0;
-    std::map<std::string, double> threadCpu; // over the measured part
-    double residentMb = 0;                   // at its end
+    std::map<std::string, double> threadCpu;    // over the measured part
+    std::map<std::string, double> threadSleeps; // over the measured part
+    double wallSeconds = 0;
+    double residentMb = 0; // at its end
 };
 
 PaceResult runAtPace(HardwareLoader& receiver, double pace)
@@ -156,14 +175,17 @@ PaceResult runAtPace(HardwareLoader& receiver, double pace)
     const qint64 blocksBefore = run.audioBlocks();
     r.fewestQueuedAtEnd = 1 << 20;
     const auto threadsBefore = ProcessStats::threadCpuSeconds();
+    const auto sleepsBefore = ProcessStats::threadSleeps();
     QElapsedTimer wall;
     wall.start();
-    serveEventsFor(kPaceRunMs, [&](qint64 elapsed) {
+    serveEventsFor(kPaceRunMs, 20, [&](qint64 elapsed) {
         if (elapsed >= kPaceRunMs - kDrainWindowMs)
             r.fewestQueuedAtEnd = std::min(r.fewestQueuedAtEnd, run.queuedInputBlocks());
     });
     const double seconds = wall.elapsed() / 1000.0;
-    r.threadCpu = ProcessStats::cpuSince(threadsBefore, ProcessStats::threadCpuSeconds());
+    r.threadCpu = ProcessStats::gainedSince(threadsBefore, ProcessStats::threadCpuSeconds());
+    r.threadSleeps = ProcessStats::gainedSince(sleepsBefore, ProcessStats::threadSleeps());
+    r.wallSeconds = seconds;
     r.residentMb = ProcessStats::residentMb();
     r.signalSeconds = EngineRun::signalSeconds(run.audioBlocks() - blocksBefore);
     r.achieved = r.signalSeconds / seconds;
@@ -174,15 +196,20 @@ PaceResult runAtPace(HardwareLoader& receiver, double pace)
     return r;
 }
 
-void printThreadCpu(const std::map<std::string, double>& cpu, double signalSeconds)
+// CPU seconds per signal second of each thread, and how often it went to sleep.
+void printThreads(const std::map<std::string, double>& cpu, const std::map<std::string, double>& sleeps,
+                  double signalSeconds, double wallSeconds)
 {
     std::vector<std::pair<double, std::string>> rows;
     for (const auto& [name, seconds] : cpu)
         if (seconds > 0)
             rows.emplace_back(seconds, name);
     std::sort(rows.rbegin(), rows.rend());
-    for (const auto& [seconds, name] : rows)
-        std::printf("    %-16s %8.5f CPU s per signal second\n", name.c_str(), seconds / signalSeconds);
+    for (const auto& [seconds, name] : rows) {
+        const auto slept = sleeps.find(name);
+        std::printf("    %-16s %8.5f CPU s per signal second, %6.0f sleeps per second\n", name.c_str(),
+                    seconds / signalSeconds, slept == sleeps.end() ? 0.0 : slept->second / wallSeconds);
+    }
 }
 
 void findSustainedPace(HardwareLoader& receiver)
@@ -218,38 +245,70 @@ void findSustainedPace(HardwareLoader& receiver)
                                     : "NOT MET");
     if (best > 0) {
         std::printf("  at %.0f x: resident memory %.1f MB; CPU by thread:\n", best, bestRun.residentMb);
-        printThreadCpu(bestRun.threadCpu, bestRun.signalSeconds);
+        printThreads(bestRun.threadCpu, bestRun.threadSleeps, bestRun.signalSeconds, bestRun.wallSeconds);
     }
     std::printf("\n");
 }
 
-void measureRealTime(HardwareLoader& receiver, int seconds)
+// CPU seconds one thread spends to wait on a semaphore until a 1 ms timeout and wake up:
+// the cost of every sleep of the engine's threads, which wait at most 10 ms at a time.
+double cpuPerTimedWait()
 {
-    std::printf("Real time, %d S/s, RX A NBFM + RX B USB, audio discarded, %d s\n", kRate, seconds);
-    EngineRun run(receiver, 1.0);
+    constexpr int kWaits = 200;
+    QSemaphore never(0);
+    timespec before, after;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+    for (int i = 0; i < kWaits; ++i)
+        never.tryAcquire(1, 1);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+    return (double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) * 1e-9) / kWaits;
+}
+
+void measureRealTime(HardwareLoader& receiver, int seconds, const QString& soundDevice)
+{
+    std::printf("Real time, %d S/s, RX A NBFM + RX B USB, %s, %d s\n", kRate,
+                soundDevice.isEmpty() ? "audio discarded" : qPrintable("played into " + soundDevice),
+                seconds);
+    EngineRun run(receiver, 1.0, soundDevice);
     serveEventsFor(kWarmUpMs);
     const int refusalsBefore = refusalLines.load();
     const qint64 blocksBefore = run.audioBlocks();
     const auto threadsBefore = ProcessStats::threadCpuSeconds();
+    const auto sleepsBefore = ProcessStats::threadSleeps();
+    QElapsedTimer wall;
+    wall.start();
     const double cpuBefore = ProcessStats::processCpuSeconds();
     const double rssStart = ProcessStats::residentMb();
     double rssMax = rssStart;
     std::vector<double> rssEachTenth; // resident memory at every tenth of the run
     const int tenth = seconds * 100;
-    serveEventsFor(seconds * 1000, [&](qint64 elapsed) {
+    serveEventsFor(seconds * 1000, 100, [&](qint64 elapsed) {
         rssMax = std::max(rssMax, ProcessStats::residentMb());
         if (elapsed >= qint64(rssEachTenth.size() + 1) * tenth)
             rssEachTenth.push_back(ProcessStats::residentMb());
     });
     const double cpu = ProcessStats::processCpuSeconds() - cpuBefore;
-    const auto threads = ProcessStats::cpuSince(threadsBefore, ProcessStats::threadCpuSeconds());
+    const auto threads = ProcessStats::gainedSince(threadsBefore, ProcessStats::threadCpuSeconds());
+    const auto sleeps = ProcessStats::gainedSince(sleepsBefore, ProcessStats::threadSleeps());
+    const double wallSeconds = wall.elapsed() / 1000.0;
     const double signal = EngineRun::signalSeconds(run.audioBlocks() - blocksBefore);
     const double rssEnd = ProcessStats::residentMb();
 
     std::printf("  signal processed %.2f s, refusals %d\n", signal, refusalLines.load() - refusalsBefore);
     std::printf("  whole process    %8.5f CPU s per signal second (target under %.2f)  %s\n", cpu / signal,
                 kTargetCpuPerSignalSecond, cpu / signal < kTargetCpuPerSignalSecond ? "met" : "NOT MET");
-    printThreadCpu(threads, signal);
+    printThreads(threads, sleeps, signal, wallSeconds);
+    double allSleeps = 0;
+    for (const auto& [name, count] : sleeps)
+        allSleeps += count;
+    const double sleepCost = cpuPerTimedWait();
+    std::printf(
+        "  going to sleep and waking costs %.0f us of CPU on this machine: %.5f CPU s per signal second of "
+        "the whole
+        ",
+            sleepCost *
+            1e6,
+        allSleeps * sleepCost / signal);
     std::printf("  resident memory  %.1f MB at the start, %.1f MB at the end, %.1f MB at most; by tenths:",
                 rssStart, rssEnd, rssMax);
     for (double mb : rssEachTenth)
@@ -265,7 +324,7 @@ void measureOverload(HardwareLoader& receiver)
                 kOverloadMs / 1000, kRecoveryMs / 1000);
     EngineRun run(receiver, 0.0);
     double peak = 0;
-    serveEventsFor(kOverloadMs, [&](qint64) { peak = std::max(peak, ProcessStats::residentMb()); });
+    serveEventsFor(kOverloadMs, 100, [&](qint64) { peak = std::max(peak, ProcessStats::residentMb()); });
     const int refusalsInOverload = refusalLines.load();
     receiver.setParam(SyntheticScene::RealtimeParam, QStringLiteral("1"));
     serveEventsFor(kRecoveryMs / 2); // the queues drain
@@ -297,6 +356,7 @@ int main(int argc, char** argv)
     qInstallMessageHandler(countRefusals);
     const std::string what = argc > 1 ? argv[1] : "all";
     const int realTimeSeconds = argc > 2 ? std::max(5, std::atoi(argv[2])) : 30;
+    const QString soundDevice = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     const QString driver = QCoreApplication::applicationDirPath() + "/../fixtures/EXTSDR_Synthetic.dll";
 
     // Board files go to a folder of our own.
@@ -312,7 +372,7 @@ int main(int argc, char** argv)
     if (what == "pace" || what == "all")
         findSustainedPace(receiver);
     if (what == "realtime" || what == "all")
-        measureRealTime(receiver, realTimeSeconds);
+        measureRealTime(receiver, realTimeSeconds, soundDevice);
     if (what == "overload" || what == "all")
         measureOverload(receiver);
     return 0;

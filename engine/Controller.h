@@ -232,6 +232,9 @@ private:
     void recordBlock(const void* block, int count, qint64 centre, float rate);
     void reportPowerLevels();
     void reduceFetchSize(const char* what);
+    // Once the channels keep up again after refusing blocks, gives the memory their
+    // queues held back to the system.
+    void returnMemoryAfterOverload();
     // Waits, processing events, while the channels' input queues hold more than
     // limit blocks (RX A only, or both when bothQueues); bounded by the state.
     void waitForChannelQueues(int limit, bool bothQueues);
@@ -250,5 +253,6 @@ private:
     std::atomic<int> blocks_per_fetch{32};
     // The receiver's rate when reception started: rx_samplerate of live contexts.
     std::atomic<int> receptionRate{0};
+    bool refusedSinceMemoryReturned = false; // engine thread only
     bool shutDown = false;
 };

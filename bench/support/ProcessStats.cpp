@@ -25,9 +25,10 @@ std::string taskName(const std::string& task)
     return name;
 }
 
-double statusKb(const char* field)
+// A numeric field of a status file of /proc ("VmRSS", "voluntary_ctxt_switches").
+double statusField(const std::string& file, const char* field)
 {
-    std::ifstream in("/proc/self/status");
+    std::ifstream in(file);
     std::string line;
     const std::string key = std::string(field) + ":";
     while (std::getline(in, line)) {
@@ -41,11 +42,8 @@ double statusKb(const char* field)
     return 0;
 }
 
-} // namespace
-
-namespace ProcessStats {
-
-std::map<std::string, double> threadCpuSeconds()
+// A value of every live thread, summed by thread name.
+template <typename Read> std::map<std::string, double> byThreadName(Read&& read)
 {
     std::map<std::string, double> byName;
     DIR* tasks = opendir("/proc/self/task");
@@ -55,14 +53,30 @@ std::map<std::string, double> threadCpuSeconds()
         const std::string task = entry->d_name;
         if (task == "." || task == "..")
             continue;
-        byName[taskName(task)] += taskCpuSeconds(task);
+        byName[taskName(task)] += read(task);
     }
     closedir(tasks);
     return byName;
 }
 
-std::map<std::string, double> cpuSince(const std::map<std::string, double>& before,
-                                       const std::map<std::string, double>& after)
+} // namespace
+
+namespace ProcessStats {
+
+std::map<std::string, double> threadCpuSeconds()
+{
+    return byThreadName(taskCpuSeconds);
+}
+
+std::map<std::string, double> threadSleeps()
+{
+    return byThreadName([](const std::string& task) {
+        return statusField("/proc/self/task/" + task + "/status", "voluntary_ctxt_switches");
+    });
+}
+
+std::map<std::string, double> gainedSince(const std::map<std::string, double>& before,
+                                          const std::map<std::string, double>& after)
 {
     std::map<std::string, double> gained;
     for (const auto& [name, seconds] : after) {
@@ -81,12 +95,12 @@ double processCpuSeconds()
 
 double residentMb()
 {
-    return statusKb("VmRSS") / 1024.0;
+    return statusField("/proc/self/status", "VmRSS") / 1024.0;
 }
 
 double peakResidentMb()
 {
-    return statusKb("VmHWM") / 1024.0;
+    return statusField("/proc/self/status", "VmHWM") / 1024.0;
 }
 
 } // namespace ProcessStats

@@ -9,10 +9,12 @@ namespace ProcessStats {
 
 // CPU seconds of every live thread, summed by thread name.
 std::map<std::string, double> threadCpuSeconds();
-// The CPU seconds each name gained from before to after (threads that ended in
-// between are missing from after and count nothing).
-std::map<std::string, double> cpuSince(const std::map<std::string, double>& before,
-                                       const std::map<std::string, double>& after);
+// Times every live thread went to sleep (voluntary context switches), by thread name.
+std::map<std::string, double> threadSleeps();
+// What each name gained from before to after (threads that ended in between are
+// missing from after and count nothing).
+std::map<std::string, double> gainedSince(const std::map<std::string, double>& before,
+                                          const std::map<std::string, double>& after);
 // CPU seconds of the whole process (all threads, also those that ended).
 double processCpuSeconds();
 // Resident set size and its peak, MB.
