@@ -302,13 +302,9 @@ void measureRealTime(HardwareLoader& receiver, int seconds, const QString& sound
     for (const auto& [name, count] : sleeps)
         allSleeps += count;
     const double sleepCost = cpuPerTimedWait();
-    std::printf(
-        "  going to sleep and waking costs %.0f us of CPU on this machine: %.5f CPU s per signal second of "
-        "the whole
-        ",
-            sleepCost *
-            1e6,
-        allSleeps * sleepCost / signal);
+    std::printf("  sleeping and waking up costs %.0f us of CPU here: %.5f CPU s per signal second of the "
+                "whole\n",
+                sleepCost * 1e6, allSleeps * sleepCost / signal);
     std::printf("  resident memory  %.1f MB at the start, %.1f MB at the end, %.1f MB at most; by tenths:",
                 rssStart, rssEnd, rssMax);
     for (double mb : rssEachTenth)
