@@ -32,6 +32,8 @@ constexpr int kIdleSleepMs = 20;
 constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
 constexpr int kMaxBlocksPerFetch = 512;
+// Time without a refused block after which the memory an overload left is returned.
+constexpr qint64 kQuietAfterOverloadMs = 2000;
 
 } // namespace
 
@@ -218,7 +220,8 @@ void Controller::recordBlock(const void* block, int count, qint64 centre, float 
 
 void Controller::reduceFetchSize(const char* what)
 {
-    refusedSinceMemoryReturned = true;
+    memoryToReturn = true;
+    sinceRefusal.start();
     QLogger::logDebug(LogModule,
                       QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
     blocks_per_fetch = reducedBlocksPerFetch(blocks_per_fetch.load());
@@ -311,11 +314,12 @@ void Controller::receive()
 
 void Controller::returnMemoryAfterOverload()
 {
-    // The channels keep up again once their queues hold no more than the newest block.
-    if (!refusedSinceMemoryReturned || main_channelizer->inputQueueSize() > 1 ||
-        beacon_channelizer->inputQueueSize() > 1)
+    // An overload is over once the channels refused nothing for a while and worked
+    // their queues down: the blocks the queues held are free then.
+    if (!memoryToReturn || sinceRefusal.elapsed() < kQuietAfterOverloadMs ||
+        main_channelizer->inputQueueSize() > 1 || beacon_channelizer->inputQueueSize() > 1)
         return;
-    refusedSinceMemoryReturned = false;
+    memoryToReturn = false;
     SampleBlockMemory::returnFreedMemory();
 }
 

@@ -1,5 +1,7 @@
 #include "engine/SampleBlockMemory.h"
 
+#include <cstdlib> // defines __GLIBC__ on glibc systems
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
