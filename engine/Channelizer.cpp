@@ -25,6 +25,11 @@ SampleContext* copyContext(const SampleContext* ctx)
 
 Channelizer::Channelizer(int inputRate, int outputRate) : chain(inputRate, outputRate) {}
 
+Channelizer::~Channelizer()
+{
+    DropInput();
+}
+
 void Channelizer::setOffset(float ncoHz)
 {
     // Not locked: the chain takes the new frequency at its next block.
@@ -77,13 +82,26 @@ void Channelizer::UpdatePieceLength()
 
 int Channelizer::EnqueueData(void* samples, SampleContext* ctx, int count)
 {
+    SharedSamples* handle = SharedSamples::adopt(samples, count);
+    if (handle == nullptr) {
+        qDebug() << "Channelizer::EnqueueData() could not malloc";
+        free(samples);
+        free(ctx);
+        return -1;
+    }
+    return EnqueueShared(handle, ctx);
+}
+
+int Channelizer::EnqueueShared(SharedSamples* samples, SampleContext* ctx)
+{
+    const int count = samples->count();
     const int piece = pieceLength.load();
     if (piece > 0 && count > piece)
-        return EnqueuePieces(static_cast<Complex*>(samples), ctx, count, piece);
+        return EnqueuePieces(samples, ctx, piece);
 
     const int result = inputQueue.enqueue(samples, count, 0, ctx);
     if (result <= 0) {
-        free(samples);
+        SharedSamples::release(samples);
         free(ctx);
     }
     if (result < 0) {
@@ -93,32 +111,32 @@ int Channelizer::EnqueueData(void* samples, SampleContext* ctx, int count)
     return result;
 }
 
-int Channelizer::EnqueuePieces(Complex* samples, SampleContext* ctx, int count, int piece)
+int Channelizer::EnqueuePieces(SharedSamples* samples, SampleContext* ctx, int piece)
 {
+    const int count = samples->count();
     int result = 0;
     for (int pos = 0; pos < count; pos += piece) {
         const int length = std::min(piece, count - pos);
         const bool last = pos + length == count;
-        auto* block = static_cast<Complex*>(malloc(size_t(length) * sizeof(Complex)));
+        SharedSamples* view = samples->share(pos, length);
         // Every piece but the last travels with a copy of the context.
         SampleContext* pieceCtx = last ? ctx : copyContext(ctx);
-        if (block == nullptr || (ctx != nullptr && pieceCtx == nullptr)) {
+        if (view == nullptr || (ctx != nullptr && pieceCtx == nullptr)) {
             qDebug() << "Channelizer::EnqueueData() could not malloc";
-            free(block);
+            SharedSamples::release(view);
             if (pieceCtx != ctx)
                 free(pieceCtx);
-            free(samples);
+            SharedSamples::release(samples);
             free(ctx);
             return -1;
         }
-        std::memcpy(block, samples + pos, size_t(length) * sizeof(Complex));
-        result = inputQueue.enqueue(block, length, 0, pieceCtx);
+        result = inputQueue.enqueue(view, length, 0, pieceCtx);
         if (result <= 0) {
-            free(block);
+            SharedSamples::release(view);
             free(pieceCtx);
         }
     }
-    free(samples);
+    SharedSamples::release(samples);
     if (result < 0) {
         qDebug() << "Channelizer::EnqueueData after split qs < 0";
         flush(1);
@@ -141,16 +159,20 @@ int Channelizer::transfert()
 {
     int count = 0;
     SampleContext* ctx = nullptr;
-    auto* block = static_cast<Complex*>(inputQueue.dequeue(&count, 0, &ctx, true));
-    if (block == nullptr || count <= 0) {
-        free(block);
+    auto* samples = static_cast<SharedSamples*>(inputQueue.dequeue(&count, 0, &ctx, true));
+    if (samples == nullptr || count <= 0) {
+        SharedSamples::release(samples);
         free(ctx);
         return 0;
     }
 
     if (chain.IsPassThrough()) {
-        chain.MixPassThrough(block, count);
-        if (outputQueue.enqueue(block, count, 0, ctx) <= 0) {
+        // The block may be another channel's too: the mixed copy goes on.
+        auto* block = static_cast<Complex*>(malloc(size_t(count) * sizeof(Complex)));
+        if (block != nullptr)
+            chain.MixPassThrough(samples->samples(), block, count);
+        SharedSamples::release(samples);
+        if (block == nullptr || outputQueue.enqueue(block, count, 0, ctx) <= 0) {
             qDebug() << "Channelizer::transfert() queue size";
             free(block);
             free(ctx);
@@ -159,8 +181,8 @@ int Channelizer::transfert()
         return 1;
     }
 
-    const int produced = chain.Process(block, count, ctx);
-    free(block);
+    const int produced = chain.Process(samples->samples(), count, ctx);
+    SharedSamples::release(samples);
     if (produced <= 0) {
         free(ctx);
         if (produced < 0 && !pieceLengthLearned) {
@@ -191,6 +213,16 @@ int Channelizer::transfert()
 void Channelizer::flush(int keep)
 {
     if (inputQueue.size() > keep)
-        inputQueue.flush();
+        DropInput();
     outputQueue.flush();
+}
+
+void Channelizer::DropInput()
+{
+    int count = 0;
+    SampleContext* ctx = nullptr;
+    while (void* samples = inputQueue.dequeue(&count, 0, &ctx, false)) {
+        SharedSamples::release(static_cast<SharedSamples*>(samples));
+        free(ctx);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SampleFifo.h"
+#include "engine/SharedSamples.h"
 #include "engine/dsp/ChannelChain.h"
 
 #include <atomic>
@@ -13,7 +14,9 @@ struct SampleContext;
 // processed block at a time (getData), each pull running one step of the channel chain
 // (mix, decimate, filter, resample to the channel rate) into the output queue.
 //
-// Every block comes with its SampleContext; whoever drops a block frees both.
+// Every block comes with its SampleContext; whoever drops a block frees both. The input
+// queue holds SharedSamples handles, so that both channels can read one receiver block
+// and a long block can be cut into pieces without copies; the channel only reads them.
 class Channelizer
 {
 public:
@@ -21,6 +24,8 @@ public:
     static constexpr int kPieceLength = 32768;
 
     Channelizer(int inputRate, int outputRate);
+    // Releases what the input queue still holds.
+    ~Channelizer();
     Channelizer(const Channelizer&) = delete;
     Channelizer& operator=(const Channelizer&) = delete;
 
@@ -37,6 +42,8 @@ public:
     // queues them, cut into pieces when a half-band first stage needs it. Returns the
     // queue's result: the number of queued elements, 0 or -1 when refused.
     int EnqueueData(void* samples, SampleContext* ctx, int count);
+    // The same for a handle on samples that other holders may read too.
+    int EnqueueShared(SharedSamples* samples, SampleContext* ctx);
     // Runs one processing step, then hands out the oldest output block (null when none;
     // with wait, after waiting at most 10 ms). The caller owns the block and the context.
     Complex* getData(int* count, SampleContext** ctx, bool wait);
@@ -55,8 +62,9 @@ public:
     int maxPieceLength() const { return pieceLength.load(); }
 
 private:
-    int EnqueuePieces(Complex* samples, SampleContext* ctx, int count, int piece);
+    int EnqueuePieces(SharedSamples* samples, SampleContext* ctx, int piece);
     void UpdatePieceLength();
+    void DropInput();
 
     mutable std::mutex lock;
     ChannelChain chain;

@@ -6,6 +6,7 @@
 #include "engine/Channelizer.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
+#include "engine/SampleBlockMemory.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
 #include "engine/VisuFifo.h"
@@ -34,6 +35,7 @@ Controller::Controller(const QString& audioDevice)
     setObjectName(QStringLiteral("Controller"));
     qRegisterMetaType<Demodulator*>("Demodulator*");
     qRegisterMetaType<SampleFifo*>("SampleFifo*");
+    SampleBlockMemory::keepBlocksInHeap();
 
     for (int channel = 0; channel < ChannelCount; ++channel) {
         channelOn[channel] = false;

@@ -3,6 +3,7 @@
 #include "engine/demod/Demodulator.h"
 #include "srvlib/VantorCBHandler.h"
 
+#include <QElapsedTimer>
 #include <QMetaType>
 #include <QSemaphore>
 #include <QString>
@@ -238,6 +239,9 @@ private:
     void recordBlock(const void* block, int count, qint64 centre, float rate);
     void reportPowerLevels();
     void reduceFetchSize(const char* what);
+    // Once the channels have refused no block for a while after refusing some, and
+    // have worked their queues down, gives the memory the queues held back to the system.
+    void returnMemoryAfterOverload();
     // Waits, processing events, while the channels' input queues hold more than
     // limit blocks (RX A only, or both when bothQueues); bounded by the state.
     void waitForChannelQueues(int limit, bool bothQueues);
@@ -256,5 +260,7 @@ private:
     std::atomic<int> blocks_per_fetch{32};
     // The receiver's rate when reception started: rx_samplerate of live contexts.
     std::atomic<int> receptionRate{0};
+    bool memoryToReturn = false; // a channel refused blocks (engine thread only, as below)
+    QElapsedTimer sinceRefusal;
     bool shutDown = false;
 };

@@ -4,8 +4,10 @@
 #include "engine/Controller.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
+#include "engine/SampleBlockMemory.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
+#include "engine/SharedSamples.h"
 #include "engine/ThreadPause.h"
 #include "engine/VisuFifo.h"
 #include "engine/audio/AudioOutput.h"
@@ -30,6 +32,8 @@ constexpr int kIdleSleepMs = 20;
 constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
 constexpr int kMaxBlocksPerFetch = 512;
+// Time without a refused block after which the memory an overload left is returned.
+constexpr qint64 kQuietAfterOverloadMs = 2000;
 
 } // namespace
 
@@ -216,6 +220,8 @@ void Controller::recordBlock(const void* block, int count, qint64 centre, float 
 
 void Controller::reduceFetchSize(const char* what)
 {
+    memoryToReturn = true;
+    sinceRefusal.start();
     QLogger::logDebug(LogModule,
                       QStringLiteral("%1%2").arg(QLatin1String(what)).arg(blocks_per_fetch.load()));
     blocks_per_fetch = reducedBlocksPerFetch(blocks_per_fetch.load());
@@ -232,24 +238,28 @@ bool Controller::routeBlock(void* block, int count, bool live, qint64 centre, fl
         return false;
     }
     if (onA && onB) {
-        // RX B gets a copy first; RX A is skipped when RX B refused.
-        const size_t bytes = size_t(count) * 2 * sizeof(float);
-        void* copy = std::malloc(bytes);
-        SampleContext* ctxB = copy ? makeContext(1, live, centre, rate) : nullptr;
+        // Both channels read the one block; RX A is skipped when RX B refused it.
+        SharedSamples* forA = SharedSamples::adopt(block, count);
+        if (forA == nullptr) {
+            std::free(block);
+            QLogger::logDebug(LogModule, QStringLiteral("Controller::run() no memory for the block"));
+            return true;
+        }
+        SharedSamples* forB = forA->share(0, count);
+        SampleContext* ctxB = forB ? makeContext(1, live, centre, rate) : nullptr;
         bool refusedB = false;
-        if (copy == nullptr || ctxB == nullptr) {
-            QLogger::logDebug(LogModule, QStringLiteral("Controller::run() no memory for RX B's copy"));
-            std::free(copy);
+        if (forB == nullptr || ctxB == nullptr) {
+            QLogger::logDebug(LogModule, QStringLiteral("Controller::run() no memory for RX B's share"));
+            SharedSamples::release(forB);
         } else {
-            std::memcpy(copy, block, bytes);
-            refusedB = beacon_channelizer->EnqueueData(copy, ctxB, count) <= 0;
+            refusedB = beacon_channelizer->EnqueueShared(forB, ctxB) <= 0;
         }
         if (refusedB) {
-            std::free(block);
+            SharedSamples::release(forA);
             reduceFetchSize("RXA RXB->EnqueueData, blocks_per_fetch=");
             return true;
         }
-        if (main_channelizer->EnqueueData(block, makeContext(0, live, centre, rate), count) <= 0)
+        if (main_channelizer->EnqueueShared(forA, makeContext(0, live, centre, rate)) <= 0)
             reduceFetchSize("RXA RXB->EnqueueData, blocks_per_fetch=");
         return true;
     }
@@ -297,8 +307,20 @@ void Controller::receive()
             break;
         }
         reportPowerLevels();
+        returnMemoryAfterOverload();
     }
     hardware->finalizeRXEngine();
+}
+
+void Controller::returnMemoryAfterOverload()
+{
+    // An overload is over once the channels refused nothing for a while and worked
+    // their queues down: the blocks the queues held are free then.
+    if (!memoryToReturn || sinceRefusal.elapsed() < kQuietAfterOverloadMs ||
+        main_channelizer->inputQueueSize() > 1 || beacon_channelizer->inputQueueSize() > 1)
+        return;
+    memoryToReturn = false;
+    SampleBlockMemory::returnFreedMemory();
 }
 
 void Controller::stopReception()

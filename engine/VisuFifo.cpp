@@ -34,19 +34,46 @@ void VisuFifo::release()
     free(buffer);
     buffer = nullptr;
     capacity = 0;
+    head = 0;
 }
 
 void VisuFifo::push(const Complex* samples, int count)
 {
     if (count >= capacity) {
         std::memcpy(buffer, samples + (count - capacity), size_t(capacity) * sizeof(Complex));
+        head = 0;
         return;
     }
-    std::memmove(buffer, buffer + count, size_t(capacity - count) * sizeof(Complex));
-    std::memcpy(buffer + (capacity - count), samples, size_t(count) * sizeof(Complex));
+    const int toEnd = std::min(count, capacity - head);
+    std::memcpy(buffer + head, samples, size_t(toEnd) * sizeof(Complex));
+    std::memcpy(buffer, samples + toEnd, size_t(count - toEnd) * sizeof(Complex));
+    head = (head + count) % capacity;
 }
 
-int generate_fullband_display_fft(Complex* samples, int count, float rate, int, SampleContext* ctx)
+bool VisuFifo::samplesInOrder(int first, int count, Complex* out) const
+{
+    if (buffer == nullptr || first < 0 || count < 0 || count > capacity - first)
+        return false;
+    const int start = (head + first) % capacity;
+    const int toEnd = std::min(count, capacity - start);
+    std::memcpy(out, buffer + start, size_t(toEnd) * sizeof(Complex));
+    std::memcpy(out + toEnd, buffer, size_t(count - toEnd) * sizeof(Complex));
+    return true;
+}
+
+VisuFifoSnapshot::VisuFifoSnapshot(VisuFifo& window, int timeoutMs)
+    : window(window), held(window.mutex->tryLock(timeoutMs))
+{
+}
+
+void VisuFifoSnapshot::release()
+{
+    if (held)
+        window.mutex->unlock();
+    held = false;
+}
+
+int generate_fullband_display_fft(const Complex* samples, int count, float rate, int, SampleContext* ctx)
 {
     // A rate under 16 has no power-of-two window size (log2 of rate / 8 below 1).
     if (ctx == nullptr || ctx->fullband_visu_fifo == nullptr || count <= 0 || !(rate >= 16))
@@ -76,6 +103,7 @@ int generate_fullband_display_fft(Complex* samples, int count, float rate, int, 
         // A retune: the old samples belong to another band.
         std::memset(window.buffer, 0, size_t(window.capacity) * sizeof(Complex));
         window.blockCount = 0;
+        window.head = 0;
         std::memcpy(window.buffer, samples, size_t(count) * sizeof(Complex));
     } else {
         window.push(samples, count);
@@ -88,7 +116,7 @@ int generate_fullband_display_fft(Complex* samples, int count, float rate, int, 
     return 1;
 }
 
-int generate_smallband_display_fft(Complex* samples, int count, float rate, int, SampleContext* ctx)
+int generate_smallband_display_fft(const Complex* samples, int count, float rate, int, SampleContext* ctx)
 {
     if (count <= 0 || ctx == nullptr || ctx->smallband_visu_fifo == nullptr || !(rate >= 1))
         return 1;

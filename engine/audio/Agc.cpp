@@ -5,10 +5,18 @@
 
 namespace {
 // log10(1 / 0.9): full scale after the 0.9 headroom reads as level 0.
-constexpr double kMagnitudeOffset = 0.045757490560675115;
-constexpr double kTiny = 9e-9;
+constexpr float kMagnitudeOffset = 0.045757490560675115f;
+constexpr float kTiny = 9e-9f;
+constexpr float kLn10 = 2.302585092994046f;
 constexpr float kResetLevel = -16.0f;
 constexpr float kRescanFloor = -8.0f;
+
+// The level of a sample whose larger part is largest, in log10 units. The per-sample
+// maths runs in single precision: the levels only steer a gain.
+float magnitudeLog(float largest)
+{
+    return std::log10(largest + kTiny) + kMagnitudeOffset;
+}
 } // namespace
 
 CAgc::CAgc()
@@ -99,29 +107,27 @@ float CAgc::trackLevel(float magnitudeLog)
         m_peak = std::max(m_peak, kRescanFloor);
     }
 
-    const double attackAlpha = m_peak > m_attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
-    m_attackAverage = static_cast<float>(attackAlpha * m_peak + (1.0 - attackAlpha) * m_attackAverage);
+    const float attackAlpha = m_peak > m_attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
+    m_attackAverage = attackAlpha * m_peak + (1.0f - attackAlpha) * m_attackAverage;
 
     if (m_useHang) {
         if (m_peak > m_decayAverage) {
-            m_decayAverage =
-                static_cast<float>(m_decayRiseAlpha * m_peak + (1.0 - m_decayRiseAlpha) * m_decayAverage);
+            m_decayAverage = m_decayRiseAlpha * m_peak + (1.0f - m_decayRiseAlpha) * m_decayAverage;
             m_hangTimer = 0;
         } else if (m_hangTimer < m_hangTime) {
             ++m_hangTimer;
         } else {
-            m_decayAverage =
-                static_cast<float>(m_decayFallAlpha * m_peak + (1.0 - m_decayFallAlpha) * m_decayAverage);
+            m_decayAverage = m_decayFallAlpha * m_peak + (1.0f - m_decayFallAlpha) * m_decayAverage;
         }
     } else {
-        const double d = m_peak > m_decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
-        m_decayAverage = static_cast<float>(d * m_peak + (1.0 - d) * m_decayAverage);
+        const float d = m_peak > m_decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
+        m_decayAverage = d * m_peak + (1.0f - d) * m_decayAverage;
     }
 
     const float level = std::max(m_attackAverage, m_decayAverage);
     if (level <= m_knee)
         return m_fixedGain;
-    return static_cast<float>(0.7 * std::pow(10.0, (m_gainSlope - 1.0) * level));
+    return 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
 }
 
 void CAgc::Process(int count, const Complex* in, Complex* out)
@@ -140,9 +146,8 @@ void CAgc::Process(int count, const Complex* in, Complex* out)
         m_delayLine[m_delayIndex] = sample;
         if (++m_delayIndex >= m_delaySamples)
             m_delayIndex = 0;
-        const double largest = std::max(std::fabs(sample.real()), std::fabs(sample.imag()));
-        const float m = static_cast<float>(std::log10(largest + kTiny) + kMagnitudeOffset);
-        out[i] = delayed * trackLevel(m);
+        const float largest = std::max(std::fabs(sample.real()), std::fabs(sample.imag()));
+        out[i] = delayed * trackLevel(magnitudeLog(largest));
     }
 }
 
@@ -163,7 +168,6 @@ void CAgc::ProcessReal(int count, const float* in, float* out)
         m_delayLine[m_delayIndex] = Complex(sample, 0.0f);
         if (++m_delayIndex >= m_delaySamples)
             m_delayIndex = 0;
-        const float m = static_cast<float>(std::log10(std::fabs(sample) + kTiny) + kMagnitudeOffset);
-        out[i] = delayed * trackLevel(m);
+        out[i] = delayed * trackLevel(magnitudeLog(std::fabs(sample)));
     }
 }

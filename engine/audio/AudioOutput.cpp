@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <complex>
 #include <cstdlib>
 #include <vector>
@@ -15,6 +16,9 @@
 namespace {
 // A device that accepts nothing for this long is taken as stopped.
 constexpr int kStallMs = 500;
+// The longest sleep while the device's buffer is full: the device may say late that
+// it has room, and a busy machine may wake the thread late.
+constexpr qint64 kMaxWriteWaitMs = 10;
 } // namespace
 
 AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent)
@@ -89,9 +93,32 @@ bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
         if ((state != QAudio::ActiveState && state != QAudio::IdleState) ||
             sinceProgress.elapsed() > kStallMs)
             return false;
-        QThread::usleep(500);
+        // Sleep until the device has played enough to take the rest: a few wake-ups
+        // per block rather than one every fraction of a millisecond.
+        const qint64 missing = size - m_output->bytesFree();
+        const qint64 ms = missing / std::max<qint64>(1, m_format.bytesForDuration(1000));
+        QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(ms, 1, kMaxWriteWaitMs)));
     }
     return true;
+}
+
+bool AudioOutput::play(QIODevice* sink, const char* data, qint64 size)
+{
+    if (m_stalled) {
+        // Never wait on a device that stopped: try again once it has room for a block.
+        if (m_output->bytesFree() < size)
+            return false;
+        m_stalled = false;
+        m_noDeviceReported = false;
+        QLogger::logWarning(LogModule, QStringLiteral("AudioOutput::run() the sound output plays again"));
+    }
+    if (writeAll(sink, data, size))
+        return true;
+    if (!m_stopRequested) {
+        m_stalled = true;
+        reportNoDevice(QStringLiteral("the sound output accepts no more data"));
+    }
+    return false;
 }
 
 void AudioOutput::run()
@@ -103,6 +130,7 @@ void AudioOutput::run()
     QIODevice* sink = nullptr;
     if (!m_device.isNull()) {
         m_output = new QAudioOutput(m_device, m_format);
+        m_output->setBufferSize(m_format.bytesForDuration(qint64(kDeviceBufferMs) * 1000));
         sink = m_output->start();
         QLogger::logTrace(LogModule,
                           QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
@@ -135,13 +163,10 @@ void AudioOutput::run()
         frames.resize(2 * static_cast<size_t>(count));
         m_mixdown.process(block, count, frames.data());
         std::free(block);
-        if (writeAll(sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
+        if (play(sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count)))
             ++m_blocksPlayed;
-        } else if (!m_stopRequested) {
+        else if (!m_stopRequested)
             ++m_blocksDiscarded;
-            reportNoDevice(QStringLiteral("the sound output accepts no more data"));
-            sink = nullptr;
-        }
     }
 
     if (m_output) {

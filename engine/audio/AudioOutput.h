@@ -16,14 +16,21 @@ class SampleFifo;
 // queue (channel 0 in the real parts, channel 1 in the imaginary parts), runs the
 // equalizer, mixes them down (AudioMixdown) and writes 48000 Hz 16-bit stereo frames
 // to the sound device. The device is chosen when the object is built; the Qt audio
-// output itself is created, used and destroyed on this thread.
-// Without a usable device, or once the device stops, the thread keeps draining its
-// queue, discarding the audio, so that nothing upstream stalls; it logs that once.
+// output itself is created, used and destroyed on this thread, with a short buffer so
+// that the sound follows a retune quickly.
+// Without a usable device, or while the device stops taking audio, the thread keeps
+// draining its queue, discarding the audio, so that nothing upstream stalls; it logs
+// that once, and plays again as soon as the device takes audio again.
 class AudioOutput : public QThread
 {
     Q_OBJECT
 public:
     static constexpr int kSampleRate = AudioMixdown::kSampleRate;
+    // The sound device's buffer. The receive chain hands on audio in bursts (a fetch
+    // and a channel filter frame, 64 ms each at 2 MS/s in USB), and on a busy machine
+    // this thread may wake 100 ms late: 150 ms plays on without underruns there, while
+    // a retune is still heard within a quarter of a second.
+    static constexpr int kDeviceBufferMs = 150;
 
     // An empty deviceName takes the first output device that supports the format,
     // otherwise the first whose name contains deviceName.
@@ -64,6 +71,8 @@ private:
     void chooseDevice(const QString& requestedName);
     // Writes all bytes unless the device stops accepting them; false then.
     bool writeAll(QIODevice* sink, const char* data, qint64 size);
+    // Hands a block of frames to the device; false when it was discarded.
+    bool play(QIODevice* sink, const char* data, qint64 size);
     void reportNoDevice(const QString& why);
 
     std::atomic<bool> m_stopRequested{false};
@@ -73,6 +82,8 @@ private:
     AudioMixdown m_mixdown;
     QAudioOutput* m_output = nullptr; // lives on the thread running run()
     bool m_noDeviceReported = false;
+    // The device stopped taking audio: blocks go to it only once it has room at once.
+    bool m_stalled = false;
     std::atomic<qint64> m_blocksPlayed{0};
     std::atomic<qint64> m_blocksDiscarded{0};
 };

@@ -96,20 +96,31 @@ float CDownConvert::PlanHalfBandDecimation(float newInputRate, float newBandwidt
     return float(outputRate);
 }
 
-int CDownConvert::Process(int count, Complex* in, Complex* out)
+int CDownConvert::Process(int count, const Complex* in, Complex* out)
 {
     if (count <= 0)
         return 0;
-    oscillator.Mix(in, count);
     std::lock_guard<std::mutex> guard(lock);
+    int reaching = count;
     for (const auto& stage : stages) {
-        count = stage->DecBy2(count, in, in);
-        if (count < 1)
-            return count;
+        if (!stage->Accepts(reaching)) {
+            reportOverlongBlock(reaching);
+            return -1;
+        }
+        reaching = stage->OutputCount(reaching);
     }
-    if (out != in)
-        std::memcpy(out, in, count * sizeof(Complex));
-    return count;
+
+    int written = 0;
+    // Outputs never overtake the input still to be read, so out may be in.
+    for (int pos = 0; pos < count; pos += kRunLength) {
+        int n = std::min(kRunLength, count - pos);
+        oscillator.Mix(in + pos, run.data(), n);
+        for (const auto& stage : stages)
+            n = stage->DecBy2(n, run.data(), run.data());
+        std::memcpy(static_cast<void*>(out + written), run.data(), size_t(n) * sizeof(Complex));
+        written += n;
+    }
+    return written;
 }
 
 void CDownConvert::DeleteStages()

@@ -22,6 +22,9 @@ public:
         virtual int DecBy2(int count, Complex* in, Complex* out) = 0;
         // Length of the stage's filter (4 for the comb).
         virtual int Taps() const = 0;
+        // Whether DecBy2 takes a block of count samples, and how many it would give.
+        virtual bool Accepts(int count) const = 0;
+        virtual int OutputCount(int count) const = 0;
     };
     class CCicN3DecimateBy2;
     class CHalfBand11TapDecimateBy2;
@@ -42,9 +45,11 @@ public:
     int PlanDecimation(float inputRate, float bandwidth);
     // Plan of 51-tap half-band stages only, while the rate is above 200 kHz.
     float PlanHalfBandDecimation(float inputRate, float bandwidth);
-    // Mixes count samples of in (in place), decimates them and writes the result to out.
-    // Returns the number of outputs; -1 when a stage refused the block (too long).
-    int Process(int count, Complex* in, Complex* out);
+    // Mixes count samples of in, decimates them and writes the result to out (which may
+    // be in). Returns the number of outputs; -1 when a stage would get more than it
+    // takes (the block is then refused whole). Works through the block in short runs
+    // that stay in the processor's cache from the mixer to the last stage.
+    int Process(int count, const Complex* in, Complex* out);
     void DeleteStages();
     // -1 when the cascade takes blocks of any length, otherwise the longest block.
     int GetMaxInputLength() const;
@@ -57,8 +62,11 @@ private:
     bool SamePlan(Planner planner, float inputRate, float bandwidth) const;
     void DeleteStagesLocked();
 
+    static constexpr int kRunLength = 4096; // samples mixed and decimated at a time
+
     mutable std::mutex lock;
     PhasorOscillator oscillator;
+    std::vector<Complex> run = std::vector<Complex>(kRunLength); // mixed, then decimated in place
     std::vector<std::unique_ptr<CDec2>> stages;
     Planner lastPlanner = Planner::None;
     int outputRate = 100000;

@@ -1,5 +1,7 @@
 #include "engine/dsp/CFractResampler.h"
 
+#include "engine/dsp/CpuDispatch.h"
+
 #include <QDebug>
 
 #include <cmath>
@@ -11,6 +13,7 @@ namespace {
 constexpr int kLength = CFractResampler::kKernelLength;
 constexpr int kPhases = CFractResampler::kPhases;
 constexpr int kTableSize = kLength * kPhases + 1; // 280001 points
+static_assert(kLength % 4 == 0, "the kernel is summed four inputs at a time");
 
 // The windowed sinc, arranged by phase: row p holds the 28 kernel values that weight the
 // inputs of an output whose position lies p / 10000 of a sample before the first of
@@ -42,6 +45,33 @@ const float* phaseTable()
         return rows;
     }();
     return table.get();
+}
+// Outputs from the read position *time on while it stays inside the count new samples
+// (behind the 28 of history), advancing it by ratio each.
+CPU_DISPATCHED int resampleBlock(const float* __restrict buffer, int count, float ratio, double* time,
+                                 float* __restrict out)
+{
+    const float* table = phaseTable();
+    double t = *time;
+    int produced = 0;
+    for (int p = int(t); p < count; p = int(t)) {
+        // Inputs p + 1 .. p + 28; the first sits (p + 1 - t) samples after the output.
+        const int phase = int((p + 1 - t) * kPhases);
+        const float* __restrict weights = table + phase * kLength;
+        const float* __restrict x = buffer + 2 * (p + 1);
+        // Four inputs at a time: eight sums (I and Q of each), so that the products
+        // and sums of a step run side by side.
+        float sums[8] = {};
+        for (int k = 0; k < kLength; k += 4)
+            for (int i = 0; i < 8; ++i)
+                sums[i] += x[2 * k + i] * weights[k + i / 2];
+        out[2 * produced] = (sums[0] + sums[2]) + (sums[4] + sums[6]);
+        out[2 * produced + 1] = (sums[1] + sums[3]) + (sums[5] + sums[7]);
+        ++produced;
+        t += ratio;
+    }
+    *time = t;
+    return produced;
 }
 } // namespace
 
@@ -83,22 +113,8 @@ int CFractResampler::Resample(int count, float ratio, const Complex* in, Complex
         time = 0;
     std::memcpy(inputBuffer.data() + kLength, in, count * sizeof(Complex));
 
-    const float* table = phaseTable();
-    const float* buffer = reinterpret_cast<const float*>(inputBuffer.data());
-    int produced = 0;
-    for (int p = int(time); p < count; p = int(time)) {
-        // Inputs p + 1 .. p + 28; the first sits (p + 1 - time) samples after the output.
-        const int phase = int((p + 1 - time) * kPhases);
-        const float* __restrict weights = table + phase * kLength;
-        const float* __restrict x = buffer + 2 * (p + 1);
-        float re = 0.0f, im = 0.0f;
-        for (int k = 0; k < kLength; ++k) {
-            re += x[2 * k] * weights[k];
-            im += x[2 * k + 1] * weights[k];
-        }
-        out[produced++] = Complex(re, im);
-        time += ratio;
-    }
+    const int produced = resampleBlock(reinterpret_cast<const float*>(inputBuffer.data()), count, ratio,
+                                       &time, reinterpret_cast<float*>(out));
     time -= count;
     std::memmove(inputBuffer.data(), inputBuffer.data() + count, kLength * sizeof(Complex));
     return produced;

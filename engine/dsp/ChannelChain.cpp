@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 // The power level never falls below 10 log10(sqrt(1e-20)) = -100, so silence cannot
@@ -67,16 +68,21 @@ void ChannelChain::SetStageCallback(int stage, ChannelStageCallback callback)
         callbacks[stage - 1] = callback;
 }
 
-void ChannelChain::MixPassThrough(Complex* block, int count)
+void ChannelChain::MixPassThrough(const Complex* block, Complex* out, int count)
 {
     if (ncoFrequency != 0.0f)
-        passThroughOscillator.Mix(block, count);
+        passThroughOscillator.Mix(block, out, count);
+    else if (out != block)
+        std::memcpy(static_cast<void*>(out), block, size_t(count) * sizeof(Complex));
 }
 
 void ChannelChain::EnsureCapacity(int count, float ratio)
 {
-    // The filter adds at most 2047 samples of an earlier call to a block; the resampler
-    // writes at most its input / ratio + 1 samples.
+    // The down-converter writes at most a block (no stages planned); the filter adds at
+    // most 2047 samples of an earlier call to a block; the resampler writes at most its
+    // input / ratio + 1 samples.
+    if (decimated.size() < size_t(count))
+        decimated.resize(std::max(size_t(count), 2 * decimated.size()));
     const size_t filterMax = size_t(count) + CFastFIR::kFrame;
     const size_t resampleMax = size_t(std::ceil(filterMax / double(ratio))) + 2;
     if (filtered.size() < filterMax) {
@@ -88,7 +94,7 @@ void ChannelChain::EnsureCapacity(int count, float ratio)
         resampled.resize(std::max(resampleMax, 2 * resampled.size()));
 }
 
-int ChannelChain::Process(Complex* block, int count, SampleContext* ctx)
+int ChannelChain::Process(const Complex* block, int count, SampleContext* ctx)
 {
     if (count <= 0)
         return 0;
@@ -99,12 +105,12 @@ int ChannelChain::Process(Complex* block, int count, SampleContext* ctx)
         return 0;
     EnsureCapacity(count, ratio);
 
-    int n = downConverter.Process(count, block, block);
+    int n = downConverter.Process(count, block, decimated.data());
     if (n <= 0)
         return n;
-    if (callbacks[1] && callbacks[1](block, n, midRate, 2, ctx) == 0)
+    if (callbacks[1] && callbacks[1](decimated.data(), n, midRate, 2, ctx) == 0)
         return 0;
-    n = filter.Filter(n, block, filtered.data());
+    n = filter.Filter(n, decimated.data(), filtered.data());
     if (n == 0)
         return 0;
     if (callbacks[2] && callbacks[2](filtered.data(), n, midRate, 3, ctx) == 0)

@@ -14,7 +14,7 @@ struct SampleContext;
 // A display tap inside a channel's processing: the samples of one stage, their count,
 // their rate, the stage number (1 raw input, 2 after the down-converter, 3 after the
 // channel filter) and the block's context. Returning 0 ends the processing step.
-using ChannelStageCallback = int (*)(Complex* samples, int count, float sampleRate, int stage,
+using ChannelStageCallback = int (*)(const Complex* samples, int count, float sampleRate, int stage,
                                      SampleContext* ctx);
 
 // One receive channel's signal path, without queues or threads: mix the channel to zero
@@ -43,13 +43,14 @@ public:
 
     // With equal input and channel rates the chain only mixes (MixPassThrough).
     bool IsPassThrough() const { return inputRate == outputRate.load(); }
-    // Mixes a block in place with the chain's own oscillator (when the offset is not 0).
-    void MixPassThrough(Complex* block, int count);
-    // Runs one block through the chain; the block is used as work space. Returns the
-    // number of channel samples now in Output(), 0 when none came out (the filter
-    // collects 2048 samples per frame, or a stage callback ended the step), -1 when the
-    // down-converter refused the block as too long.
-    int Process(Complex* block, int count, SampleContext* ctx);
+    // Mixes a block into out (which may be the block) with the chain's own oscillator,
+    // or copies it when the offset is 0.
+    void MixPassThrough(const Complex* block, Complex* out, int count);
+    // Runs one block through the chain; the block is only read, so that channels may
+    // share it. Returns the number of channel samples now in Output(), 0 when none came
+    // out (the filter collects 2048 samples per frame, or a stage callback ended the
+    // step), -1 when the down-converter refused the block as too long.
+    int Process(const Complex* block, int count, SampleContext* ctx);
     const Complex* Output() const { return resampled.data(); }
 
     int InputRate() const { return inputRate; }
@@ -77,6 +78,7 @@ private:
     CDownConvert downConverter;
     CFastFIR filter;
     CFractResampler resampler;
+    std::vector<Complex> decimated; // down-converter output: at most a block
     std::vector<Complex> filtered;  // filter output: up to a block + 2047 samples
     std::vector<Complex> resampled; // resampler output
     ChannelStageCallback callbacks[3] = {nullptr, nullptr, nullptr};

@@ -1,9 +1,16 @@
 #include "engine/dsp/DecimateBy2.h"
 
+#include "engine/dsp/CpuDispatch.h"
+
 #include <QDebug>
 
 #include <algorithm>
 #include <cstring>
+
+void reportOverlongBlock(int count)
+{
+    qDebug() << "CDownConvert::CHalfBandDecimateBy2::DecBy2 inlenght too long" << count;
+}
 
 PolyphaseDecimator::PolyphaseDecimator(int historyPairs, int maxInput)
     : historyPairs(historyPairs), maxInput(maxInput), even(historyPairs + kPiecePairs + 1),
@@ -13,8 +20,8 @@ PolyphaseDecimator::PolyphaseDecimator(int historyPairs, int maxInput)
 
 int PolyphaseDecimator::DecBy2(int count, Complex* in, Complex* out)
 {
-    if (maxInput > 0 && count > maxInput) {
-        qDebug() << "CDownConvert::CHalfBandDecimateBy2::DecBy2 inlenght too long" << count;
+    if (!Accepts(count)) {
+        reportOverlongBlock(count);
         return -1;
     }
     int produced = 0;
@@ -26,6 +33,20 @@ int PolyphaseDecimator::DecBy2(int count, Complex* in, Complex* out)
     }
     return produced;
 }
+
+namespace {
+// Even samples to even, odd ones to odd; on float pairs, so that the loop vectorises.
+CPU_DISPATCHED void splitPairs(const float* __restrict in, float* __restrict even, float* __restrict odd,
+                               int pairs)
+{
+    for (int p = 0; p < pairs; ++p) {
+        even[2 * p] = in[4 * p];
+        even[2 * p + 1] = in[4 * p + 1];
+        odd[2 * p] = in[4 * p + 2];
+        odd[2 * p + 1] = in[4 * p + 3];
+    }
+}
+} // namespace
 
 int PolyphaseDecimator::DecimatePiece(const Complex* in, int count, Complex* out)
 {
@@ -40,10 +61,9 @@ int PolyphaseDecimator::DecimatePiece(const Complex* in, int count, Complex* out
         pair = 1;
         index = 1;
     }
-    for (; pair < pairs; ++pair, index += 2) {
-        e[pair] = in[index];
-        o[pair] = in[index + 1];
-    }
+    splitPairs(reinterpret_cast<const float*>(in + index), reinterpret_cast<float*>(e + pair),
+               reinterpret_cast<float*>(o + pair), pairs - pair);
+    index += 2 * (pairs - pair);
     hasPending = index < count; // count >= 1 here
     if (hasPending)
         pending = in[index];
@@ -58,23 +78,28 @@ int PolyphaseDecimator::DecimatePiece(const Complex* in, int count, Complex* out
 
 CDownConvert::CCicN3DecimateBy2::CCicN3DecimateBy2() : PolyphaseDecimator(1, -1) {}
 
+namespace {
+// y[k] = (x[2k-2] + 3 x[2k-1] + 3 x[2k] + x[2k+1]) / 8
+CPU_DISPATCHED void combKernel(const float* __restrict e, const float* __restrict o, int pairs,
+                               float* __restrict y)
+{
+    for (int i = 0; i < 2 * pairs; ++i)
+        y[i] = 0.125f * (3.0f * (o[i] + e[i + 2]) + (e[i] + o[i + 2]));
+}
+} // namespace
+
 void CDownConvert::CCicN3DecimateBy2::FilterPairs(const float* even, const float* odd, int pairs,
                                                   float* out) const
 {
-    // y[k] = (x[2k-2] + 3 x[2k-1] + 3 x[2k] + x[2k+1]) / 8
-    const float* __restrict e = even;
-    const float* __restrict o = odd;
-    float* __restrict y = out;
-    for (int i = 0; i < 2 * pairs; ++i)
-        y[i] = 0.125f * (3.0f * (o[i] + e[i + 2]) + (e[i] + o[i + 2]));
+    combKernel(even, odd, pairs, out);
 }
 
 namespace {
 // y[k] = 0.5 o[k + M] + sum over t = 0..M of h[2t] (e[k + t] + e[k + 2M + 1 - t]), the
 // taps unrolled so that the loop over outputs vectorises.
 template <int M>
-void halfBandKernel(const float* __restrict e, const float* __restrict o, int pairs,
-                    const float* __restrict h, float* __restrict y)
+CPU_DISPATCHED void halfBandKernel(const float* __restrict e, const float* __restrict o, int pairs,
+                                   const float* __restrict h, float* __restrict y)
 {
     constexpr int kHistory = 2 * M + 1;
     float taps[M + 1];

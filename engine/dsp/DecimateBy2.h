@@ -13,6 +13,8 @@ class PolyphaseDecimator : public CDownConvert::CDec2
 {
 public:
     int DecBy2(int count, Complex* in, Complex* out) override;
+    bool Accepts(int count) const override { return maxInput <= 0 || count <= maxInput; }
+    int OutputCount(int count) const override { return ((hasPending ? 1 : 0) + count) / 2; }
 
 protected:
     // historyPairs: input pairs before the newest one that an output reads;
@@ -82,3 +84,6 @@ public:
 // Even-index taps h[0], h[2], ... up to the one before the centre of the N-tap
 // half-band; null for a length without a table.
 const float* halfBandEvenTaps(int taps);
+
+// The debug line of a block too long for a half-band stage.
+void reportOverlongBlock(int count);

@@ -1,5 +1,7 @@
 #include "engine/dsp/PhasorOscillator.h"
 
+#include "engine/dsp/CpuDispatch.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,29 +37,45 @@ void PhasorOscillator::ApplyPending()
     }
 }
 
-void PhasorOscillator::Mix(Complex* samples, int count)
+namespace {
+// Multiplies the samples of whole runs by the phasor (c, s) turned by rotation[k] for the
+// k-th sample of a run, advancing the phasor from run to run. y may be x.
+CPU_DISPATCHED void mixRuns(const float* x, float* y, int count, float* phasorRe, float* phasorIm,
+                            const float* __restrict rotationRe, const float* __restrict rotationIm,
+                            int runLength)
 {
-    ApplyPending();
-    float* x = reinterpret_cast<float*>(samples);
-    for (int start = 0; start < count; start += kRun) {
-        const int run = std::min(kRun, count - start);
-        const float c = phasorRe;
-        const float s = phasorIm;
-        float* xs = x + 2 * start;
+    float c = *phasorRe;
+    float s = *phasorIm;
+    for (int start = 0; start < count; start += runLength) {
+        const int run = std::min(runLength, count - start);
+        const float* xs = x + 2 * start;
+        float* ys = y + 2 * start;
         for (int k = 0; k < run; ++k) {
             const float pr = c * rotationRe[k] - s * rotationIm[k];
             const float pi = c * rotationIm[k] + s * rotationRe[k];
             const float xr = xs[2 * k];
             const float xi = xs[2 * k + 1];
-            xs[2 * k] = xr * pr - xi * pi;
-            xs[2 * k + 1] = xr * pi + xi * pr;
+            ys[2 * k] = xr * pr - xi * pi;
+            ys[2 * k + 1] = xr * pi + xi * pr;
         }
         // The gain correction comes from the phasor before the turn, as in a per-sample
         // recursion; its fixed point is c^2 + s^2 = 0.95.
         const float gain = static_cast<float>(1.95 - (double(c) * c + double(s) * s));
         const float turnRe = rotationRe[run - 1];
         const float turnIm = rotationIm[run - 1];
-        phasorRe = (c * turnRe - s * turnIm) * gain;
-        phasorIm = (c * turnIm + s * turnRe) * gain;
+        const float nextRe = (c * turnRe - s * turnIm) * gain;
+        const float nextIm = (c * turnIm + s * turnRe) * gain;
+        c = nextRe;
+        s = nextIm;
     }
+    *phasorRe = c;
+    *phasorIm = s;
+}
+} // namespace
+
+void PhasorOscillator::Mix(const Complex* in, Complex* out, int count)
+{
+    ApplyPending();
+    mixRuns(reinterpret_cast<const float*>(in), reinterpret_cast<float*>(out), count, &phasorRe, &phasorIm,
+            rotationRe, rotationIm, kRun);
 }

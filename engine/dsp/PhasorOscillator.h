@@ -24,8 +24,9 @@ public:
     void SetFrequency(double hz, double sampleRate);
     // Puts the phasor back to (1, 0).
     void Reset();
-    // Multiplies count samples in place by the running phasor.
-    void Mix(Complex* samples, int count);
+    // Multiplies count samples by the running phasor, from in to out (which may be in).
+    void Mix(const Complex* in, Complex* out, int count);
+    void Mix(Complex* samples, int count) { Mix(samples, samples, count); }
 
 private:
     static constexpr int kRun = 32;

@@ -61,13 +61,13 @@ struct StageCall
 };
 std::vector<StageCall> stageCalls;
 
-int recordStage(Complex* samples, int count, float rate, int stage, SampleContext* ctx)
+int recordStage(const Complex* samples, int count, float rate, int stage, SampleContext* ctx)
 {
     stageCalls.push_back({count, rate, stage, ctx, ctx ? ctx->hw_center : 0, samples[0].real()});
     return 1;
 }
 
-int stopStage(Complex* samples, int count, float rate, int stage, SampleContext* ctx)
+int stopStage(const Complex* samples, int count, float rate, int stage, SampleContext* ctx)
 {
     recordStage(samples, count, rate, stage, ctx);
     return 0;

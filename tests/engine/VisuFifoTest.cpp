@@ -27,11 +27,22 @@ struct WindowFixture : testing::Test
             x[i] = Complex(float(first + i), 0.0f);
         return x;
     }
+    // Real parts of the whole window, oldest first.
+    static std::vector<float> inOrder(const VisuFifo& window)
+    {
+        std::vector<Complex> samples(window.capacity);
+        EXPECT_TRUE(window.samplesInOrder(0, window.capacity, samples.data()));
+        std::vector<float> real;
+        for (const Complex& x : samples)
+            real.push_back(x.real());
+        return real;
+    }
     // Real parts of the window's last n samples must be last - n + 1 .. last.
     static void expectNewestInOrder(const VisuFifo& window, int last, int n)
     {
+        const std::vector<float> real = inOrder(window);
         for (int i = 0; i < n; ++i)
-            ASSERT_EQ(window.buffer[window.capacity - n + i].real(), float(last - n + 1 + i)) << i;
+            ASSERT_EQ(real[window.capacity - n + i], float(last - n + 1 + i)) << i;
     }
 
     SampleContext ctx;
@@ -97,9 +108,18 @@ TEST_F(FullbandWindow, RetuneBeyondTenHertzStartsAfresh)
     generate_fullband_display_fft(third.data(), 1000, 250000, 1, &ctx);
     EXPECT_EQ(window.blockCount, 0);
     EXPECT_EQ(window.centre, ctx.hw_center);
-    EXPECT_EQ(window.buffer[0].real(), 5001.0f);
-    EXPECT_EQ(window.buffer[999].real(), 6000.0f);
-    EXPECT_EQ(window.buffer[window.capacity - 1].real(), 0.0f);
+    const std::vector<float> afresh = inOrder(window);
+    EXPECT_EQ(afresh[0], 5001.0f);
+    EXPECT_EQ(afresh[999], 6000.0f);
+    EXPECT_EQ(afresh[window.capacity - 1], 0.0f);
+
+    // The next block pushes the oldest out, as after any other block.
+    auto fourth = ramp(6001, 1000);
+    generate_fullband_display_fft(fourth.data(), 1000, 250000, 1, &ctx);
+    const std::vector<float> after = inOrder(window);
+    EXPECT_EQ(after[0], 0.0f);
+    EXPECT_EQ(after[window.capacity - 1001], 0.0f);
+    expectNewestInOrder(window, 7000, 1000);
 }
 
 TEST_F(FullbandWindow, BlockLongerThanTheWindowGrowsIt)
@@ -108,7 +128,7 @@ TEST_F(FullbandWindow, BlockLongerThanTheWindowGrowsIt)
     auto block = ramp(1, 100000);
     generate_fullband_display_fft(block.data(), 100000, 250000, 1, &ctx);
     ASSERT_EQ(window.capacity, 200000);
-    EXPECT_EQ(window.buffer[0].real(), 0.0f);
+    EXPECT_EQ(inOrder(window)[0], 0.0f);
     expectNewestInOrder(window, 100000, 100000);
 }
 
@@ -138,7 +158,7 @@ TEST_F(SmallbandWindow, NewRateStartsANewWindow)
     EXPECT_EQ(window.rate, 16000);
     EXPECT_EQ(window.capacity, (1 << 17) + 16);
     expectNewestInOrder(window, 1000, 1000);
-    EXPECT_EQ(window.buffer[window.capacity - 1001].real(), 0.0f);
+    EXPECT_EQ(inOrder(window)[window.capacity - 1001], 0.0f);
 }
 
 TEST_F(SmallbandWindow, FirstBlockLargerThanTheWindowSizesIt)
@@ -162,4 +182,38 @@ TEST_F(WindowFixture, BlocksWithoutAWindowOrSamplesAreIgnored)
     EXPECT_EQ(generate_fullband_display_fft(block.data(), 100, 4, 1, &ctx), 1); // no window size below 16 S/s
     EXPECT_EQ(window.buffer, nullptr);
     EXPECT_EQ(window.blockCount, 0);
+}
+
+TEST(VisuFifoRead, RangesOutsideWhatIsHeldAreRefused)
+{
+    VisuFifo window;
+    Complex out[4];
+    EXPECT_FALSE(window.samplesInOrder(0, 1, out)) << "no buffer yet";
+    window.allocate(8);
+    EXPECT_TRUE(window.samplesInOrder(4, 4, out));
+    EXPECT_FALSE(window.samplesInOrder(5, 4, out));
+    EXPECT_FALSE(window.samplesInOrder(-1, 2, out));
+}
+
+TEST(VisuFifoSnapshot, HoldsTheLockUntilItGoesOrIsReleased)
+{
+    VisuFifo window;
+    window.mutex->lock();
+    EXPECT_FALSE(VisuFifoSnapshot(window, 1).locked()) << "the writer holds the window";
+    window.mutex->unlock();
+    {
+        VisuFifoSnapshot snapshot(window, 1);
+        ASSERT_TRUE(snapshot.locked());
+        snapshot->readPosition = 7;
+        EXPECT_FALSE(window.mutex->tryLock());
+    }
+    ASSERT_TRUE(window.mutex->tryLock()) << "unlocked when the snapshot went";
+    window.mutex->unlock();
+    EXPECT_EQ(window.readPosition, 7);
+
+    VisuFifoSnapshot early(window, 1);
+    early.release();
+    EXPECT_FALSE(early.locked());
+    ASSERT_TRUE(window.mutex->tryLock()) << "released before it goes, and only once";
+    window.mutex->unlock();
 }

@@ -9,6 +9,7 @@
 #include <QLibrary>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
@@ -230,6 +231,44 @@ TEST_F(LoaderTest, DeliversTheSceneInCallerOwnedBlocks)
     free(iq);
     loader.setRxGain(0.0f, 0);
     loader.setParam(SyntheticScene::RealtimeParam, "1");
+}
+
+TEST_F(LoaderTest, UsbToneIsKeyedAndItsReturnTimed)
+{
+    using namespace SyntheticScene;
+    HardwareLoader loader(0);
+    ASSERT_TRUE(loader.loadDLL(driverPath("Synthetic")));
+    ASSERT_EQ(loader.prepareRXEngine(), 1);
+    const double rate = loader.getActualRxSampleRate();
+    const int n = int(rate / 10);
+    QString since;
+    loader.getParam(UsbToneSinceParam, since);
+    EXPECT_TRUE(since.isEmpty()) << "no change yet";
+
+    int count = 0;
+    loader.setParam(UsbToneParam, "0");
+    float* iq = static_cast<float*>(loader.getRXSamples(25, &count));
+    ASSERT_NE(iq, nullptr);
+    EXPECT_NEAR(amplitudeAt(iq, n, rate, UsbToneOffsetHz), 0, 0.001);
+    EXPECT_NEAR(amplitudeAt(iq, n, rate, CwOffsetHz), CwAmplitude, 0.001) << "the rest of the scene stays";
+    free(iq);
+
+    const auto nowNs = [] {
+        using namespace std::chrono;
+        return qint64(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+    };
+    const qint64 asked = nowNs();
+    loader.setParam(UsbToneParam, "1");
+    iq = static_cast<float*>(loader.getRXSamples(25, &count));
+    ASSERT_NE(iq, nullptr);
+    const qint64 delivered = nowNs();
+    EXPECT_NEAR(amplitudeAt(iq, n, rate, UsbToneOffsetHz), UsbAmplitude, 0.001);
+    free(iq);
+    // The block's first sample was due after the previous block and before this one came.
+    loader.getParam(UsbToneSinceParam, since);
+    ASSERT_FALSE(since.isEmpty());
+    EXPECT_GT(since.toLongLong(), asked - qint64(1e9));
+    EXPECT_LE(since.toLongLong(), delivered);
 }
 
 TEST_F(LoaderTest, PacesBlocksToRealTimeByDefault)

@@ -8,6 +8,9 @@
 #include "SoundCapture.h"
 #include "ToneAnalysis.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -160,4 +163,48 @@ TEST_F(AudioOutputSound, VolumeScalesTheLevelAndMuteSilences)
                             {1000, 0}, [](AudioOutput& out) { out.mute(); }, false)
                             .left),
               1e-4);
+}
+
+TEST_F(AudioOutputSound, PlaysAgainOnceTheSoundServerTakesAudioAgain)
+{
+    // While the sink takes no audio the output discards, so that nothing upstream
+    // stalls; once the sink runs again, so does the sound.
+    SampleFifo queue;
+    AudioOutput output(QString(), &queue);
+    output.start();
+    long sample = 0;
+    const auto feedUntil = [&](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 10000) {
+            if (queue.size() < 2) {
+                auto* block =
+                    static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * kBlock));
+                for (int i = 0; i < kBlock; ++i, ++sample)
+                    block[i] = {0.5f * float(std::sin(2 * M_PI * 1000.0 * double(sample) / kRate)), 0.0f};
+                queue.enqueue(block, kBlock, 0, nullptr);
+            }
+            QThread::msleep(5);
+        }
+        return done();
+    };
+    const auto suspendSink = [](bool suspend) {
+        return QProcess::execute("pactl", {"suspend-sink", SoundCapture::kDefaultSink, suspend ? "1" : "0"});
+    };
+
+    ASSERT_TRUE(feedUntil([&] { return output.blocksPlayed() >= 4; }));
+    ASSERT_EQ(suspendSink(true), 0);
+    const bool discarded = feedUntil([&] { return output.blocksDiscarded() > 0; });
+    ASSERT_EQ(suspendSink(false), 0);
+    ASSERT_TRUE(discarded) << "a sink that takes nothing must not hold the queue up";
+
+    const qint64 played = output.blocksPlayed();
+    MonitoredSoundTest::monitor().takeNew();
+    EXPECT_TRUE(feedUntil([&] { return output.blocksPlayed() >= played + 12; })) << "plays again";
+    QThread::msleep(300); // what the device still buffers
+    output.requestStop();
+    output.wait(2000);
+    const auto heard = tone::activeSection(MonitoredSoundTest::monitor().takeNew().left, 0.05f);
+    EXPECT_GT(heard.size(), 10000u);
+    EXPECT_NEAR(tone::peakFrequency(heard, kRate), 1000.0, 10.0);
 }

@@ -1,6 +1,7 @@
 // The panels' display paths on a display window filled by the test: a tone lands
 // on its bin with its level, frames follow the window's blocks and read position,
 // averaging and smoothing, and the lengths they settle on.
+#include "engine/SampleContext.h"
 #include "engine/VisuFifo.h"
 #include "ui/panels/DisplayFft.h"
 #include "ui/panels/FullBandDisplayPath.h"
@@ -33,6 +34,27 @@ void fill(VisuFifo& window, int capacity, int rate, double toneHz, int blocks, q
     window.offset = offset;
     window.blockCount = blocks;
     window.readPosition = 0;
+}
+
+// Writes a continuous tone of amplitude 0.5 through the engine's window callback in
+// blocks of an odd length, so that the window's ring has wrapped and its oldest sample
+// sits in the middle of its buffer. Returns the index of the next sample.
+long writeTone(VisuFifo& window, int stage, float rate, double toneHz, long first, int blocks,
+               int blockLength)
+{
+    SampleContext ctx{};
+    ctx.fullband_visu_fifo = stage == 1 ? &window : nullptr;
+    ctx.smallband_visu_fifo = stage == 2 ? &window : nullptr;
+    std::vector<Complex> block(static_cast<size_t>(blockLength));
+    for (int b = 0; b < blocks; ++b, first += blockLength) {
+        for (int i = 0; i < blockLength; ++i)
+            block[i] = std::polar(0.5f, float(2 * M_PI * toneHz * double(first + i) / rate));
+        if (stage == 1)
+            generate_fullband_display_fft(block.data(), blockLength, rate, 1, &ctx);
+        else
+            generate_smallband_display_fft(block.data(), blockLength, rate, 2, &ctx);
+    }
+    return first;
 }
 
 int peakIndex(const double* dB, int n)
@@ -91,6 +113,18 @@ TEST(FullBandDisplayPath, ToneAtAKnownOffsetPeaksAtItsBin)
     EXPECT_NEAR(path.average()[16384 + 1600], ToneDb, 0.01);
     // The smoothed line starts from zero: 0.8 of the first frame.
     EXPECT_NEAR(path.smoothed()[16384 + 1600], 0.8 * ToneDb, 0.01);
+}
+
+TEST(FullBandDisplayPath, ReadsAWrappedWindowInTimeOrder)
+{
+    VisuFifo window;
+    writeTone(window, 1, 2048000, 100000, 0, 50, 3001); // more than the 131088 samples held
+    ASSERT_NE(window.head, 0);
+    FullBandDisplayPath path;
+    ASSERT_TRUE(path.process(window, 32768).processed);
+    // A seam in the middle of the transform would spread the tone over other bins.
+    EXPECT_EQ(peakIndex(path.average(), path.length()), 16384 + 1600);
+    EXPECT_NEAR(path.average()[16384 + 1600], ToneDb, 0.01);
 }
 
 TEST(FullBandDisplayPath, FramesFollowBlocksAndTheReadPosition)
@@ -221,6 +255,20 @@ TEST(SmallBandDisplayPath, ShowsTheNewestSamplesAndFollowsAMovedTone)
     for (int i = 0; i < 5; ++i)
         path.process(window);
     EXPECT_EQ(peakIndex(path.smoothed(), 8192), 4096 - 1024);
+}
+
+TEST(SmallBandDisplayPath, ReadsTheNewestSamplesOfAWrappedWindow)
+{
+    // Old samples carry a tone at -2 kHz, the newest 9001 one at +3 kHz.
+    VisuFifo window;
+    const int rate = 16000;
+    const long next = writeTone(window, 2, rate, -2000, 0, 100, 3001); // more than the 131088 held
+    writeTone(window, 2, rate, 3000, next, 1, 9001);
+    ASSERT_NE(window.head, 0);
+    SmallBandDisplayPath path;
+    ASSERT_TRUE(path.process(window).processed);
+    EXPECT_EQ(peakIndex(path.smoothed(), 8192), 4096 + 3000 * 8192 / rate);
+    EXPECT_NEAR(path.smoothed()[4096 + 1536], 0.9 * ToneDb, 0.01);
 }
 
 TEST(SmallBandDisplayPath, WithoutNewBlocksStepsBackThenRepeats)

@@ -3,7 +3,6 @@
 #include "engine/VisuFifo.h"
 
 #include <QDebug>
-#include <QMutex>
 #include <algorithm>
 
 namespace {
@@ -25,6 +24,7 @@ FullBandDisplayPath::FullBandDisplayPath()
 void FullBandDisplayPath::rebuild(int n)
 {
     fft = std::make_unique<DisplayFft>(n);
+    samples.resize(size_t(fft->length()));
     raw.assign(size_t(fft->length()), 0.0);
     smoothedDb.assign(raw.size(), 0.0);
     averageDb.assign(raw.size(), 0.0);
@@ -37,45 +37,39 @@ DisplayFrame FullBandDisplayPath::process(VisuFifo& window, int wantedLength)
     DisplayFrame frame;
     shownReady = false;
     lastProcessed = false;
-    if (!window.mutex->tryLock(TryLockMs))
+    VisuFifoSnapshot snapshot(window, TryLockMs);
+    if (!snapshot.locked())
         return frame;
 
     const int n = length();
-    const int blocks = window.blockCount;
-    if (blocks == 0 || window.buffer == nullptr || window.capacity < 2) {
-        window.mutex->unlock();
+    const int blocks = snapshot->blockCount;
+    if (blocks == 0 || snapshot->buffer == nullptr || snapshot->capacity < 2)
         return frame;
-    }
     if (blocks == lastBlockCount) {
         // No new block: look further into the held samples, or skip the frame.
-        const int next = window.readPosition + n / 4;
-        if (next + n > window.capacity) {
-            window.mutex->unlock();
+        const int next = snapshot->readPosition + n / 4;
+        if (next + n > snapshot->capacity)
             return frame;
-        }
-        window.readPosition = next;
+        snapshot->readPosition = next;
     }
     lastBlockCount = blocks;
 
     // Follow the engine's length, but never beyond what the window holds: a window
     // that stays shorter would otherwise freeze the display and re-plan every frame.
-    const int wanted = std::min(std::max(wantedLength, 2), powerOfTwoBelow(window.capacity));
+    const int wanted = std::min(std::max(wantedLength, 2), powerOfTwoBelow(snapshot->capacity));
     if (wanted != n) {
-        window.mutex->unlock();
+        snapshot.release();
         qDebug() << "realloc fftin size is now " << wanted;
         rebuild(wanted);
         return frame;
     }
-    if (window.readPosition < 0 || window.readPosition + n > window.capacity) {
-        window.mutex->unlock();
+    if (!snapshot->samplesInOrder(snapshot->readPosition, n, samples.data()))
         return frame;
-    }
-
-    frame.rate = window.rate;
-    frame.centre = window.centre;
-    frame.offset = window.offset;
-    fft->load(window.buffer + window.readPosition);
-    window.mutex->unlock();
+    frame.rate = snapshot->rate;
+    frame.centre = snapshot->centre;
+    frame.offset = snapshot->offset;
+    snapshot.release();
+    fft->load(samples.data());
     fft->transform(raw.data());
 
     for (int k = 0; k < n; ++k) {

@@ -38,6 +38,7 @@ private:
     void rebuild(int n);
 
     std::unique_ptr<DisplayFft> fft;
+    std::vector<Complex> samples; // the frame's samples, taken under the window's lock
     std::vector<double> raw;
     std::vector<double> smoothedDb;
     std::vector<double> averageDb;

@@ -2,38 +2,33 @@
 
 #include "engine/VisuFifo.h"
 
-#include <QMutex>
 #include <algorithm>
 
 SmallBandDisplayPath::SmallBandDisplayPath()
-    : fft(Length), raw(size_t(Length), 0.0), smoothedDb(size_t(Length), 0.0)
+    : fft(Length), samples(size_t(Length)), raw(size_t(Length), 0.0), smoothedDb(size_t(Length), 0.0)
 {
 }
 
 DisplayFrame SmallBandDisplayPath::process(VisuFifo& window)
 {
     DisplayFrame frame;
-    if (!window.mutex->tryLock(TryLockMs))
+    VisuFifoSnapshot snapshot(window, TryLockMs);
+    if (!snapshot.locked())
         return frame;
     const int n = length();
-    if (window.buffer == nullptr || window.capacity < n) {
-        window.mutex->unlock();
+    if (snapshot->buffer == nullptr || snapshot->capacity < n)
         return frame;
-    }
-    if (window.blockCount == lastBlockCount && window.readPosition + n / 16 + n <= window.capacity)
-        window.readPosition += n / 16;
-    lastBlockCount = window.blockCount;
-    const int start = window.capacity - n - std::max(0, window.readPosition);
-    if (start < 0) {
-        window.mutex->unlock();
+    if (snapshot->blockCount == lastBlockCount && snapshot->readPosition + n / 16 + n <= snapshot->capacity)
+        snapshot->readPosition += n / 16;
+    lastBlockCount = snapshot->blockCount;
+    const int start = snapshot->capacity - n - std::max(0, snapshot->readPosition);
+    if (!snapshot->samplesInOrder(start, n, samples.data()))
         return frame;
-    }
-
-    frame.rate = window.rate;
-    frame.centre = window.centre;
-    frame.offset = window.offset;
-    fft.load(window.buffer + start);
-    window.mutex->unlock();
+    frame.rate = snapshot->rate;
+    frame.centre = snapshot->centre;
+    frame.offset = snapshot->offset;
+    snapshot.release();
+    fft.load(samples.data());
     fft.transform(raw.data());
     for (int k = 0; k < n; ++k)
         smoothedDb[k] = (9 * raw[k] + smoothedDb[k]) / 10;

@@ -27,6 +27,7 @@ public:
 
 private:
     DisplayFft fft;
+    std::vector<Complex> samples; // the frame's samples, taken under the window's lock
     std::vector<double> raw;
     std::vector<double> smoothedDb;
     int lastBlockCount = 0;
