@@ -72,7 +72,7 @@ private:
     StreamHandlers m_handlers;
     remote_rf_context m_context{};
 
-    std::vector<char> m_buffer;
+    std::vector<char> m_buffer; // grows as parts need it, never beyond kBufferSize
     size_t m_fill = 0;
     size_t m_read = 0;
 

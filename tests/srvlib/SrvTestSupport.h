@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <clocale>
+#include <dirent.h>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -27,6 +29,23 @@ template <class Cond> bool waitUntil(Cond cond, int timeoutMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+// Threads of this process with the given name (names are cut to 15 characters).
+inline int threadsNamed(const std::string& name)
+{
+    int count = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr)
+        return -1;
+    while (dirent* entry = readdir(tasks)) {
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string threadName;
+        if (comm && std::getline(comm, threadName) && threadName == name.substr(0, 15))
+            ++count;
+    }
+    closedir(tasks);
+    return count;
 }
 
 // Milliseconds taken by f.
