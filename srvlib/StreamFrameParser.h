@@ -37,10 +37,10 @@ struct StreamHandlers
 class StreamFrameParser
 {
 public:
-    static const size_t kBufferSize = 1048576;
+    static constexpr size_t kBufferSize = 1048576;
     // No frame part may be longer: such a frame could never be held.
-    static const uint32_t kMaxPartSize = kBufferSize - 2;
-    static const int32_t kMagic = 1808;
+    static constexpr uint32_t kMaxPartSize = kBufferSize - 2;
+    static constexpr int32_t kMagic = 1808;
 
     StreamFrameParser(StreamKind kind, const StreamHandlers& handlers);
 
