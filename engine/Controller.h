@@ -229,6 +229,7 @@ private:
     void receive();
     void stopReception();
     void playback();
+    void letChannelsTakeTheirBlocks();
     void endPlayback();
     // A context for a block bound for the channel (or for the recorder: channel 0
     // with live blocks), or null when out of memory.

@@ -346,6 +346,7 @@ void Controller::playback()
 {
     while (state.load() == Playing) {
         if (rfReader->stopRequested() || !rfReader->isPlaybackRunning()) {
+            letChannelsTakeTheirBlocks();
             setOwnState(PlaybackEnd);
             return;
         }
@@ -383,6 +384,28 @@ void Controller::playback()
             setOwnState(PlaybackEnd);
             return;
         }
+    }
+}
+
+void Controller::letChannelsTakeTheirBlocks()
+{
+    // At the end of the file the channels that are on take the blocks already
+    // handed to them before they are switched off, so the whole recording is
+    // heard. A stop, or channels that take nothing for a while, end the wait.
+    auto waiting = [this] {
+        return (channelOn[0] ? main_channelizer->inputQueueSize() : 0) +
+               (channelOn[1] ? beacon_channelizer->inputQueueSize() : 0);
+    };
+    QElapsedTimer sinceTaken;
+    sinceTaken.start();
+    int left = waiting();
+    while (left > 0 && state.load() == Playing && !rfReader->stopRequested() &&
+           sinceTaken.elapsed() < SDRFileReader::DrainTimeoutMs) {
+        serveEventsAndSleep(kPlaybackPollMs);
+        const int now = waiting();
+        if (now < left)
+            sinceTaken.restart();
+        left = now;
     }
 }
 

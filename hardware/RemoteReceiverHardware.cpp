@@ -137,6 +137,7 @@ bool RemoteReceiverHardware::stopStream(bool processEvents)
     m_stream->stop();
     if (!waitFor([this] { return !streamThreadActive(); }, StopTimeoutMs, processEvents))
         return false;
+    m_stream->join(); // it has ended: at once
     m_started = false;
     return true;
 }
@@ -165,7 +166,9 @@ void RemoteReceiverHardware::detachSessionHandler()
     if (m_server->isSessionStreamRunning())
         m_server->setHandler(nullptr);
     m_server->markClosing();
-    if (!waitFor([this] { return !m_server->isSessionStreamRunning(); }, StopTimeoutMs, false))
+    if (waitFor([this] { return !m_server->isSessionStreamRunning(); }, StopTimeoutMs, false))
+        m_server->stopSessionStream(); // it has ended: at once
+    else
         qWarning() << "RemoteReceiverHardware: session stream still running";
 }
 

@@ -44,16 +44,13 @@ char* http_request(const char* url, const char* postBody)
     }
 
     char errorText[CURL_ERROR_SIZE] = "";
-    curl_slist* headers = curl_slist_append(nullptr, kSrvUserAgentLine);
+    curl_slist* headers = setCommonTransferOptions(curl, 0, errorText); // redirects are not followed
     curl_easy_setopt(curl, CURLOPT_URL, url);
     if (postBody != nullptr)
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kHttpRequestTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // time-outs without signals: safe on any thread
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, httpWriteCallback);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
 
     CURLcode code = curl_easy_perform(curl);
     long status = 0;

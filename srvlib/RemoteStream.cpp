@@ -5,8 +5,6 @@
 #include "SrvRegistry.h"
 #include "SrvServer.h"
 #include "SrvSource.h"
-#include "StreamFrameParser.h"
-#include "StreamTransfer.h"
 #include "WireText.h"
 
 #include <algorithm>
@@ -21,7 +19,7 @@ RemoteStream::RemoteStream(SrvServer* server, json_t* object)
 
 RemoteStream::~RemoteStream()
 {
-    joinThread();
+    join();
 }
 
 bool RemoteStream::parse(json_t* object)
@@ -46,6 +44,19 @@ std::string RemoteStream::key(bool withHost) const
     return m_uid;
 }
 
+namespace {
+
+// A stream object whose centre and limits can be trusted: each present and
+// a sound frequency, the limits in order.
+bool hasSoundFrequencies(json_t* stream)
+{
+    int64_t center = 0, fmin = 0, fmax = 0;
+    return jsonReadFrequency(stream, "center", &center) && jsonReadFrequency(stream, "fmin", &fmin) &&
+           jsonReadFrequency(stream, "fmax", &fmax) && fmin <= fmax;
+}
+
+} // namespace
+
 bool RemoteStream::tuneRequest(int64_t hz)
 {
     if (m_client == nullptr)
@@ -56,8 +67,10 @@ bool RemoteStream::tuneRequest(int64_t hz)
     if (reply == nullptr)
         return false;
     json_t* json = json_loads(reply, 0, nullptr);
-    if (json == nullptr) {
+    if (json == nullptr || !hasSoundFrequencies(json)) {
+        // Also a reply that would set the centre or the limits to nonsense.
         std::fprintf(stderr, "RemoteStream::%s() error %s\n", "tuneRequest", reply);
+        json_decref(json);
         std::free(reply);
         return false;
     }
@@ -75,24 +88,19 @@ bool RemoteStream::setGain(float value, int n)
 
 bool RemoteStream::start(SrvIQCallback iq, void* iqUser, SrvContextCallback context, void* contextUser)
 {
-    if (m_thread.joinable()) {
-        if (isReceiving())
-            stop();
-        joinThread();
-    }
+    if (m_thread.hasRun() && isReceiving())
+        stop();
+    m_thread.stopAndJoin();
     StreamHandlers handlers;
     handlers.iq = iq;
     handlers.iqUser = iqUser;
     handlers.context = context;
     handlers.contextUser = contextUser;
-    handlers.stopRequested = &RemoteStream::stopRequested;
-    handlers.stopUser = this;
-    m_parser = std::make_unique<StreamFrameParser>(StreamKind::IQ, handlers);
     m_current.store(Reset);
     m_wanted.store(Starting);
-    try {
-        m_thread = std::thread(&RemoteStream::run, this);
-    } catch (const std::system_error&) {
+    StreamThread::Transfer transfer{m_client, "streams/" + encodePathText(m_uid) + "/raw",
+                                    m_client != nullptr && m_client->hasServerKey(), StreamKind::IQ};
+    if (!m_thread.start(transfer, handlers, [this] { return beginTransfer(); }, [this] { endTransfer(); })) {
         m_wanted.store(Reset);
         return false;
     }
@@ -104,40 +112,28 @@ void RemoteStream::stop()
     if (m_client != nullptr)
         std::free(m_client->request(("streams/" + encodePathText(m_uid) + "/stop").c_str()));
     // Also a stop made while the thread is still starting is kept.
-    int current = m_current.load();
-    if (m_thread.joinable() && current < Returned)
+    if (m_thread.hasRun() && m_current.load() < Returned) {
         m_wanted.store(Returned);
+        m_thread.requestStop();
+    }
 }
 
-bool RemoteStream::stopRequested(void* self)
+bool RemoteStream::beginTransfer()
 {
-    return static_cast<RemoteStream*>(self)->m_wanted.load() != Receiving;
-}
-
-void RemoteStream::joinThread()
-{
-    if (!m_thread.joinable())
-        return;
-    if (m_current.load() < Returned)
-        m_wanted.store(Returned);
-    m_thread.join();
-}
-
-void RemoteStream::run()
-{
-    nameCurrentThread("stream_thread");
     m_current.store(Starting);
     int expected = Starting;
-    if (m_wanted.compare_exchange_strong(expected, Receiving) && m_client != nullptr) {
-        std::fflush(stderr);
-        std::fflush(stdout);
-        m_current.store(Receiving);
-        runStreamTransfer(*m_client, "streams/" + encodePathText(m_uid) + "/raw", m_client->hasServerKey(),
-                          *m_parser, StreamStopCheck{&RemoteStream::stopRequested, this}, "stream_thread");
-    }
+    if (!m_wanted.compare_exchange_strong(expected, Receiving))
+        return false; // stopped before it began
+    std::fflush(stderr);
+    std::fflush(stdout);
+    m_current.store(Receiving);
+    return true;
+}
+
+void RemoteStream::endTransfer()
+{
     m_current.store(Returned);
     m_wanted.store(Returned);
-    m_parser.reset(); // frees the receive buffer; start makes a new one after joining
     m_current.store(Finished);
     m_wanted.store(Reset);
     std::fflush(stderr);

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "RemoteRfContext.h"
+#include "StreamThread.h"
 
 #include <atomic>
 #include <cstdint>
 #include <jansson.h>
-#include <memory>
 #include <string>
-#include <thread>
 
 class SrvServer;
 class SrvHttpClient;
-class StreamFrameParser;
 
 // An I/Q stream offered by a server, and the thread ("stream_thread") that
 // receives it. The thread's progress is a pair of states, current and wanted:
@@ -49,23 +47,27 @@ public:
 
     // A centre reported by the stream itself (from the radio context).
     void setCenter(int64_t hz) { m_center.store(hz); }
-    // Clamps to [fmin, fmax] and asks the server; the reply is the updated stream.
+    // Clamps to [fmin, fmax] and asks the server; the reply is the updated
+    // stream. A reply that is not JSON, or whose centre and limits are not
+    // sound frequencies, is a failure and changes nothing.
     bool tuneRequest(int64_t hz);
     bool setGain(float value, int n);
 
     // Starts receiving; a previous thread is stopped and joined first. True
     // when the thread was created.
     bool start(SrvIQCallback iq, void* iqUser, SrvContextCallback context, void* contextUser);
-    // Asks the server to stop the stream and makes the thread end its transfer.
+    // Asks the server to stop the stream and makes the thread end its transfer
+    // (without waiting for it).
     void stop();
+    // Stops the thread and waits for it to end (bounded, see the destructor).
+    void join() { m_thread.stopAndJoin(); }
     bool isReceiving() const { return m_current.load() == Receiving; }
     int currentState() const { return m_current.load(); }
     int wantedState() const { return m_wanted.load(); }
 
 private:
-    void run();
-    void joinThread();
-    static bool stopRequested(void* self);
+    bool beginTransfer();
+    void endTransfer();
 
     SrvServer* m_server;
     SrvHttpClient* m_client;
@@ -78,6 +80,5 @@ private:
 
     std::atomic<int> m_current{Reset};
     std::atomic<int> m_wanted{Reset};
-    std::unique_ptr<StreamFrameParser> m_parser;
-    std::thread m_thread;
+    StreamThread m_thread{"stream_thread"}; // last: stopped before the members it uses go
 };

@@ -35,3 +35,13 @@ int64_t jsonGetFrequency(json_t* object, const char* key)
 {
     return mhzToHz(jsonGetDouble(object, key));
 }
+
+bool jsonReadFrequency(json_t* object, const char* key, int64_t* hz)
+{
+    double mhz = 0.0;
+    const char* text = stringMember(object, key);
+    if (text == nullptr || !readWireDecimal(text, &mhz) || !(mhz >= 0.0 && mhz * 1e6 <= kMaxServerFrequencyHz))
+        return false;
+    *hz = mhzToHz(mhz);
+    return true;
+}

@@ -13,3 +13,10 @@ double jsonGetDouble(json_t* object, const char* key);
 int jsonGetInt(json_t* object, const char* key);
 // A frequency in MHz, stored in Hz rounded to the nearest hertz.
 int64_t jsonGetFrequency(json_t* object, const char* key);
+
+// The highest frequency a server may report (1 THz).
+const int64_t kMaxServerFrequencyHz = 1000000000000LL;
+// A frequency member that must be there and be a sound frequency: a string
+// holding a finite number of MHz that comes to 0 to kMaxServerFrequencyHz.
+// False, leaving *hz alone, otherwise.
+bool jsonReadFrequency(json_t* object, const char* key, int64_t* hz);

@@ -6,8 +6,8 @@
 #include "SrvJson.h"
 #include "SrvRegistry.h"
 #include "SrvSource.h"
-#include "StreamFrameParser.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,32 +24,65 @@ json_t* requestJson(SrvHttpClient* client, const char* path)
     return json;
 }
 
-// Reads the array member of a list reply into new records; see requestBookmarks.
+// The reply to a list request ("sources", "streams", "bookmarks", "bands"):
+// an object whose member of the same name is the array of listed objects.
+class ListReply
+{
+public:
+    ListReply(SrvHttpClient* client, const char* path) : m_json(requestJson(client, path))
+    {
+        json_t* array = json_object_get(m_json, path);
+        m_array = json_is_array(array) ? array : nullptr;
+    }
+    ~ListReply() { json_decref(m_json); }
+    ListReply(const ListReply&) = delete;
+    ListReply& operator=(const ListReply&) = delete;
+
+    // A JSON reply came.
+    bool received() const { return m_json != nullptr; }
+    bool hasArray() const { return m_array != nullptr; }
+    // The number of array elements, objects or not; 0 without an array.
+    size_t size() const { return m_array != nullptr ? json_array_size(m_array) : 0; }
+    // Calls take(index, object) for each element that is an object.
+    template <class Take> void forEachObject(Take take) const
+    {
+        for (size_t i = 0; i < size(); ++i) {
+            json_t* element = json_array_get(m_array, i);
+            if (json_is_object(element))
+                take(i, element);
+        }
+    }
+
+private:
+    json_t* m_json;
+    json_t* m_array = nullptr;
+};
+
+// Reads a list reply into new records; see requestBookmarks.
 template <class Record> Record** requestRecords(SrvHttpClient* client, const char* path, int* count)
 {
     if (count != nullptr)
         *count = 0;
     if (!client->hasServerKey())
         return nullptr;
-    json_t* json = requestJson(client, path);
-    if (json == nullptr)
+    ListReply reply(client, path);
+    if (!reply.hasArray())
         return nullptr;
-    json_t* array = json_object_get(json, path);
-    Record** records = nullptr;
-    if (json_is_array(array)) {
-        size_t size = json_array_size(array);
-        records = static_cast<Record**>(std::malloc((size > 0 ? size : 1) * sizeof(Record*)));
-        if (records != nullptr) {
-            for (size_t i = 0; i < size; ++i) {
-                json_t* element = json_array_get(array, i);
-                records[i] = json_is_object(element) ? new Record(element) : nullptr;
-            }
-            if (count != nullptr)
-                *count = int(size);
-        }
-    }
-    json_decref(json);
+    const size_t size = reply.size();
+    auto** records = static_cast<Record**>(std::calloc(size > 0 ? size : 1, sizeof(Record*)));
+    if (records == nullptr)
+        return nullptr;
+    reply.forEachObject([&](size_t i, json_t* element) { records[i] = new Record(element); });
+    if (count != nullptr)
+        *count = int(size);
     return records;
+}
+
+// A position member, or 0 ("unknown") when it is outside [-limit, limit].
+double jsonGetDegrees(json_t* object, const char* key, double limit)
+{
+    double degrees = jsonGetDouble(object, key);
+    return degrees >= -limit && degrees <= limit ? degrees : 0.0;
 }
 
 } // namespace
@@ -81,12 +114,18 @@ bool SrvServer::connect(const char* alias)
         return false;
     jsonGetString(json, "UID", m_label);
     jsonGetString(json, "name", m_serverName);
-    m_latitude = jsonGetDouble(json, "latitude");
-    m_longitude = jsonGetDouble(json, "longitude");
+    m_latitude = jsonGetDegrees(json, "latitude", 90);
+    m_longitude = jsonGetDegrees(json, "longitude", 180);
     m_asl = jsonGetDouble(json, "asl");
-    int sources = jsonGetInt(json, "sources");
-    int streams = jsonGetInt(json, "streams");
+    // Added in 64 bits: two counts near the int limit must not overflow.
+    const int64_t sources = jsonGetInt(json, "sources");
+    const int64_t streams = jsonGetInt(json, "streams");
     json_decref(json);
+    if (sources < 0 || streams < 0) {
+        std::fprintf(stderr, "SrvServer::connect() error: the server counts %lld sources and %lld streams\n",
+                     static_cast<long long>(sources), static_cast<long long>(streams));
+        return false;
+    }
     if (sources + streams == 0)
         return true;
 
@@ -119,58 +158,36 @@ int SrvServer::requestSources()
 {
     if (!m_client->hasServerKey())
         return -1;
-    json_t* json = requestJson(m_client, "sources");
-    if (json == nullptr)
+    ListReply reply(m_client, "sources");
+    if (!reply.received())
         return -1;
-    json_t* array = json_object_get(json, "sources");
-    int size = 0;
-    if (json_is_array(array)) {
-        size = int(json_array_size(array));
-        size_t i;
-        json_t* element;
-        json_array_foreach(array, i, element)
-        {
-            if (!json_is_object(element))
-                continue;
-            auto* source = new SrvSource(this, element);
-            if (registerSource(source))
-                m_sources[source->uid()] = source;
-            else
-                delete source; // a UID already known (from this or another server)
-        }
-    }
-    json_decref(json);
-    return size;
+    reply.forEachObject([this](size_t, json_t* element) {
+        auto* source = new SrvSource(this, element);
+        if (registerSource(source))
+            m_sources[source->uid()] = source;
+        else
+            delete source; // a UID already known (from this or another server)
+    });
+    return int(reply.size());
 }
 
 int SrvServer::requestStreams()
 {
-    json_t* json = requestJson(m_client, "streams");
-    if (json == nullptr)
+    ListReply reply(m_client, "streams");
+    if (!reply.received())
         return -1;
-    json_t* array = json_object_get(json, "streams");
-    int size = 0;
-    if (json_is_array(array)) {
-        size = int(json_array_size(array));
-        size_t i;
-        json_t* element;
-        json_array_foreach(array, i, element)
-        {
-            if (!json_is_object(element))
-                continue;
-            std::string sourceUid;
-            jsonGetString(element, "source", sourceUid);
-            if (!hasSource(sourceUid))
-                continue;
-            auto* stream = new RemoteStream(this, element);
-            if (!stream->isUserTemporary() && registerStream(stream))
-                m_streams[stream->uid()] = stream;
-            else
-                delete stream;
-        }
-    }
-    json_decref(json);
-    return size;
+    reply.forEachObject([this](size_t, json_t* element) {
+        std::string sourceUid;
+        jsonGetString(element, "source", sourceUid);
+        if (!hasSource(sourceUid))
+            return;
+        auto* stream = new RemoteStream(this, element);
+        if (!stream->isUserTemporary() && registerStream(stream))
+            m_streams[stream->uid()] = stream;
+        else
+            delete stream;
+    });
+    return int(reply.size());
 }
 
 SrvBookmark** SrvServer::requestBookmarks(int* count)

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "StreamThread.h"
+
 #include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 
 class SrvHttpClient;
 class SrvSession;
 class SrvSource;
 class RemoteStream;
-class StreamFrameParser;
 class VantorCBHandler;
 struct SrvBookmark;
 struct SrvBand;
@@ -58,6 +58,9 @@ public:
     void startSessionStream();
     bool isSessionStreamRunning() const { return m_sessionRunning.load(); }
     void markClosing();
+    // Stops the session stream and waits for its thread (bounded: the
+    // transfer sees the stop at least about once a second).
+    void stopSessionStream();
     // One complete frame of the session stream; always 1, so the stream goes on.
     int dispatchMessage(int32_t type, const char* payload, size_t length);
     // False when the request was refused (too long) or got no reply.
@@ -65,10 +68,7 @@ public:
     bool sendSpot(const char* name, int64_t frequencyHz);
 
 private:
-    void runSessionStream();
     void sessionStreamEnded();
-    void stopSessionStream();
-    static bool sessionStopRequested(void* self);
     static int sessionFrame(int32_t type, const char* payload, size_t length, void* self);
 
     SrvHttpClient* m_client;
@@ -83,9 +83,7 @@ private:
     std::map<std::string, RemoteStream*> m_streams;
 
     std::atomic<VantorCBHandler*> m_handler{nullptr};
-    std::unique_ptr<StreamFrameParser> m_sessionParser;
-    std::thread m_sessionThread;
     std::atomic<bool> m_sessionRunning{false};
-    std::atomic<bool> m_sessionStop{false};
     std::atomic<bool> m_closeRequested{false};
+    StreamThread m_sessionThread{"srvstream_thread"}; // last: stopped before the members it uses go
 };

@@ -5,8 +5,6 @@
 #include "Base64Variant.h"
 #include "SrvHttpClient.h"
 #include "SrvJson.h"
-#include "StreamFrameParser.h"
-#include "StreamTransfer.h"
 #include "VantorCBHandler.h"
 #include "WireText.h"
 
@@ -43,58 +41,35 @@ void SrvServer::setHandler(VantorCBHandler* handler)
 
 void SrvServer::startSessionStream()
 {
-    if (m_sessionThread.joinable() && m_sessionThread.get_id() == std::this_thread::get_id()) {
+    if (m_sessionThread.isStreamThread()) {
         std::fprintf(stderr, "SrvServer::startSessionStream error: called from the session stream itself\n");
         return;
     }
-    stopSessionStream();
+    m_sessionThread.stopAndJoin();
     StreamHandlers handlers;
     handlers.session = &SrvServer::sessionFrame;
     handlers.sessionUser = this;
-    handlers.stopRequested = &SrvServer::sessionStopRequested;
-    handlers.stopUser = this;
-    m_sessionParser = std::make_unique<StreamFrameParser>(StreamKind::Session, handlers);
     m_closeRequested.store(false);
-    m_sessionStop.store(false);
     m_sessionRunning.store(true);
-    try {
-        m_sessionThread = std::thread(&SrvServer::runSessionStream, this);
-    } catch (const std::system_error&) {
+    StreamThread::Transfer transfer{m_client, "sessions/datas", true, StreamKind::Session};
+    if (!m_sessionThread.start(transfer, handlers, nullptr, [this] { sessionStreamEnded(); }))
         m_sessionRunning.store(false);
-    }
 }
 
 void SrvServer::stopSessionStream()
 {
-    if (!m_sessionThread.joinable())
-        return;
-    m_sessionStop.store(true);
-    m_sessionThread.join();
+    m_sessionThread.stopAndJoin();
 }
 
 void SrvServer::markClosing()
 {
     m_closeRequested.store(true);
-    m_sessionStop.store(true);
-}
-
-bool SrvServer::sessionStopRequested(void* self)
-{
-    return static_cast<SrvServer*>(self)->m_sessionStop.load();
+    m_sessionThread.requestStop();
 }
 
 int SrvServer::sessionFrame(int32_t type, const char* payload, size_t length, void* self)
 {
     return static_cast<SrvServer*>(self)->dispatchMessage(type, payload, length);
-}
-
-void SrvServer::runSessionStream()
-{
-    nameCurrentThread("srvstream_thread");
-    runStreamTransfer(*m_client, "sessions/datas", true, *m_sessionParser,
-                      StreamStopCheck{&SrvServer::sessionStopRequested, this}, "srvstream_thread");
-    m_sessionParser.reset();
-    sessionStreamEnded();
 }
 
 void SrvServer::sessionStreamEnded()

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "RemoteRfContext.h"
+#include "StreamThread.h"
 
 #include <atomic>
-#include <memory>
 #include <string>
-#include <thread>
 
 class SrvSource;
 class SrvHttpClient;
-class StreamFrameParser;
 
 // Receives the spectrum lines of one source on its own thread ("spectrum_thread").
 class SrvSpectrumReader
@@ -25,20 +23,14 @@ public:
     void start(SrvSpectrumCallback spectrum, void* spectrumUser, SrvContextCallback context,
                void* contextUser);
     // The transfer ends within about a second, also when nothing arrives.
-    void requestStop() { m_stopRequest.store(true); }
+    void requestStop() { m_thread.requestStop(); }
     bool isRunning() const { return m_running.load(); }
     const std::string& sourceUid() const { return m_uid; }
 
 private:
-    void run();
-    void joinThread();
-    static bool stopRequested(void* self);
-
     SrvSource* m_source;
     SrvHttpClient* m_client;
     std::string m_uid;
-    std::atomic<bool> m_stopRequest{false};
     std::atomic<bool> m_running{false};
-    std::unique_ptr<StreamFrameParser> m_parser;
-    std::thread m_thread;
+    StreamThread m_thread{"spectrum_thread"}; // last: stopped before the members it uses go
 };

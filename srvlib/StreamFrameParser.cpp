@@ -49,7 +49,7 @@ int16_t readI16(const unsigned char* p)
 } // namespace
 
 StreamFrameParser::StreamFrameParser(StreamKind kind, const StreamHandlers& handlers)
-    : m_kind(kind), m_handlers(handlers), m_buffer(kBufferSize)
+    : m_kind(kind), m_handlers(handlers)
 {
 }
 
@@ -59,6 +59,10 @@ bool StreamFrameParser::feed(const char* data, size_t size)
     // buffer, so each round leaves room for more.
     while (size > 0) {
         size_t n = std::min(size, kBufferSize - m_fill);
+        if (m_buffer.size() < m_fill + n) {
+            // Grows with what the stream holds back, doubling, up to kBufferSize.
+            m_buffer.resize(std::min(kBufferSize, std::max(m_fill + n, 2 * m_buffer.size())));
+        }
         std::memcpy(m_buffer.data() + m_fill, data, n);
         m_fill += n;
         data += n;

@@ -37,10 +37,10 @@ struct StreamHandlers
 class StreamFrameParser
 {
 public:
-    static const size_t kBufferSize = 1048576;
+    static constexpr size_t kBufferSize = 1048576;
     // No frame part may be longer: such a frame could never be held.
-    static const uint32_t kMaxPartSize = kBufferSize - 2;
-    static const int32_t kMagic = 1808;
+    static constexpr uint32_t kMaxPartSize = kBufferSize - 2;
+    static constexpr int32_t kMagic = 1808;
 
     StreamFrameParser(StreamKind kind, const StreamHandlers& handlers);
 
@@ -72,7 +72,7 @@ private:
     StreamHandlers m_handlers;
     remote_rf_context m_context{};
 
-    std::vector<char> m_buffer;
+    std::vector<char> m_buffer; // grows as parts need it, never beyond kBufferSize
     size_t m_fill = 0;
     size_t m_read = 0;
 

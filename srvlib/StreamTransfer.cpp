@@ -77,21 +77,16 @@ bool runStreamTransfer(SrvHttpClient& client, const std::string& path, bool seal
 
     TransferState state{curl, &parser, stop};
     char errorText[CURL_ERROR_SIZE] = "";
-    curl_slist* headers = curl_slist_append(nullptr, kSrvUserAgentLine);
+    curl_slist* headers = setCommonTransferOptions(curl, kMaxStreamRedirects, errorText);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     if (token != nullptr)
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, token);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, streamWriteCallback);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, streamProgressCallback);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kStreamConnectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
 
     CURLcode code = curl_easy_perform(curl);
     long status = 0;

@@ -23,13 +23,22 @@ std::string numberPrefix(const char* text)
 
 } // namespace
 
-double parseWireDecimal(const char* text)
+bool readWireDecimal(const char* text, double* value)
 {
     std::string s = numberPrefix(text);
+    double parsed = 0.0;
+    auto result = std::from_chars(s.data(), s.data() + s.size(), parsed, std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(parsed))
+        return false;
+    *value = parsed;
+    return true;
+}
+
+double parseWireDecimal(const char* text)
+{
+    // Out-of-range, non-finite and malformed texts read as 0, like a missing member.
     double value = 0.0;
-    auto result = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
-    // Out-of-range and malformed texts read as 0, like a missing member.
-    return result.ec == std::errc() ? value : 0.0;
+    return readWireDecimal(text, &value) ? value : 0.0;
 }
 
 int parseWireInt(const char* text)

@@ -8,8 +8,11 @@
 // nor write "145,800" into a path.
 
 // A decimal sent as text: every "," counts as ".", leading blanks and a sign are
-// allowed, conversion stops at the first character that does not fit, and
-// text without a number reads as 0 (the behaviour of atof in the "C" locale).
+// allowed, conversion stops at the first character that does not fit (the
+// behaviour of atof in the "C" locale). False, leaving *value alone, for text
+// without a number and for numbers that are not finite ("nan", "inf", 1e400).
+bool readWireDecimal(const char* text, double* value);
+// The same, reading 0 where there is no finite number.
 double parseWireDecimal(const char* text);
 
 // An integer sent as text, read like atoi in the "C" locale; values beyond the

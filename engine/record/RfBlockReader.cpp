@@ -51,6 +51,26 @@ RfBlockReader::Status RfBlockReader::fail(const QString& message)
     return Error;
 }
 
+void RfBlockReader::noteOutOfRangeMetadata(RfBlockHeader* header)
+{
+    for (const RfFormat::OutOfRangeField& field : RfFormat::clearOutOfRangeMetadata(header)) {
+        const QString name = QLatin1String(field.name);
+        if (m_reportedFields.contains(name))
+            continue;
+        m_reportedFields.insert(name);
+        m_metadataWarnings << QStringLiteral("%1 %2 is out of its range: played as unknown (0)")
+                                  .arg(name)
+                                  .arg(field.value);
+    }
+}
+
+QStringList RfBlockReader::takeMetadataWarnings()
+{
+    QStringList warnings;
+    warnings.swap(m_metadataWarnings);
+    return warnings;
+}
+
 RfBlockReader::Status RfBlockReader::readTrailer()
 {
     long blockStart = std::ftell(m_file);
@@ -94,6 +114,7 @@ RfBlockReader::Status RfBlockReader::next(RfBlockHeader* header, float** samples
     QString problem = RfFormat::checkHeader(*header, bytesLeft());
     if (!problem.isEmpty())
         return fail(problem);
+    noteOutOfRangeMetadata(header);
     if (header->sample_count == 0) {
         m_message = QStringLiteral("a block without samples ends the recording");
         return EmptyBlock;

@@ -2,7 +2,9 @@
 
 #include "engine/record/RfFormat.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <vector>
@@ -32,6 +34,10 @@ public:
 
     QString message() const { return m_message; }
 
+    // Descriptive fields found out of their range since the last call, each
+    // field named once per file; the blocks carry them as 0 ("unknown").
+    QStringList takeMetadataWarnings();
+
     // Reads the header fields one by one in file order: 1 when all were read,
     // 0 without file or header, -1 at the first field cut short, whose name
     // goes to *failedField.
@@ -43,9 +49,12 @@ private:
     Status readTrailer();
     qint64 bytesLeft() const;
     Status fail(const QString& message);
+    void noteOutOfRangeMetadata(RfBlockHeader* header);
 
     FILE* m_file;
     qint64 m_fileSize = -1;     // unknown for a stream that cannot seek
     std::vector<uint8_t> m_raw; // the stored samples of the last block, reused
     QString m_message;
+    QSet<QString> m_reportedFields;
+    QStringList m_metadataWarnings;
 };

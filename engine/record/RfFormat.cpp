@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace RfFormat {
 
@@ -243,23 +244,56 @@ QString checkHeader(const RfBlockHeader& h, qint64 bytesLeft)
             .arg(h.sample_count)
             .arg(qint64(h.sample_count) * BytesPerSample)
             .arg(bytesLeft);
-    if (!std::isfinite(h.rx_samplerate) || h.rx_samplerate <= 0 || h.rx_samplerate > MaxSampleRate)
-        return QStringLiteral("rx_samplerate %1 is not a sample rate").arg(double(h.rx_samplerate));
+    if (!(h.rx_samplerate >= MinSampleRate && h.rx_samplerate <= MaxSampleRate))
+        return QStringLiteral("rx_samplerate %1 S/s is outside %2 to %3 S/s")
+            .arg(double(h.rx_samplerate))
+            .arg(MinSampleRate, 0, 'f', 0)
+            .arg(MaxSampleRate, 0, 'f', 0);
     if (!std::isfinite(h.hw_center) || h.hw_center < 0 || h.hw_center > MaxCenterHz)
         return QStringLiteral("hw_center %1 is not a frequency").arg(h.hw_center);
-    const struct
-    {
-        const char* name;
-        float value;
-    } floats[] = {{"rx_offset", h.rx_offset}, {"ddc_outrate", h.ddc_outrate},
-                  {"rx_gain", h.rx_gain},     {"longitude", h.longitude},
-                  {"latitude", h.latitude},   {"antenna_bearing", h.antenna_bearing},
-                  {"height", h.height}};
-    for (const auto& field : floats) {
-        if (!std::isfinite(field.value))
-            return QStringLiteral("%1 is not a finite number").arg(QLatin1String(field.name));
-    }
     return {};
+}
+
+namespace {
+
+// Keeps a float field when it lies in [low, high] (NaN never does), else sets it to 0.
+void keepFloatWithin(float& field, double low, double high, const char* name, std::vector<OutOfRangeField>& out)
+{
+    if (field >= low && field <= high)
+        return;
+    out.push_back({name, double(field)});
+    field = 0;
+}
+
+void keepByteAtMost(uint8_t& field, int high, const char* name, std::vector<OutOfRangeField>& out)
+{
+    if (field <= high)
+        return;
+    out.push_back({name, double(field)});
+    field = 0;
+}
+
+} // namespace
+
+std::vector<OutOfRangeField> clearOutOfRangeMetadata(RfBlockHeader* h)
+{
+    std::vector<OutOfRangeField> out;
+    const double halfRate = double(h->rx_samplerate) / 2;
+    const double anyFinite = std::numeric_limits<float>::max();
+    keepFloatWithin(h->rx_offset, -halfRate, halfRate, "rx_offset", out);
+    keepFloatWithin(h->ddc_outrate, 0, MaxSampleRate, "ddc_outrate", out);
+    keepFloatWithin(h->rx_gain, -anyFinite, anyFinite, "rx_gain", out);
+    keepFloatWithin(h->longitude, -180, 180, "longitude", out);
+    keepFloatWithin(h->latitude, -90, 90, "latitude", out);
+    keepFloatWithin(h->antenna_bearing, -360, 360, "antenna_bearing", out);
+    keepFloatWithin(h->height, -1000, 100000, "height", out);
+    // 0 stands for "no date" in the day and month.
+    keepByteAtMost(h->gps_day, 31, "gps_day", out);
+    keepByteAtMost(h->gps_month, 12, "gps_month", out);
+    keepByteAtMost(h->gps_hour, 23, "gps_hour", out);
+    keepByteAtMost(h->gps_minutes, 59, "gps_minutes", out);
+    keepByteAtMost(h->gps_seconds, 60, "gps_seconds", out); // 60: a leap second
+    return out;
 }
 
 } // namespace RfFormat

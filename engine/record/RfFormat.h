@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 struct SampleContext;
 
@@ -26,7 +27,8 @@ enum BlockType : int32_t {
 constexpr qint64 DefaultFileSizeLimit = 0x3FFFFFFF;
 // The largest block a reader accepts (128 MiB of float samples).
 constexpr int MaxBlockSamples = 1 << 24;
-// The highest receiver rate and centre a reader accepts.
+// The receiver rates a reader accepts (1 kS/s to 1 GS/s), and its highest centre.
+constexpr double MinSampleRate = 1e3;
 constexpr double MaxSampleRate = 1e9;
 constexpr double MaxCenterHz = 1e12;
 
@@ -91,7 +93,20 @@ void floatToInt16Pair(const float* iq, uint8_t out[BytesPerSample]);
 void int16PairToFloat(const uint8_t in[BytesPerSample], float* iq);
 
 // Why a header cannot be played, or an empty text when it can. bytesLeft is
-// what the file holds after the header (negative when unknown).
+// what the file holds after the header (negative when unknown). Only the
+// fields that playback sizes, divides or tunes with are checked here.
 QString checkHeader(const RfBlockHeader& header, qint64 bytesLeft);
+
+// A descriptive field (position, bearing, height, date and time, offset,
+// output rate, gain) whose stored value is outside its range.
+struct OutOfRangeField
+{
+    const char* name;
+    double value;
+};
+// Sets every descriptive field that is outside its range to 0, "unknown", so
+// that nothing downstream takes it for a fact, and names them. Call it on a
+// header that checkHeader accepted (the offset is judged against the rate).
+std::vector<OutOfRangeField> clearOutOfRangeMetadata(RfBlockHeader* header);
 
 } // namespace RfFormat

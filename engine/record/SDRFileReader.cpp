@@ -44,10 +44,20 @@ QString SDRFileReader::errorText() const
 
 qint64 SDRFileReader::pacingDelayUs(int sampleCount, float sampleRate)
 {
-    if (!(sampleRate > 0))
+    if (!(sampleRate > 0) || sampleCount <= 0)
         return 0;
-    qint64 duration = qint64(double(sampleCount) * 1000000.0 / double(sampleRate));
-    return qMax<qint64>(0, duration - PacingLeadUs);
+    // In double precision and clamped before the conversion: a rate near 0
+    // must neither overflow the integer nor stall the player for days.
+    const double pause = double(sampleCount) * 1e6 / double(sampleRate) - PacingLeadUs;
+    if (!(pause > 0))
+        return 0;
+    return pause < double(MaxPacingDelayUs) ? qint64(pause) : MaxPacingDelayUs;
+}
+
+void SDRFileReader::report(const QString& text)
+{
+    qWarning() << "SDRFileReader::run()" << text;
+    QLogger::logWarning(LogModule, "SDRFileReader::run() " + text);
 }
 
 void SDRFileReader::fail(const QString& message)
@@ -58,8 +68,7 @@ void SDRFileReader::fail(const QString& message)
         m_error = m_fileName + ": " + message;
         text = m_error;
     }
-    qWarning() << "SDRFileReader::run()" << text;
-    QLogger::logWarning(LogModule, "SDRFileReader::run() " + text);
+    report(text);
     emit SIG_playbackFailed(text);
 }
 
@@ -91,6 +100,8 @@ void SDRFileReader::playFile()
             qDebug() << "SDRFileReader::run()" << reader.message();
             break;
         }
+        for (const QString& warning : reader.takeMetadataWarnings())
+            report(name + ": " + warning);
 
         auto* context = static_cast<SampleContext*>(std::calloc(1, sizeof(SampleContext)));
         if (context == nullptr) {
@@ -112,18 +123,28 @@ void SDRFileReader::playFile()
     std::fclose(file);
 }
 
+void SDRFileReader::drainQueue()
+{
+    // The consumer takes the last blocks while the playback still counts as
+    // running, at its own pace; a stop, or a consumer that no longer takes
+    // any, ends the wait.
+    QElapsedTimer sinceTaken;
+    sinceTaken.start();
+    int left = m_fifo->size();
+    while (left > 0 && sinceTaken.elapsed() < DrainTimeoutMs && !m_stop.waitForMs(10)) {
+        const int now = m_fifo->size();
+        if (now < left)
+            sinceTaken.restart();
+        left = now;
+    }
+    m_fifo->flush();
+}
+
 void SDRFileReader::run()
 {
     playFile();
     qDebug() << "SDRFileReader::run() end of read loop";
-
-    // The consumer takes the last blocks while the playback still counts as
-    // running; a stop, or a consumer that no longer takes them, ends the wait.
-    QElapsedTimer drain;
-    drain.start();
-    while (!m_fifo->isEmpty() && drain.elapsed() < DrainTimeoutMs && !m_stop.waitForMs(10)) {
-    }
-    m_fifo->flush();
+    drainQueue();
     m_running.store(false);
     emit SIG_reading_finished();
 }

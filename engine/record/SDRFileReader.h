@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/record/RfFormat.h"
 #include "engine/record/StopSignal.h"
 
 #include <QMutex>
@@ -23,8 +24,13 @@ public:
     // Blocks are queued this much ahead of their duration, so that scheduling
     // delays do not add up to a slower playback.
     static constexpr int PacingLeadUs = 10000;
-    // How long the queue may take to drain at the end of a file.
+    // At the end of a file the queue drains while the consumer takes blocks;
+    // a consumer that takes none for this long ends the wait.
     static constexpr int DrainTimeoutMs = 2000;
+    // The longest pause after a block: the duration of the largest block at
+    // the lowest rate a file may carry.
+    static constexpr qint64 MaxPacingDelayUs =
+        qint64(RfFormat::MaxBlockSamples / RfFormat::MinSampleRate * 1e6);
 
     explicit SDRFileReader(QObject* parent = nullptr);
     // Stops a playback that still runs and waits for the thread.
@@ -44,7 +50,8 @@ public:
     // Why the last playback ended early; empty after a whole file.
     QString errorText() const;
 
-    // The pause after a block: its duration less the lead, 0 when that is not positive.
+    // The pause after a block: its duration less the lead, 0 when that is not
+    // positive or the rate is not, at most MaxPacingDelayUs.
     static qint64 pacingDelayUs(int sampleCount, float sampleRate);
 
 signals:
@@ -58,6 +65,8 @@ protected:
 private:
     void playFile();
     void fail(const QString& message);
+    void report(const QString& text);
+    void drainQueue();
 
     SampleFifo* m_fifo;
     StopSignal m_stop;

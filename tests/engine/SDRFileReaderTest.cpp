@@ -3,6 +3,7 @@
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
 
+#include "DebugCapture.h"
 #include "RawRfTestFiles.h"
 #include "RecordingTestSupport.h"
 #include "TempWorkDir.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -51,8 +53,17 @@ TEST(SDRFileReader, PausesEachBlockForItsDurationLessTheLead)
         int count;
         float rate;
         qint64 pauseUs;
-    } cases[] = {{48000, 48000.0f, 990000}, {8192, 2048000.0f, 0}, {480, 48000.0f, 0},
-                 {4800, 48000.0f, 90000},   {100, 0.0f, 0},        {100, -1.0f, 0}};
+    } cases[] = {{48000, 48000.0f, 990000},
+                 {8192, 2048000.0f, 0},
+                 {480, 48000.0f, 0},
+                 {4800, 48000.0f, 90000},
+                 {100, 0.0f, 0},
+                 {100, -1.0f, 0},
+                 {100, std::nanf(""), 0},
+                 {-100, 48000.0f, 0},
+                 // Near-zero rates: clamped in double precision, never an overflow.
+                 {1, 1e-30f, SDRFileReader::MaxPacingDelayUs},
+                 {RfFormat::MaxBlockSamples, 1e-4f, SDRFileReader::MaxPacingDelayUs}};
     for (const auto& c : cases)
         EXPECT_EQ(SDRFileReader::pacingDelayUs(c.count, c.rate), c.pauseUs) << c.count << " at " << c.rate;
 }
@@ -140,6 +151,8 @@ TEST(SDRFileReader, DamagedFileEndsAfterItsWholeBlocksWithAMessage)
         {"huge count", whole + headerBytes(bad), 1, "sample_count"},
         {"trailer", whole + whole + trailerBytes(1, 200, 200), 2, ""},
         {"no samples", headerBytes(rawHeader(0)) + whole, 0, ""},
+        {"tiny rate after a good block", whole + rampBlock(rawHeader(1, 1e-4f)), 1, "rx_samplerate"},
+        {"rate 1e-30", rampBlock(rawHeader(1, 1e-30f)), 0, "rx_samplerate"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,6 +171,62 @@ TEST(SDRFileReader, DamagedFileEndsAfterItsWholeBlocksWithAMessage)
             EXPECT_EQ(reported, player.errorText());
         }
     }
+}
+
+TEST(SDRFileReader, OutOfRangeMetadataIsReportedOnceAndPlayedAsUnknown)
+{
+    TempWorkDir dir;
+    RfBlockHeader h = rawHeader(100, 1e6f);
+    h.latitude = 123;
+    h.gps_month = 13;
+    writeFile("odd.orvex", rampBlock(h) + rampBlock(h) + rampBlock(h));
+
+    DebugCapture output;
+    SDRFileReader player;
+    ASSERT_TRUE(player.startPlaying("odd.orvex"));
+    std::vector<Taken> taken = consume(player);
+    ASSERT_TRUE(player.wait(5000));
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_TRUE(player.errorText().isEmpty());
+    for (const Taken& block : taken) {
+        EXPECT_EQ(block.context.latitude, 0.0f);
+        EXPECT_EQ(block.context.gps_month, 0);
+        EXPECT_EQ(block.context.hw_center, 145500000);
+    }
+    EXPECT_EQ(output.lines().filter("latitude 123").size(), 1) << output.lines().join('\n').toStdString();
+    EXPECT_EQ(output.lines().filter("gps_month 13").size(), 1);
+}
+
+// The blocks still queued at the end of the file are all taken by a consumer
+// that keeps taking them, however slowly; one that stops taking them ends the
+// playback after DrainTimeoutMs.
+TEST(SDRFileReader, EveryQueuedBlockIsPlayedAtTheEndOfTheFile)
+{
+    TempWorkDir dir;
+    QByteArray bytes;
+    for (int b = 0; b < 6; ++b)
+        bytes += rampBlock(rawHeader(100, 1e6f));
+    writeFile("end.orvex", bytes);
+
+    SDRFileReader player;
+    ASSERT_TRUE(player.startPlaying("end.orvex"));
+    ASSERT_TRUE(waitUntil([&] { return player.fifo()->size() == 4; }));
+    int taken = 0;
+    while (player.isPlaybackRunning() && taken < 6) {
+        int count = 0;
+        SampleContext* context = nullptr;
+        void* block = player.fifo()->dequeue(&count, 0, &context, true);
+        if (block == nullptr)
+            continue;
+        ++taken;
+        std::free(block);
+        std::free(context);
+        // Slower in all than DrainTimeoutMs, each gap well within it.
+        QThread::msleep(SDRFileReader::DrainTimeoutMs / 3);
+    }
+    EXPECT_EQ(taken, 6);
+    ASSERT_TRUE(player.wait(SDRFileReader::DrainTimeoutMs + 5000));
+    EXPECT_FALSE(player.isPlaybackRunning());
 }
 
 TEST(SDRFileReader, MissingFileEndsAtOnce)

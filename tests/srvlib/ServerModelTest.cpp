@@ -150,6 +150,57 @@ TEST_F(ServerModelTest, ConnectStopsAfterServerWhenItOffersNothing)
     EXPECT_EQ(server.paths(), std::vector<std::string>{"server"});
 }
 
+// The counts of the "server" reply decide whether anything more is asked:
+// huge ones are added without overflow, negative ones are a failure.
+TEST_F(ServerModelTest, ServerCountsAreAddedSafelyAndNegativeOnesRefused)
+{
+    withKey();
+    const struct
+    {
+        const char* sources;
+        const char* streams;
+        bool connected;
+        size_t requests;
+    } cases[] = {
+        {"0", "0", true, 1},
+        {"2147483647", "1", true, 3},
+        {"99999999999", "99999999999", true, 3},
+        {"2147483647", "-2147483647", false, 1},
+        {"-1", "1", false, 1},
+        {"3", "-5", false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sources) + " + " + c.streams);
+        server.clearLog();
+        scriptServer(c.sources, c.streams);
+        SrvServer srv(&client);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(srv.connect(nullptr), c.connected);
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(server.paths().size(), c.requests);
+    }
+}
+
+TEST_F(ServerModelTest, ServerPositionOutOfRangeIsUnknown)
+{
+    withKey();
+    server.setJsonReply("server", "{\"UID\":\"S1\",\"latitude\":\"123\",\"longitude\":\"nan\",\"sources\":\"0\","
+                                  "\"streams\":\"0\"}");
+    SrvServer srv(&client);
+    EXPECT_TRUE(srv.connect(nullptr));
+    EXPECT_EQ(srv.latitude(), 0.0);
+    EXPECT_EQ(srv.longitude(), 0.0);
+}
+
+// An API request follows no redirect: one request, and a failure.
+TEST_F(ServerModelTest, ApiRedirectIsNotFollowed)
+{
+    server.setReply("streams", fakeserver::Reply{302, "", 0, "Location: /api/streams\r\n"});
+    SrvServer srv(&client);
+    EXPECT_EQ(srv.requestStreams(), -1);
+    EXPECT_EQ(server.countPath("streams"), 1);
+}
+
 TEST_F(ServerModelTest, ConnectFailsWithoutAliasForAnUnnamedSession)
 {
     withKey();
@@ -386,4 +437,40 @@ TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
     EXPECT_FALSE(stream.tuneRequest(145000000));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("RemoteStream::tuneRequest() error refused"),
               std::string::npos);
+}
+
+// A tune reply whose centre or limits are not sound frequencies is a failure:
+// the stream keeps its centre and limits, and later tunes still reach the band.
+TEST_F(ServerModelTest, TuneReplyWithUnsoundNumbersChangesNothing)
+{
+    withKey();
+    std::string uid = uniqueName("Tune");
+    json_t* json = parse(streamJson(uid, "any"));
+    SrvServer srv(&client);
+    RemoteStream stream(&srv, json);
+    json_decref(json);
+    const std::string tunePaths = "streams/" + uid + "/tune/*";
+    const char* replies[] = {
+        "{\"center\":\"1e400\",\"fmin\":\"nan\",\"fmax\":\"-inf\"}",
+        "{\"center\":\"145.8\",\"fmin\":\"144\",\"fmax\":\"inf\"}",
+        "{\"center\":\"145.8\",\"fmin\":\"146\",\"fmax\":\"144\"}",
+        "{\"center\":\"-145.8\",\"fmin\":\"144\",\"fmax\":\"146\"}",
+        "{\"center\":\"1e7\",\"fmin\":\"144\",\"fmax\":\"1e8\"}",
+        "{\"center\":\"145.8\",\"fmin\":\"144\"}",
+        "{\"center\":145.8,\"fmin\":\"144\",\"fmax\":\"146\"}",
+    };
+    for (const char* reply : replies) {
+        SCOPED_TRACE(reply);
+        server.setJsonReply(tunePaths, reply);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(stream.tuneRequest(145500000));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("RemoteStream::tuneRequest() error"),
+                  std::string::npos);
+        EXPECT_EQ(stream.center(), 145800500);
+        EXPECT_EQ(stream.fmin(), 144000000);
+        EXPECT_EQ(stream.fmax(), 146000000);
+    }
+    server.setJsonReply(tunePaths, streamJson(uid, "any"));
+    EXPECT_TRUE(stream.tuneRequest(145500000));
+    EXPECT_EQ(server.requests().back().path, "streams/" + uid + "/tune/145.500");
 }

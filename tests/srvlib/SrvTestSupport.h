@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <clocale>
+#include <dirent.h>
+#include <fstream>
 #include <string>
 
 // Helpers shared by the server client tests.
@@ -22,6 +24,23 @@ inline std::string uniqueName(const std::string& stem)
 // stop at its next progress call); one that does not never ends. The bound only
 // tells the two apart, so a loaded machine stays well within it.
 constexpr int kStopBoundMs = 10000;
+
+// Threads of this process with the given name (names are cut to 15 characters).
+inline int threadsNamed(const std::string& name)
+{
+    int count = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr)
+        return -1;
+    while (dirent* entry = readdir(tasks)) {
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string threadName;
+        if (comm && std::getline(comm, threadName) && threadName == name.substr(0, 15))
+            ++count;
+    }
+    closedir(tasks);
+    return count;
+}
 
 // Milliseconds taken by f.
 template <class F> long long elapsedMs(F f)

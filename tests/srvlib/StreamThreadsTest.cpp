@@ -4,6 +4,7 @@
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
+#include "srvlib/CurlGlobal.h"
 #include "srvlib/RemoteStream.h"
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
@@ -183,6 +184,56 @@ TEST_F(StreamThreadsTest, StopAndDestructionOfAnIdleStreamAreBounded)
     ASSERT_TRUE(openedTransfers(3));
     EXPECT_LT(elapsedMs([&] { stream.reset(); }), kStopBoundMs);
     EXPECT_TRUE(waitFor([&] { return server.openStreamCount(rawPath) == 0; }));
+}
+
+// A stop while data flows, or while the transfer idles, leaves no thread behind.
+TEST_F(StreamThreadsTest, StopDuringAStreamLeavesNoThread)
+{
+    StreamScript flowing;
+    flowing.pieces = {paddedFrame(8, 1, 145800000)};
+    flowing.keepAlive = paddedFrame(8, 1, 145800000);
+    flowing.keepAliveMs = 5;
+    flowing.holdOpen = true;
+    StreamScript idle;
+    idle.holdOpen = true;
+    for (const StreamScript& script : {flowing, idle}) {
+        server.setStream(rawPath, script);
+        auto stream = makeStream();
+        SampleCounter counter;
+        ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, nullptr, nullptr));
+        ASSERT_TRUE(server.waitForOpenStream(rawPath, 2000));
+        EXPECT_EQ(threadsNamed("stream_thread"), 1);
+        stream->stop();
+        stream->join();
+        EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
+        EXPECT_TRUE(waitUntil([&] { return threadsNamed("stream_thread") == 0; }, 1000));
+    }
+}
+
+// Redirects are followed a few times at most: a server that redirects a
+// stream to itself ends the transfer instead of being asked again and again.
+TEST_F(StreamThreadsTest, RedirectLoopEndsTheStream)
+{
+    const struct
+    {
+        const char* what;
+        bool sealed;
+        std::string location;
+    } cases[] = {{"plain", false, "/api/" + rawPath}, {"sealed", true, "/"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.sealed)
+            ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
+        server.clearLog();
+        server.setReply(rawPath, Reply{302, "", 0, "Location: " + c.location + "\r\n"});
+        auto stream = makeStream();
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+        EXPECT_TRUE(finished(*stream));
+        std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find("code 302"), std::string::npos) << errors;
+        EXPECT_EQ(server.countPath(rawPath), 1 + int(kMaxStreamRedirects));
+    }
 }
 
 TEST_F(StreamThreadsTest, StopDuringStartIsKept)

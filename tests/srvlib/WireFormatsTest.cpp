@@ -79,9 +79,17 @@ TEST(WireNumbers, ReadDecimalsWithPointOrCommaInAnyLocale)
     const Case cases[] = {
         {"145.800", 145.8}, {"145,800", 145.8}, {" -1.5", -1.5}, {"+2.25", 2.25},
         {"12abc", 12.0},    {"", 0.0},          {"abc", 0.0},    {"1e3", 1000.0},
+        // No finite number reads as 0, like no number at all.
+        {"nan", 0.0},       {"-inf", 0.0},      {"1e400", 0.0},  {"infinity", 0.0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(parseWireDecimal(c.text), c.value) << c.text;
+    double value = 7.0;
+    EXPECT_FALSE(readWireDecimal("nan", &value));
+    EXPECT_FALSE(readWireDecimal("", &value));
+    EXPECT_EQ(value, 7.0);
+    EXPECT_TRUE(readWireDecimal("0", &value));
+    EXPECT_EQ(value, 0.0);
     EXPECT_EQ(parseWireInt("2048000"), 2048000);
     EXPECT_EQ(parseWireInt("12.7"), 12);
     EXPECT_EQ(parseWireInt("x"), 0);
