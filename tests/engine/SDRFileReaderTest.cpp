@@ -210,7 +210,7 @@ TEST(SDRFileReader, EveryQueuedBlockIsPlayedAtTheEndOfTheFile)
 
     SDRFileReader player;
     ASSERT_TRUE(player.startPlaying("end.orvex"));
-    ASSERT_TRUE(waitUntil([&] { return player.fifo()->size() == 4; }));
+    ASSERT_TRUE(waitFor([&] { return player.fifo()->size() == 4; }));
     int taken = 0;
     while (player.isPlaybackRunning() && taken < 6) {
         int count = 0;

@@ -201,12 +201,12 @@ TEST_F(StreamThreadsTest, StopDuringAStreamLeavesNoThread)
         auto stream = makeStream();
         SampleCounter counter;
         ASSERT_TRUE(stream->start(SampleCounter::onIQ, &counter, nullptr, nullptr));
-        ASSERT_TRUE(server.waitForOpenStream(rawPath, 2000));
+        ASSERT_TRUE(server.waitForOpenStream(rawPath, kWaitBoundMs));
         EXPECT_EQ(threadsNamed("stream_thread"), 1);
         stream->stop();
         stream->join();
         EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
-        EXPECT_TRUE(waitUntil([&] { return threadsNamed("stream_thread") == 0; }, 1000));
+        EXPECT_TRUE(waitFor([&] { return threadsNamed("stream_thread") == 0; }));
     }
 }
 
