@@ -24,7 +24,7 @@ JWindow::JWindow(int scriptId, QWidget* parent) : QWidget(parent), scriptID(scri
     layout->addWidget(figurePlot);
     closeButton = new QPushButton(tr("Fermer"), this);
     layout->addWidget(closeButton);
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(closeButton, &QPushButton::clicked, this, &JWindow::PRIVSLOT_Quit);
     setWindowTitle(tr("ORVEX Script"));
     qDebug() << "JWindow created and visible ID=" << windowCounter;
 }
@@ -39,6 +39,11 @@ void JWindow::plot(const double* vals, int count)
     qDebug() << "JWindow::plot" << count;
     if (vals != nullptr && count > 0)
         figurePlot->plot(vals, count);
+}
+
+void JWindow::PRIVSLOT_Quit()
+{
+    close();
 }
 
 void JWindow::closeEvent(QCloseEvent* event)

@@ -27,6 +27,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+private slots:
+    void PRIVSLOT_Quit();
+
 private:
     int scriptID;
     JFigure* figurePlot;

@@ -182,6 +182,22 @@ void ScriptCore::window_closed(int id)
     }
 }
 
+void ScriptCore::SLOT_createIndicator(QString, double, double, QString) {}
+
+void ScriptCore::SLOT_updateIndicator(double) {}
+
+void ScriptCore::process_error(QProcess::ProcessError error)
+{
+    qDebug() << "ScriptCore::process_error";
+    if (error == QProcess::FailedToStart)
+        qDebug() << "error QProcess::FailedToStart";
+}
+
+void ScriptCore::process_finished(int exitCode, QProcess::ExitStatus)
+{
+    qDebug() << "ScriptCore::process_finished" << exitCode;
+}
+
 void ScriptCore::do_exec(int scriptid, QString task)
 {
     qDebug() << "ScriptCore::do_exec " << scriptid << task;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QProcess>
 #include <QString>
 #include <QVector>
 
@@ -46,6 +47,9 @@ public:
 
 public slots:
     void SLOT_scriptError(QString src, QString msg, int line_no);
+    // For indicators a script would show; scripts have no function for them yet.
+    void SLOT_createIndicator(QString name, double min_value, double max_value, QString unit_displayed);
+    void SLOT_updateIndicator(double newValue);
     // Slot numbers here, figure numbers minus 1.
     void showFigure(int figno);
     void allocWindow(int scriptid);
@@ -55,6 +59,12 @@ public slots:
     void window_closed(int id);
     void do_exec(int scriptid, QString task);
     void do_alert(QString msg);
+
+private slots:
+    // For a program started with a process object; do_exec starts programs
+    // detached, so no process reports to these.
+    void process_error(QProcess::ProcessError error);
+    void process_finished(int exitCode, QProcess::ExitStatus exitStatus);
 
 private:
     ScriptCore();

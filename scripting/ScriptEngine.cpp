@@ -54,6 +54,8 @@ void ScriptEngine::setContext(Controller* engine, MainReceiver* rxA)
                 &ScriptEngine::SLOT_newDemodulatorInstalled, Qt::QueuedConnection);
         connect(controller, &Controller::MSG_ChannelTurnedOnOff, this, &ScriptEngine::SLOT_ChannelTurnedOnOff,
                 Qt::QueuedConnection);
+        connect(controller, &Controller::MSG_newBBLowHighCutSet, this, &ScriptEngine::SLOT_newBBLowHighCutSet,
+                Qt::QueuedConnection);
         // What is installed already counts as reported: asking for it again ends at once.
         if (Demodulator* installed = controller->currentDemodulator(0)) {
             QMutexLocker lock(&demodNameLock);
@@ -156,6 +158,15 @@ void ScriptEngine::SLOT_ChannelTurnedOnOff(int channel, bool on_off)
         return;
     rx_onoff = on_off;
     qDebug() << "ScriptEngine::SLOT_ChannelTurnedOnOff rx_onoff=" << (on_off ? "true" : "false");
+}
+
+void ScriptEngine::SLOT_newBBLowHighCutSet(int low, int high, int channel)
+{
+    if (channel != 0)
+        return;
+    current_lowCut = low;
+    current_highCut = high;
+    qDebug() << "ScriptEngine::SLOT_newBBLowHighCutSet current_lowCut=" << low << "current_highCut =" << high;
 }
 
 QString ScriptEngine::demodName() const

@@ -82,6 +82,7 @@ public slots:
     void SLOT_updateSMeter(float dbfs, int channel);
     void SLOT_newDemodulatorInstalled(Demodulator* demod, int channel);
     void SLOT_ChannelTurnedOnOff(int channel, bool on_off);
+    void SLOT_newBBLowHighCutSet(int low, int high, int channel);
 
     // Script functions, on the script's thread. Frequencies in MHz, sizes in
     // samples, durations in milliseconds.
@@ -157,5 +158,8 @@ private:
     mutable QMutex demodNameLock;
     QString current_demodName;
     std::atomic<bool> rx_onoff{false};
+    // RX A's pass-band edges as last reported, in Hz.
+    std::atomic<int> current_lowCut{0};
+    std::atomic<int> current_highCut{0};
     std::atomic<int> allocatedFigure{-1};
 };

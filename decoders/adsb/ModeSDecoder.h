@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <cstdio>
 
 // Turns Mode S frames into a list of aircraft: checks the CRC-24 parity and
 // repairs one or two flipped bits, recovers the address of replies whose
@@ -34,6 +35,8 @@ public:
     // Frees the aircraft list and the address cache.
     ~ModeSDecoder() override;
 
+    // Units of the console table: metres and km/h, else feet and knots.
+    bool useMetric = true;
     bool tryTwoBitRepair = true;
     bool trySingleBitRepair = true;
     bool checkParity = true;
@@ -71,6 +74,12 @@ public:
                                   double* latitude, double* longitude);
     // Identification characters of the six-bit codes.
     static char identificationCharacter(int code);
+
+    // Console diagnostics. The table lists up to 15 aircraft after clearing
+    // the terminal; the message dump names extended-squitter types.
+    void printAircraftTable(std::FILE* out = stdout) const;
+    static void printMessage(const ModeSMessage& mm, std::FILE* out = stdout);
+    static const char* squitterTypeName(int type, int subtype);
 
 public slots:
     // Decodes msg, then removes stale aircraft, then frees msg. len is the

@@ -78,6 +78,14 @@ void AccessoryComm::stop()
     wait();
 }
 
+void AccessoryComm::startThread()
+{
+    if (!isRunning())
+        start(QThread::InheritPriority);
+}
+
+void AccessoryComm::SLOT_newDemodulatorInstalled(Demodulator*, int) {}
+
 void AccessoryComm::run()
 {
     AntennaSystem::instance();

@@ -9,6 +9,7 @@
 #include <atomic>
 
 class Controller;
+class Demodulator;
 struct FrequencyConverter;
 
 // The link to an accessory on a serial port (settings group "Accessories"):
@@ -42,6 +43,9 @@ public:
     void loadSettings();
     // Asks the link thread to end and waits until it has.
     void stop();
+    // Starts the link thread unless it runs (loadSettings already does when the
+    // port opens).
+    void startThread();
 
     // Takes one received character (the link thread's parser; public for tests).
     void parseChar(char c);
@@ -49,10 +53,17 @@ public:
 public slots:
     // Queues RX A's new frequency for the accessory.
     void SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequency, int channel);
+    // A channel's new demodulator; the accessory protocol has no message for it.
+    void SLOT_newDemodulatorInstalled(Demodulator* demod, int channel);
 
 signals:
     // ("FRQ", signed step in Hz, 0) or ("INDICATOR", indicator number, value).
     void request(QString s, int arg, int value);
+    // For link errors and silences; the protocol has neither (bytes that do not
+    // fit are skipped and the link waits for the next message), so nothing
+    // reports one yet.
+    void error(QString s);
+    void timeout(QString s);
 
 protected:
     void run() override;

@@ -41,6 +41,9 @@ public slots:
     void SLOT_timer();
 
 signals:
+    // For a reader error; nothing reports one yet (a port that does not open
+    // leaves the local clock running, and a failed read looks like silence).
+    void hasError(int code);
     // Degrees, south and west negative.
     void hasGpsFix(float latitude, float longitude);
     // UTC; the date parts are 0 while the receiver has sent no date.

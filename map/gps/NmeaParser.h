@@ -58,6 +58,28 @@ public:
     // date, time parts 0 without a time.
     void splitDateTime(int* year, quint8* month, quint8* day, quint8* hour, quint8* minute, quint8* second,
                        quint8* hundredths, quint32* age) const;
+    // The committed date (ddmmyy) and time (hhmmsscc); the age is the time's.
+    void dateAndTime(quint32* date, quint32* time, quint32* age) const;
+
+    // The committed values in everyday units, each with its own "no value" figure.
+    // Degrees, both 1000 without a position.
+    void positionDegrees(float* latitude, float* longitude, quint32* age) const;
+    // 1000000 without an altitude.
+    float altitudeMetres() const;
+    // 1000 without a course.
+    float courseDegrees() const;
+    // Each -1 without a speed.
+    float speedKnots() const;
+    float speedMph() const;
+    float speedMetresPerSecond() const;
+    float speedKmh() const;
+
+    // Between two points given in degrees, on a sphere of radius 6372795 m.
+    static float greatCircleDistance(float latitude1, float longitude1, float latitude2, float longitude2);
+    // Degrees clockwise from north, 0 to 360, from point 1 towards point 2.
+    static float initialCourse(float latitude1, float longitude1, float latitude2, float longitude2);
+    // "N", "NNE", ... "NNW": the nearest of the 16 compass points to a course in degrees.
+    static const char* compassPointName(float course);
 
 private:
     enum class Sentence : quint8 { GGA, RMC, Other };

@@ -46,6 +46,11 @@ double SRTMReader::getHeight()
     }
     auto tile = m_tiles.constFind(name);
     if (tile == m_tiles.constEnd()) {
+        // A tile that failed to load is not tried again here: a profile or a
+        // picture reads thousands of points over the sea or outside the
+        // downloaded area. An explicit load tries it again.
+        if (m_missingTiles.contains(name))
+            return -1.0;
         loadTile(m_demPath, name);
         tile = m_tiles.constFind(name);
         if (tile == m_tiles.constEnd())

@@ -28,9 +28,12 @@ public:
     // Height of the current point from the tiles in memory. A tile not yet in
     // memory is loaded at once (in the caller's thread); -1.0 when it cannot
     // be loaded (missing file, not an SRTM3 tile) or the point is not finite.
+    // A tile whose load failed is not tried again until loadTile or
+    // loadTilesAround asks for it.
     double getHeight();
 
-    // Reads one tile into memory, once; only a file of exactly the SRTM3 size is kept.
+    // Reads one tile into memory, once; only a file of exactly the SRTM3 size is
+    // kept. A tile that failed before is tried again.
     void loadTile(const QString& folder, const QString& name);
     // Loads the 25 tiles whose south-west corners lie within two degrees of a point.
     void loadTilesAround(double longitude, double latitude);

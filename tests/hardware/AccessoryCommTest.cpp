@@ -199,10 +199,15 @@ TEST_F(AccessoryLink, AVanishedDeviceEndsTheLinkAndTheProgramGoesOn)
     EXPECT_EQ(receiver.getRxCenterFreq() + engine.getRxOffset(0), 145600000);
 }
 
-TEST_F(AccessoryLink, StopEndsTheThreadOnAnIdlePort)
+TEST_F(AccessoryLink, StopEndsTheThreadOnAnIdlePortAndStartThreadResumesTheLink)
 {
     link->stop();
     EXPECT_TRUE(link->isFinished());
+
+    link->startThread();
+    link->startThread(); // a second call while it runs changes nothing
+    ASSERT_TRUE(link->isRunning());
+    speakAndSettle(120);
 }
 
 TEST_F(AccessoryLink, OverlongNumbersAreLoggedAndDropped)

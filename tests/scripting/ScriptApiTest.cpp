@@ -99,6 +99,22 @@ TEST_F(ScriptTest, InstallsTheNamedDemodulatorWithItsEdges)
     EXPECT_EQ(boxTexts(), QStringList{"set"});
 }
 
+// RX A's edges reach the script's engine as the engine reports them; RX B's do not.
+TEST_F(ScriptTest, RxAPassBandReportsReachTheScript)
+{
+    ScriptEngine script(99);
+    script.setContext(h.engine.get(), &rxA);
+    h.engine->setBBLowHighCut(100, 200, 1, false);
+    h.engine->setBBLowHighCut(300, 2700, 0, false);
+    ASSERT_TRUE(waitFor([&] { return !debugLines("SLOT_newBBLowHighCutSet").isEmpty(); }));
+    const int low = int(h.engine->channelizer(0)->lowCut());
+    const int high = int(h.engine->channelizer(0)->highCut());
+    EXPECT_EQ(debugLines("SLOT_newBBLowHighCutSet"),
+              QStringList{QString("ScriptEngine::SLOT_newBBLowHighCutSet current_lowCut= %1 current_highCut = %2")
+                              .arg(low)
+                              .arg(high)});
+}
+
 // Names are case-sensitive: nothing answers to "usb", and the script goes on
 // once its wait runs out, with a log line.
 TEST_F(ScriptTest, AnUnknownDemodulatorEndsItsWaitWithALogLine)
