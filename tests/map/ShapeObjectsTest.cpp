@@ -1,3 +1,4 @@
+#include "ConstructionWindow.h"
 #include "DebugCapture.h"
 #include "map/graphics/CircleObject.h"
 #include "map/graphics/LineObject.h"
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,7 +130,7 @@ TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
     QList<MapGraphicsObject*> handles;
     QObject::connect(&scene, &MapGraphicsScene::objectAdded, [&](MapGraphicsObject* h) { handles << h; });
     paintOnce(polygon);
-    QTest::qWait(20);
+    ASSERT_TRUE(finishConstruction());
     ASSERT_EQ(handles.size(), 8);
     // Handles come in pairs per corner: the corner's, then the next edge's.
     MapGraphicsObject* edgeTwoThree = handles.at(5);
@@ -148,7 +148,7 @@ TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
     ASSERT_EQ(handles.size(), 10);
     MapGraphicsObject* newCorner = handles.at(8);
     EXPECT_TRUE(newCorner->isSelected());
-    QTest::qWait(20);
+    ASSERT_TRUE(finishConstruction());
     newCorner->setPos(QPointF(2.5, 49.5));
     EXPECT_EQ(polygon.geoPoly().at(3), QPointF(2.5, 49.5));
 }
@@ -181,7 +181,7 @@ TEST_F(PolygonObjectTest, MovingThePolygonMovesItsCorners)
     OpenPolygon painted(Square, Qt::blue);
     scene.addObject(&painted);
     paintOnce(painted);
-    QTest::qWait(20);
+    ASSERT_TRUE(finishConstruction());
     painted.setPos(QPointF(2.5, 47.5));
     EXPECT_EQ(painted.geoPoly().boundingRect().center(), QPointF(2.5, 47.5));
     EXPECT_EQ(painted.pos(), QPointF(2.5, 47.5));
