@@ -57,6 +57,21 @@ protected:
     void TearDown() override { serveDeferredDeletes(); }
 };
 
+// A square in a scene, painted once: its handles reached the scene, in the
+// order handles lists them.
+struct PaintedSquare
+{
+    PaintedSquare()
+    {
+        scene.addObject(&polygon);
+        QObject::connect(&scene, &MapGraphicsScene::objectAdded, [this](MapGraphicsObject* h) { handles << h; });
+        paintOnce(polygon);
+    }
+    MapGraphicsScene scene;
+    OpenPolygon polygon{Square, Qt::blue};
+    QList<MapGraphicsObject*> handles;
+};
+
 } // namespace
 
 TEST(CircleObject, RadiusHasAFloorOnlyAtConstruction)
@@ -124,12 +139,9 @@ TEST_F(PolygonObjectTest, StandsAtItsCentreAndHasNoHandlesBeforeItIsPainted)
 
 TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
 {
-    MapGraphicsScene scene;
-    OpenPolygon polygon(Square, Qt::blue);
-    scene.addObject(&polygon);
-    QList<MapGraphicsObject*> handles;
-    QObject::connect(&scene, &MapGraphicsScene::objectAdded, [&](MapGraphicsObject* h) { handles << h; });
-    paintOnce(polygon);
+    PaintedSquare square;
+    OpenPolygon& polygon = square.polygon;
+    QList<MapGraphicsObject*>& handles = square.handles;
     ASSERT_TRUE(finishConstruction());
     ASSERT_EQ(handles.size(), 8);
     // Handles come in pairs per corner: the corner's, then the next edge's.
@@ -155,12 +167,9 @@ TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
 
 TEST_F(PolygonObjectTest, DeletingACornerHandleRemovesTheCorner)
 {
-    MapGraphicsScene scene;
-    OpenPolygon polygon(Square, Qt::blue);
-    scene.addObject(&polygon);
-    QList<MapGraphicsObject*> handles;
-    QObject::connect(&scene, &MapGraphicsScene::objectAdded, [&](MapGraphicsObject* h) { handles << h; });
-    paintOnce(polygon);
+    PaintedSquare square;
+    OpenPolygon& polygon = square.polygon;
+    QList<MapGraphicsObject*>& handles = square.handles;
     QSignalSpy changed(&polygon, &PolygonObject::polygonChanged);
     QSignalSpy redraw(&polygon, &MapGraphicsObject::redrawRequested);
     // What the Delete key does to a corner handle.
