@@ -8,6 +8,26 @@
 
 #include <cstdlib>
 
+namespace {
+
+// Calls take(id, element) for each object of the array whose "id" names one of
+// the count slots the first reply sized; other elements are passed over.
+template <class Take> void forEachSlotObject(json_t* array, size_t count, Take take)
+{
+    size_t i;
+    json_t* element;
+    json_array_foreach(array, i, element)
+    {
+        if (!json_is_object(element))
+            continue;
+        const int id = jsonGetInt(element, "id");
+        if (id >= 0 && size_t(id) < count)
+            take(size_t(id), element);
+    }
+}
+
+} // namespace
+
 SrvSource::SrvSource(SrvServer* server, json_t* object)
     : m_server(server), m_client(server != nullptr ? server->client() : nullptr)
 {
@@ -40,16 +60,8 @@ bool SrvSource::parse(json_t* object)
             m_rates.assign(json_array_size(rates), 0);
             m_ratesSized = true;
         }
-        size_t i;
-        json_t* element;
-        json_array_foreach(rates, i, element)
-        {
-            if (!json_is_object(element))
-                continue;
-            int id = jsonGetInt(element, "id");
-            if (id >= 0 && size_t(id) < m_rates.size())
-                m_rates[size_t(id)] = jsonGetInt(element, "value");
-        }
+        forEachSlotObject(rates, m_rates.size(),
+                          [&](size_t id, json_t* element) { m_rates[id] = jsonGetInt(element, "value"); });
     }
 
     json_t* stages = json_object_get(object, "stages");
@@ -58,23 +70,15 @@ bool SrvSource::parse(json_t* object)
             m_stages.assign(json_array_size(stages), SrvGainStage());
             m_stagesSized = true;
         }
-        size_t i;
-        json_t* element;
-        json_array_foreach(stages, i, element)
-        {
-            if (!json_is_object(element))
-                continue;
-            int id = jsonGetInt(element, "id");
-            if (id < 0 || size_t(id) >= m_stages.size())
-                continue;
-            SrvGainStage& s = m_stages[size_t(id)];
-            s.id = id;
+        forEachSlotObject(stages, m_stages.size(), [&](size_t id, json_t* element) {
+            SrvGainStage& s = m_stages[id];
+            s.id = int(id);
             s.min = jsonGetDouble(element, "min");
             s.max = jsonGetDouble(element, "max");
             s.value = jsonGetDouble(element, "value");
             jsonGetString(element, "unit_name", s.unitName);
             jsonGetString(element, "name", s.name);
-        }
+        });
     }
     return true;
 }

@@ -32,7 +32,7 @@ Outcome download(FileDownloader& downloader, const QUrl& url = QUrl())
     QObject::connect(&downloader, &FileDownloader::failed, &context,
                      [&] { outcome.emitted.push_back("failed"); });
     downloader.startDownload(url);
-    waitFor([&] { return !outcome.emitted.empty(); }, 20000);
+    waitFor([&] { return !outcome.emitted.empty(); });
     outcome.succeeded = downloader.succeeded();
     outcome.data = downloader.downloadedData();
     outcome.text = downloader.downloadedText();

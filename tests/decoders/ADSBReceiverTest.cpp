@@ -289,14 +289,14 @@ TEST_F(ReceiverTest, ThreadDecodesWhatTheReceiverDeliversAndStopsOnRequest)
     QObject::connect(receiver.get(), &ADSBReceiver::SIG_aircraftGone, &context,
                      [&](quint32 a) { gone.push_back(a); });
     receiver->startADSB();
-    ASSERT_TRUE(waitFor([&] { return !appeared.empty(); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return !appeared.empty(); }));
     EXPECT_EQ(appeared.front().flight(), "AFR1234 ");
     EXPECT_NEAR(appeared.front().latitude(), 43.63, 1e-3);
     EXPECT_EQ(appeared.front().altitude(), 24000);
 
     // No more traffic: the aircraft still goes after a minute.
     clock.advanceSeconds(61);
-    ASSERT_TRUE(waitFor([&] { return !gone.empty(); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return !gone.empty(); }));
     EXPECT_EQ(gone.front(), kPlane);
 
     receiver->stopADSB();
@@ -334,7 +334,7 @@ TEST_F(ReceiverTest, DestroyingARunningReceiverJoinsItsThread)
     RecordingReceiver rtl("RTL", {});
     receiver->setHardware(&rtl);
     receiver->startADSB();
-    ASSERT_TRUE(waitFor([&] { return rtl.fetches.load() > 2; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return rtl.fetches.load() > 2; }));
     receiver.reset(); // must not abort: the thread is stopped and joined first
     EXPECT_EQ(rtl.finalized.load(), 1);
 }

@@ -145,7 +145,7 @@ TEST(DemorseDecoder, ThreadDecodesItsQueueAndStopsOnRequest)
         EXPECT_TRUE(waitFor([&] { return decoded.simplified() == "SOS DE TEST"; }, 30000))
             << decoded.toStdString();
         decoder.requestStop();
-        EXPECT_TRUE(decoder.wait(5000));
+        EXPECT_TRUE(decoder.wait(kWaitBoundMs));
     }
     {
         DemorseDecoder idle(&fifo); // an empty queue: the destructor stops and joins it

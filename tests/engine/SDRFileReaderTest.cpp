@@ -7,6 +7,7 @@
 #include "RawRfTestFiles.h"
 #include "RecordingTestSupport.h"
 #include "TempWorkDir.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -185,7 +186,7 @@ TEST(SDRFileReader, OutOfRangeMetadataIsReportedOnceAndPlayedAsUnknown)
     SDRFileReader player;
     ASSERT_TRUE(player.startPlaying("odd.orvex"));
     std::vector<Taken> taken = consume(player);
-    ASSERT_TRUE(player.wait(5000));
+    ASSERT_TRUE(player.wait(kWaitBoundMs));
     ASSERT_EQ(taken.size(), 3u);
     EXPECT_TRUE(player.errorText().isEmpty());
     for (const Taken& block : taken) {

@@ -1,20 +1,15 @@
 // Feeds arbitrary bytes to the raw-RF block reader as a recording file: every
 // block must be read or refused without reading or allocating beyond the input.
+#include "QuietQt.h"
 #include "engine/record/RfBlockReader.h"
-
-#include <QtGlobal>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool silenced = (qInstallMessageHandler(quiet), true);
+    static const bool silenced = (silenceQtMessages(), true);
     (void)silenced;
     if (size == 0)
         return 0;

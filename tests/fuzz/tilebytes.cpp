@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the readers of a tile server's replies. The first
 // byte picks the reader: a tile picture (also read from the disk cache) or a
 // "Cache-Control" value.
+#include "QuietQt.h"
 #include "map/tiles/TileBytes.h"
 
 #include <QCoreApplication>
@@ -8,13 +9,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qInstallMessageHandler(quiet);
+    silenceQtMessages();
     // Image format plug-ins are found through the application object.
     static QCoreApplication app(*argc, *argv);
     return 0;

@@ -1,17 +1,14 @@
 // Feeds arbitrary bytes to the reader of the tile cache's expiry table: what
 // it accepts must survive a write and a read.
+#include "QuietQt.h"
 #include "map/tiles/TileBytes.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool silenced = (qInstallMessageHandler(quiet), true);
+    static const bool silenced = (silenceQtMessages(), true);
     (void)silenced;
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     TileBytes::ExpiryTable table;

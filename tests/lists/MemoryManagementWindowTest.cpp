@@ -4,6 +4,7 @@
 #include "AttachedEngine.h"
 #include "ModalResponder.h"
 #include "SqliteFile.h"
+#include "WidgetLookup.h"
 
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
@@ -61,10 +62,7 @@ protected:
     }
     static QPushButton* button(MemoryManagementWindow& dialog, const QString& text)
     {
-        for (QPushButton* b : dialog.findChildren<QPushButton*>())
-            if (b->text() == text)
-                return b;
-        return nullptr;
+        return buttonWithText(dialog, text);
     }
     static void selectRow(MemoryManagementWindow& dialog, int row)
     {

@@ -112,7 +112,7 @@ TEST(CompositeTileSource, TilesWaitingForASilentLayerAreBounded)
     silent->setAnswer(FakeTileSource::Deliver);
     silent->releaseHeld();
     ASSERT_TRUE(waitFor([&] { return announced.count() == CompositeTileSource::MaxPendingTiles; }, 60000));
-    waitFor([] { return false; }, 100);
+    serveEventsPast(100);
     EXPECT_EQ(announced.count(), CompositeTileSource::MaxPendingTiles);
     EXPECT_EQ(debug.lines().filter("received unknown tile").filter("silent").size(), 44);
     for (const QList<QVariant>& tile : announced)

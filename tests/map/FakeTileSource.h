@@ -1,6 +1,7 @@
 #pragma once
 
 #include "map/tiles/MapTileSource.h"
+#include "WaitFor.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -80,7 +81,7 @@ private:
 // Requests a tile and collects it once announced, serving the calling thread's
 // events meanwhile; the source may live in any thread. A null image when the
 // tile is not announced within timeoutMs.
-QImage collectTile(MapTileSource& source, quint32 x, quint32 y, quint8 z, int timeoutMs = 5000);
+QImage collectTile(MapTileSource& source, quint32 x, quint32 y, quint8 z, int timeoutMs = kWaitBoundMs);
 
 // Bytes of a picture in one colour, in a format Qt writes ("PNG", "JPEG", "BMP").
 QByteArray encodedTile(const QColor& color, const char* format, int size = 256);

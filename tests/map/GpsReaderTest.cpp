@@ -281,7 +281,7 @@ TEST(GpsReaderLocalClock, ReportsTheComputersUtcTimeOncePerSecond)
     GPSD gps;
     ASSERT_FALSE(gps.isPortOpen());
     GpsProbe probe(gps);
-    ASSERT_TRUE(waitFor([&] { return probe.times.size() >= 2; }, 10000));
+    ASSERT_TRUE(waitFor([&] { return probe.times.size() >= 2; }));
     EXPECT_NE(probe.times[0][5], probe.times[1][5]) << "two reports within one second";
     for (const Time& t : probe.times) {
         const QDateTime reported(QDate(t[0], t[1], t[2]), QTime(t[3], t[4], t[5]), Qt::UTC);
@@ -292,7 +292,7 @@ TEST(GpsReaderLocalClock, ReportsTheComputersUtcTimeOncePerSecond)
 
     // A thread started without a port ends at once and leaves the clock running.
     gps.start();
-    EXPECT_TRUE(gps.wait(5000));
+    EXPECT_TRUE(gps.wait(kWaitBoundMs));
     const size_t before = probe.times.size();
-    EXPECT_TRUE(waitFor([&] { return probe.times.size() > before; }, 10000));
+    EXPECT_TRUE(waitFor([&] { return probe.times.size() > before; }));
 }

@@ -1,3 +1,4 @@
+#include "ConstructionWindow.h"
 #include "DebugCapture.h"
 #include "FakeTileSource.h"
 #include "MapViewProbe.h"
@@ -52,12 +53,12 @@ protected:
         source.clear();
         view.reset();
     }
-    // Adds an object named by its tool tip and gives it time to finish construction.
+    // Adds an object named by its tool tip and lets its construction finish.
     template <typename Object> Object* add(std::unique_ptr<Object>& object, const QString& name)
     {
         object->setToolTip(name);
         scene.addObject(object.get());
-        QTest::qWait(20);
+        EXPECT_TRUE(finishConstruction());
         return object.get();
     }
     QPointF pixelOf(const QPointF& lonLat) const
@@ -196,7 +197,7 @@ TEST_F(GraphicsBridgeTest, InvalidatedTilesAreAskedForAgain)
 {
     view->setZoomLevel(3);
     ASSERT_TRUE(waitFor([&] { return source->requestCount() > 0; }));
-    waitFor([&] { return false; }, 300);
+    serveEventsPast(300);
     const int laidOut = MapViewProbe::tileItems(*view).size();
     const int asked = source->requestCount();
     emit source->allTilesInvalidated();

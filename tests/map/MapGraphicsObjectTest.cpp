@@ -1,11 +1,11 @@
 #include "map/graphics/MapGraphicsObject.h"
+#include "ConstructionWindow.h"
 #include "WaitFor.h"
 #include "map/graphics/MapGraphicsScene.h"
 
 #include <QGraphicsSceneMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -41,12 +41,6 @@ public:
     }
     QList<QPointF> seen;
 };
-
-// Lets the 1 ms construction window pass.
-void finishConstruction()
-{
-    QTest::qWait(20);
-}
 
 } // namespace
 
@@ -86,7 +80,7 @@ TEST(MapGraphicsObject, ToolTipAndFlagSignalAtOnceEvenDuringConstruction)
 TEST(MapGraphicsObject, UnchangedValuesSignalAgainOnlyForTheStoreAnywaySetters)
 {
     Marker marker;
-    finishConstruction();
+    ASSERT_TRUE(finishConstruction());
     struct Case
     {
         const char* name;
@@ -118,11 +112,11 @@ TEST(MapGraphicsObject, SelectingAfterConstructionAnnouncesTheClickButNotDuringI
     QSignalSpy earlyClick(&early, &MapGraphicsObject::SIG_isSelected);
     early.setSelected(true);
     EXPECT_TRUE(waitFor([&] { return earlyChanged.count() == 1; }));
-    finishConstruction();
+    ASSERT_TRUE(finishConstruction());
     EXPECT_EQ(earlyClick.count(), 0);
 
     Marker marker;
-    finishConstruction();
+    ASSERT_TRUE(finishConstruction());
     QList<QString> order;
     QObject::connect(&marker, &MapGraphicsObject::selectedChanged, [&] { order << "selectedChanged"; });
     QObject::connect(&marker, &MapGraphicsObject::SIG_isSelected, [&] { order << "SIG_isSelected"; });

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QString>
 
+#include "WaitFor.h"
+
 class MapGraphicsView;
 class MapTileGraphicsObject;
 class PrivateQGraphicsObject;
@@ -23,6 +25,6 @@ PrivateQGraphicsObject* proxyOf(const MapGraphicsView& view, const QString& tool
 // The view as it would be painted now.
 QImage grab(MapGraphicsView& view);
 // Waits (serving events) until the view's pixel has the colour.
-bool waitForPixel(MapGraphicsView& view, const QPoint& pixel, const QColor& color, int timeoutMs = 10000);
+bool waitForPixel(MapGraphicsView& view, const QPoint& pixel, const QColor& color, int timeoutMs = kWaitBoundMs);
 
 } // namespace MapViewProbe

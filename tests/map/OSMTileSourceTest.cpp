@@ -104,7 +104,7 @@ TEST_F(OSMTileSourceTest, OneRequestPerTileWhileItIsPending)
     source->requestTile(1, 2, 5);
     ASSERT_TRUE(waitFor([&] { return announced.count() == 1; }));
     // The second request was made while the first was pending and is gone.
-    waitFor([] { return false; }, 100);
+    serveEventsPast(100);
     EXPECT_EQ(server.count("/5/1/2.png"), 1);
     EXPECT_EQ(announced.count(), 1);
 }
@@ -141,7 +141,7 @@ TEST_F(OSMTileSourceTest, AFailedTileIsSignalledLoggedOnceAndCanBeAskedAgain)
         QSignalSpy announced(source.get(), &MapTileSource::tileRetrieved);
         for (int attempt = 1; attempt <= 2; ++attempt) {
             source->requestTile(c.x, c.x, 7);
-            ASSERT_TRUE(waitFor([&] { return failed.count() == attempt; }, 10000)) << c.name;
+            ASSERT_TRUE(waitFor([&] { return failed.count() == attempt; })) << c.name;
         }
         EXPECT_EQ(announced.count(), 0) << c.name;
         EXPECT_GE(server.count(path), 2) << c.name;
@@ -200,7 +200,7 @@ TEST_F(OSMTileSourceTest, LoadsTilesInAThreadOfItsOwn)
     QThread* thread = TileThreads::host(source.data(), "test tile thread");
     EXPECT_EQ(colorOf(collectTile(*source, 3, 2, 4)), QColor(Qt::blue));
     source.clear();
-    EXPECT_TRUE(TileThreads::join(thread, 10000, false));
+    EXPECT_TRUE(TileThreads::join(thread, kWaitBoundMs, false));
 }
 
 TEST_F(OSMTileSourceTest, TheTileServerIsASettingWithThePublicDefault)

@@ -1,3 +1,4 @@
+#include "ConstructionWindow.h"
 #include "DebugCapture.h"
 #include "map/graphics/CircleObject.h"
 #include "map/graphics/LineObject.h"
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,6 +55,21 @@ class PolygonObjectTest : public ::testing::Test
 {
 protected:
     void TearDown() override { serveDeferredDeletes(); }
+};
+
+// A square in a scene, painted once: its handles reached the scene, in the
+// order handles lists them.
+struct PaintedSquare
+{
+    PaintedSquare()
+    {
+        scene.addObject(&polygon);
+        QObject::connect(&scene, &MapGraphicsScene::objectAdded, [this](MapGraphicsObject* h) { handles << h; });
+        paintOnce(polygon);
+    }
+    MapGraphicsScene scene;
+    OpenPolygon polygon{Square, Qt::blue};
+    QList<MapGraphicsObject*> handles;
 };
 
 } // namespace
@@ -124,13 +139,10 @@ TEST_F(PolygonObjectTest, StandsAtItsCentreAndHasNoHandlesBeforeItIsPainted)
 
 TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
 {
-    MapGraphicsScene scene;
-    OpenPolygon polygon(Square, Qt::blue);
-    scene.addObject(&polygon);
-    QList<MapGraphicsObject*> handles;
-    QObject::connect(&scene, &MapGraphicsScene::objectAdded, [&](MapGraphicsObject* h) { handles << h; });
-    paintOnce(polygon);
-    QTest::qWait(20);
+    PaintedSquare square;
+    OpenPolygon& polygon = square.polygon;
+    QList<MapGraphicsObject*>& handles = square.handles;
+    ASSERT_TRUE(finishConstruction());
     ASSERT_EQ(handles.size(), 8);
     // Handles come in pairs per corner: the corner's, then the next edge's.
     MapGraphicsObject* edgeTwoThree = handles.at(5);
@@ -148,19 +160,16 @@ TEST_F(PolygonObjectTest, ClickingAnEdgeHandleAddsACornerThere)
     ASSERT_EQ(handles.size(), 10);
     MapGraphicsObject* newCorner = handles.at(8);
     EXPECT_TRUE(newCorner->isSelected());
-    QTest::qWait(20);
+    ASSERT_TRUE(finishConstruction());
     newCorner->setPos(QPointF(2.5, 49.5));
     EXPECT_EQ(polygon.geoPoly().at(3), QPointF(2.5, 49.5));
 }
 
 TEST_F(PolygonObjectTest, DeletingACornerHandleRemovesTheCorner)
 {
-    MapGraphicsScene scene;
-    OpenPolygon polygon(Square, Qt::blue);
-    scene.addObject(&polygon);
-    QList<MapGraphicsObject*> handles;
-    QObject::connect(&scene, &MapGraphicsScene::objectAdded, [&](MapGraphicsObject* h) { handles << h; });
-    paintOnce(polygon);
+    PaintedSquare square;
+    OpenPolygon& polygon = square.polygon;
+    QList<MapGraphicsObject*>& handles = square.handles;
     QSignalSpy changed(&polygon, &PolygonObject::polygonChanged);
     QSignalSpy redraw(&polygon, &MapGraphicsObject::redrawRequested);
     // What the Delete key does to a corner handle.
@@ -181,7 +190,7 @@ TEST_F(PolygonObjectTest, MovingThePolygonMovesItsCorners)
     OpenPolygon painted(Square, Qt::blue);
     scene.addObject(&painted);
     paintOnce(painted);
-    QTest::qWait(20);
+    ASSERT_TRUE(finishConstruction());
     painted.setPos(QPointF(2.5, 47.5));
     EXPECT_EQ(painted.geoPoly().boundingRect().center(), QPointF(2.5, 47.5));
     EXPECT_EQ(painted.pos(), QPointF(2.5, 47.5));

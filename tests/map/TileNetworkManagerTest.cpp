@@ -1,5 +1,6 @@
 #include "map/tiles/TileNetworkManager.h"
 #include "LoopbackHttpServer.h"
+#include "WaitFor.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -37,7 +38,7 @@ TEST(TileNetworkManager, EachThreadGetsItsOwnManagerWhichEndsWithTheThread)
     EXPECT_EQ(managerThread, &worker);
     EXPECT_FALSE(workerManager.isNull());
     worker.quit();
-    ASSERT_TRUE(worker.wait(10000));
+    ASSERT_TRUE(worker.wait(kWaitBoundMs));
     // Nothing of the thread's network access outlives it.
     EXPECT_TRUE(workerManager.isNull());
 }

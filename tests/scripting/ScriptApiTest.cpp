@@ -80,7 +80,7 @@ TEST_F(ScriptTest, SwitchesRxAOnAndOffOnce)
         Qt::QueuedConnection);
     ASSERT_TRUE(run(QStringLiteral("orvex.startRX(); orvex.startRX(); orvex.alert('on');"
                                    "orvex.stopRX(); orvex.stopRX();")));
-    waitFor([&] { return announced.size() >= 2; }, 2000);
+    waitFor([&] { return announced.size() >= 2; });
     EXPECT_EQ(announced, (QList<bool>{true, false}));
     EXPECT_EQ(boxTexts(), QStringList{"on"});
     EXPECT_FALSE(h.engine->channelOn[0]);
@@ -334,7 +334,7 @@ TEST_F(ScriptTest, ExecStartsAProgramAndGoesOn)
 {
     const QString target = h.dir.file("made by script");
     ASSERT_TRUE(run(QStringLiteral("orvex.exec('touch \"%1\"'); orvex.alert('went on');").arg(target)));
-    EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(target); }, 10000));
+    EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(target); }));
     EXPECT_EQ(boxTexts(), QStringList{"went on"});
 }
 

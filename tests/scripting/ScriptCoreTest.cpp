@@ -27,7 +27,7 @@ int curveCount(JWindow* window)
 TEST_F(ScriptTest, SyntaxErrorShowsItsLineAfterTheScriptEnds)
 {
     ASSERT_TRUE(run(QStringLiteral("var a = 1;\nvar b = 2;\nvar c = ;\n")));
-    waitFor([&] { return !boxes.seen().empty(); }, 2000);
+    waitFor([&] { return !boxes.seen().empty(); });
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].title, QString("Orvex"));
     EXPECT_TRUE(boxes.seen()[0].text.endsWith("\nligne:3")) << boxes.seen()[0].text.toStdString();
@@ -42,7 +42,7 @@ TEST_F(ScriptTest, ThrownExceptionStopsTheScriptAtItsLine)
 {
     ASSERT_TRUE(
         run(QStringLiteral("orvex.alert('before');\nthrow new Error('boom');\norvex.alert('after');")));
-    waitFor([&] { return boxes.seen().size() >= 2; }, 2000);
+    waitFor([&] { return boxes.seen().size() >= 2; });
     EXPECT_THAT(boxTexts(), UnorderedElementsAre("before", "Error: boom\nligne:2"));
 }
 
@@ -51,7 +51,7 @@ TEST_F(ScriptTest, MissingFileIsToldWithoutALine)
     const QString path = h.dir.file("no such script.js");
     core()->runScriptFile(path);
     ASSERT_TRUE(ended(newestScript()));
-    waitFor([&] { return !boxes.seen().empty(); }, 2000);
+    waitFor([&] { return !boxes.seen().empty(); });
     EXPECT_EQ(boxTexts(), QStringList{"Fichier non trouve"});
     EXPECT_TRUE(log().contains("[Error] {kv3lab} ScriptEngine::run loadFile " + path + " not found"))
         << log().toStdString();
@@ -106,7 +106,7 @@ TEST_F(ScriptTest, ActionValueIsScriptOrFile)
         core()->runAction(action.value);
         const QPointer<ScriptEngine> script = newestScript();
         ASSERT_TRUE(ended(script));
-        waitFor([&] { return boxes.seen().size() >= before + action.boxes.size(); }, 2000);
+        waitFor([&] { return boxes.seen().size() >= before + action.boxes.size(); });
         EXPECT_EQ(boxTexts().mid(int(before)), action.boxes);
     }
 }
@@ -136,7 +136,7 @@ TEST_F(ScriptTest, TwoScriptsDrawIntoTheirOwnFigures)
     const QPointer<ScriptEngine> second = newestScript();
     ASSERT_TRUE(ended(first));
     ASSERT_TRUE(ended(second));
-    waitFor([&] { return boxes.seen().size() >= 2; }, 2000);
+    waitFor([&] { return boxes.seen().size() >= 2; });
 
     // Whichever got which window, each drew into the one it was told.
     ASSERT_EQ(boxes.seen().size(), 2u);
@@ -187,7 +187,7 @@ TEST_F(ScriptTest, ClosingAFigureClosesItsScriptsOtherFigures)
     EXPECT_EQ(core()->window(0), nullptr);
     EXPECT_EQ(core()->window(1), nullptr);
     EXPECT_EQ(core()->window(2), other.data());
-    EXPECT_TRUE(waitFor([&] { return closed.isNull() && sibling.isNull(); }, 2000));
+    EXPECT_TRUE(waitFor([&] { return closed.isNull() && sibling.isNull(); }));
     EXPECT_TRUE(other->isVisible());
 
     // The freed slots are taken again first.
@@ -256,7 +256,7 @@ TEST_P(ScriptStop, ReleasingTheCoreEndsTheScript)
     ScriptCore::release();
     EXPECT_TRUE(script.isNull());
     EXPECT_TRUE(figure.isNull());
-    waitFor([] { return false; }, 100); // what the script asked last is dropped, not shown
+    serveEventsPast(100); // what the script asked last is dropped, not shown
     for (const QString& text : boxTexts()) {
         EXPECT_FALSE(text.contains("ligne:")) << "a stop is no error of the script";
         EXPECT_NE(text, QString("late"));

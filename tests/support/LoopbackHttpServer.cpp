@@ -1,11 +1,13 @@
 #include "LoopbackHttpServer.h"
+#include "WaitFor.h"
 
 #include <chrono>
 #include <unistd.h>
 
 namespace {
 
-const int kRequestTimeoutMs = 5000;
+// How long a connected client may take to send its request.
+const int kRequestTimeoutMs = kWaitBoundMs;
 
 bool matches(const std::string& pattern, const std::string& target)
 {

@@ -1,4 +1,5 @@
 #include "PtyPort.h"
+#include "WaitFor.h"
 
 #include <QDir>
 // posix_openpt rather than openpty: <pty.h> brings glibc's termios, which
@@ -66,7 +67,7 @@ void PtyPort::sendText(const std::string& text) const
 std::vector<unsigned char> PtyPort::receive(size_t count) const
 {
     std::vector<unsigned char> got;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitBoundMs);
     while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
         struct pollfd wait = {m_far, POLLIN, 0};
         if (poll(&wait, 1, 50) <= 0)

@@ -26,7 +26,7 @@ public:
     void send(const std::vector<unsigned char>& bytes) const;
     void sendText(const std::string& text) const;
 
-    // Up to count bytes arriving within two seconds.
+    // Up to count bytes, waiting for them up to the common wait bound.
     std::vector<unsigned char> receive(size_t count) const;
     // What has arrived so far, without waiting (for tests that serve events meanwhile).
     std::string readNow() const;

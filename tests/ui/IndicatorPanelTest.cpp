@@ -5,7 +5,6 @@
 #include "ui/widgets/IndicatorWidget.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -108,12 +107,11 @@ TEST_F(IndicatorPanelTest, BoundsFromTheFileMakeTheScale)
     EXPECT_FALSE(dial->grab().isNull());
 }
 
-// Values a user may leave in the file; none of them may stall the start-up.
-TEST_F(IndicatorPanelTest, UnboundedSettingsAreRefusedQuickly)
+// Values a user may leave in the file; none of them may stall the start-up
+// (a panel that tried to build them would not end within the test's time limit).
+TEST_F(IndicatorPanelTest, UnboundedSettingsAreRefused)
 {
     write("Indicators", {{"count", 2000000000}, {"I0_Name", "x"}});
-    QElapsedTimer timer;
-    timer.start();
     {
         IndicatorPanel panel;
         EXPECT_EQ(panel.indicatorCount(), 0);
@@ -131,7 +129,6 @@ TEST_F(IndicatorPanelTest, UnboundedSettingsAreRefusedQuickly)
         dial->resize(200, 200);
         EXPECT_FALSE(dial->grab().isNull());
     }
-    EXPECT_LT(timer.elapsed(), 5000);
 }
 
 } // namespace

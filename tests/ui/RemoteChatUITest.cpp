@@ -1,6 +1,7 @@
 // The chat panel: server messages shown escaped, the recipient list, links
 // acted on, and messages sent through the fake server (kept when refused).
 #include "tests/hardware/SealedServer.h"
+#include "WidgetLookup.h"
 
 #include "srvlib/Base64Variant.h"
 #include "ui/remoteui/RemoteChatUI.h"
@@ -26,15 +27,7 @@ protected:
     QPushButton* send = panel.findChild<QPushButton*>();
 
     // The hrefs of every link in the view, in order.
-    QStringList anchors() const
-    {
-        QStringList hrefs;
-        for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                if (it.fragment().charFormat().isAnchor())
-                    hrefs << it.fragment().charFormat().anchorHref();
-        return hrefs;
-    }
+    QStringList anchors() const { return linkTargets(*view); }
     QStringList entries() const
     {
         QStringList texts;

@@ -3,6 +3,7 @@
 // through the engine's signals, spot links tune RX A through the engine, and
 // the server's centre reports move the engine without moving the channels.
 #include "tests/hardware/SealedServer.h"
+#include "WidgetLookup.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 #include "tests/fixtures/fakeserver/SessionMessages.h"
@@ -49,24 +50,6 @@ protected:
     Controller engine{QStringLiteral("no such sound device")};
 };
 
-QStringList anchorsOf(QTextBrowser* view)
-{
-    QStringList hrefs;
-    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isAnchor())
-                hrefs << it.fragment().charFormat().anchorHref();
-    return hrefs;
-}
-
-QPushButton* buttonOf(QWidget* parent, const QString& text)
-{
-    for (QPushButton* b : parent->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 } // namespace
 
 TEST_F(RemotePanelsEngineTest, ChatPanelAnnouncesShowsSessionTrafficEscapedAndTunesRxAFromSpots)
@@ -85,14 +68,14 @@ TEST_F(RemotePanelsEngineTest, ChatPanelAnnouncesShowsSessionTrafficEscapedAndTu
                              sessionFrame(textMessage("BOB", "<b>73</b> & <a href='#1'>x</a>")));
     server.peer.pushToStream("sessions/datas",
                              sessionFrame(spotMessage("F4XYZ", "48.5", "-1.25", "145.81", "15")));
-    ASSERT_TRUE(waitFor([&] { return anchorsOf(view).size() == 2; })) << view->toHtml().toStdString();
+    ASSERT_TRUE(waitFor([&] { return linkTargets(*view).size() == 2; })) << view->toHtml().toStdString();
     EXPECT_EQ(view->toPlainText().toStdString(),
               "BOB > <b>73</b> & <a href='#1'>x</a>\nNew Frequency spotted : F4XYZ at : 145.810");
-    EXPECT_EQ(anchorsOf(view), (QStringList{"@BOB", "#145.810"}));
+    EXPECT_EQ(linkTargets(*view), (QStringList{"@BOB", "#145.810"}));
     EXPECT_EQ(panel.recipient(), "BOB");
 
     const qint64 rxB = tuned(1);
-    emit view->anchorClicked(QUrl(anchorsOf(view).last()));
+    emit view->anchorClicked(QUrl(linkTargets(*view).last()));
     ASSERT_TRUE(waitFor([&] { return tuned(0) == 145810000; }));
     EXPECT_EQ(engine.getRxCenterFreq(), 145800000); // within the stream's band: only the offset moved
     EXPECT_EQ(tuned(1), rxB);
@@ -120,8 +103,8 @@ TEST_F(RemotePanelsEngineTest, SpectrumViewShowsTheWideSourceAndCentreReportsKee
     server.peer.setStream(path, script);
 
     QSignalSpy retunes(&engine, &Controller::MSG_ChannelizerIsRetuned);
-    QPushButton* start = buttonOf(&view, ">");
-    QPushButton* stop = buttonOf(&view, "!");
+    QPushButton* start = buttonWithText(view, ">");
+    QPushButton* stop = buttonWithText(view, "!");
     ASSERT_TRUE(start != nullptr && stop != nullptr);
     start->click();
     ASSERT_TRUE(server.peer.waitForOpenStream(path, kWaitBoundMs));

@@ -2,6 +2,7 @@
 // stream started and stopped by its buttons into the plotted line, spots as
 // bookmarks, retunes followed, and a bounded end while the stream idles.
 #include "tests/hardware/SealedServer.h"
+#include "WidgetLookup.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
@@ -33,13 +34,7 @@ protected:
         Bookmarks::instance()->removeUnlinkedInRange(0, 4000000000LL);
     }
 
-    QPushButton* button(const QString& text)
-    {
-        for (QPushButton* b : view.findChildren<QPushButton*>())
-            if (b->text() == text)
-                return b;
-        return nullptr;
-    }
+    QPushButton* button(const QString& text) { return buttonWithText(view, text); }
     void show()
     {
         view.resize(600, 440);

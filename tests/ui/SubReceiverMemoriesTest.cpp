@@ -3,6 +3,7 @@
 // channel 1, never channel 0.
 #include "AttachedEngine.h"
 #include "ModalResponder.h"
+#include "WidgetLookup.h"
 
 #include "lists/dbUserFreq.h"
 #include "lists/memories/MemoryManagementWindow.h"
@@ -59,14 +60,6 @@ protected:
     SubReceiver panel{false};
 };
 
-QPushButton* buttonOf(QWidget* parent, const QString& text)
-{
-    for (QPushButton* b : parent->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 } // namespace
 
 TEST_F(SubReceiverMemoriesTest, TheMemoriesButtonRunsTheDialogForChannelOne)
@@ -81,14 +74,14 @@ TEST_F(SubReceiverMemoriesTest, TheMemoriesButtonRunsTheDialogForChannelOne)
     responder.act([](QDialog* shown) {
         auto* dialog = qobject_cast<MemoryManagementWindow*>(shown);
         ASSERT_NE(dialog, nullptr);
-        buttonOf(dialog, "+")->click();
+        buttonWithText(*dialog, "+")->click();
         MemoryTableWidget* table = dialog->memoryTable();
         MemoryTableModel* model = table->memoryModel();
         for (int row = 0; row < model->rowCount(); ++row)
             if (model->data(model->index(row, 1)).toString() == "145.030")
                 table->setCurrentIndex(model->index(row, 1));
     });
-    buttonOf(&panel, "*")->click();
+    buttonWithText(panel, "*")->click();
     ASSERT_EQ(responder.seen().size(), 1u);
     EXPECT_EQ(responder.unexpected(), 0);
     EXPECT_EQ(db.frequencies(), (QList<qint64>{memory, Centre + 12000}));
