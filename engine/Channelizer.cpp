@@ -50,6 +50,33 @@ void Channelizer::setInputRate(int rate)
     UpdatePieceLength();
 }
 
+void Channelizer::setOffsetAndFilter(float ncoHz, float low, float high)
+{
+    chain.SetOffset(ncoHz);
+    setFilter(low, high);
+}
+
+void Channelizer::setLowCut(float low)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    chain.SetFilter(low, chain.HighCut());
+    UpdatePieceLength();
+}
+
+void Channelizer::setHighCut(float high)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    chain.SetFilter(chain.LowCut(), high);
+    UpdatePieceLength();
+}
+
+int Channelizer::cicDecimate(const Complex* in, int count, Complex* out, int factor)
+{
+    // Locked: the oscillator is the pass-through path's, run by getData.
+    std::lock_guard<std::mutex> guard(lock);
+    return chain.CicDecimate(in, count, out, factor);
+}
+
 void Channelizer::setStageCallback(int stage, ChannelStageCallback callback)
 {
     std::lock_guard<std::mutex> guard(lock);

@@ -35,6 +35,10 @@ public:
     // width is refused.
     void setFilter(float low, float high);
     void setInputRate(int rate);
+    // The offset and the filter at once; one edge of the filter, keeping the other.
+    void setOffsetAndFilter(float ncoHz, float low, float high);
+    void setLowCut(float low);
+    void setHighCut(float high);
     // Display taps (stage 1, 2 or 3), called on the thread that calls getData.
     void setStageCallback(int stage, ChannelStageCallback callback);
 
@@ -52,6 +56,15 @@ public:
     // Empties the input queue when it holds more than keep blocks, and the output queue.
     void flush(int keep);
     int inputQueueSize() const { return inputQueue.size(); }
+    // Both queues empty.
+    bool isIdle() const { return inputQueue.size() == 0 && outputQueue.size() == 0; }
+
+    // An integer decimator beside the channel chain: mixes count samples with the
+    // channel's own oscillator (set by setOffset, at the input rate) and lowers their rate
+    // by factor (1 to 256) with a two-stage integrator-comb decimator and its
+    // compensation filter, kept by this channel alone. out holds count / factor + 1
+    // samples; returns the number written.
+    int cicDecimate(const Complex* in, int count, Complex* out, int factor);
 
     float powerLevel() const { return chain.PowerLevel(); }
     int outputRate() const { return chain.OutputRate(); }

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -47,14 +48,14 @@ const float* phaseTable()
     return table.get();
 }
 // Outputs from the read position *time on while it stays inside the count new samples
-// (behind the 28 of history), advancing it by ratio each.
+// (behind the 28 of history), advancing it by ratio each; at most maxOutputs of them.
 CPU_DISPATCHED int resampleBlock(const float* __restrict buffer, int count, float ratio, double* time,
-                                 float* __restrict out)
+                                 float* __restrict out, int maxOutputs)
 {
     const float* table = phaseTable();
     double t = *time;
     int produced = 0;
-    for (int p = int(t); p < count; p = int(t)) {
+    for (int p = int(t); p < count && produced < maxOutputs; p = int(t)) {
         // Inputs p + 1 .. p + 28; the first sits (p + 1 - t) samples after the output.
         const int phase = int((p + 1 - t) * kPhases);
         const float* __restrict weights = table + phase * kLength;
@@ -72,6 +73,17 @@ CPU_DISPATCHED int resampleBlock(const float* __restrict buffer, int count, floa
     }
     *time = t;
     return produced;
+}
+
+// value x gain as a 16-bit range integer: limited to -32767..32767, then truncated.
+int32_t scaledSample(float value, float gain)
+{
+    const float v = value * gain;
+    if (v >= 32767.0f)
+        return 32767;
+    if (v <= -32767.0f)
+        return -32767;
+    return v == v ? int32_t(v) : 0;
 }
 } // namespace
 
@@ -92,30 +104,107 @@ void CFractResampler::SetMaxInputSize(int size)
     time = 0.0;
 }
 
-int CFractResampler::Resample(int count, float ratio, const Complex* in, Complex* out)
+int CFractResampler::Admit(const char* operation, int count, float ratio, const void* out) const
 {
     if (out == nullptr) {
-        std::printf(" CFractResampler::Resample() pOutBuf == NULL \n");
+        std::printf(" CFractResampler::%s() pOutBuf == NULL \n", operation);
         return 0;
     }
     if (!(ratio > 0.0f)) {
-        qDebug() << "CFractResampler::Resample() ratio must be above 0:" << ratio;
+        qDebug().nospace() << "CFractResampler::" << operation << "() ratio must be above 0: " << ratio;
         return 0;
     }
-    std::lock_guard<std::mutex> guard(lock);
     if (count > maxInput) {
-        qDebug().nospace() << "CFractResampler::Resample() input too big " << count;
-        count = maxInput;
+        qDebug().nospace() << "CFractResampler::" << operation << "() input too big " << count;
+        return maxInput;
     }
-    if (count <= 0)
-        return 0;
+    return count;
+}
+
+int CFractResampler::Run(int count, float ratio, Complex* out)
+{
     if (time < 0)
         time = 0;
-    std::memcpy(inputBuffer.data() + kLength, in, count * sizeof(Complex));
-
     const int produced = resampleBlock(reinterpret_cast<const float*>(inputBuffer.data()), count, ratio,
-                                       &time, reinterpret_cast<float*>(out));
-    time -= count;
-    std::memmove(inputBuffer.data(), inputBuffer.data() + count, kLength * sizeof(Complex));
+                                       &time, reinterpret_cast<float*>(out), INT_MAX);
+    EndBlock(count);
     return produced;
+}
+
+template <class Store> int CFractResampler::RunInChunks(int count, float ratio, Store store)
+{
+    constexpr int kChunk = 256;
+    Complex chunk[kChunk];
+    if (time < 0)
+        time = 0;
+    int total = 0;
+    for (int n = kChunk; n == kChunk; total += n) {
+        n = resampleBlock(reinterpret_cast<const float*>(inputBuffer.data()), count, ratio, &time,
+                          reinterpret_cast<float*>(chunk), kChunk);
+        store(chunk, n, total);
+    }
+    EndBlock(count);
+    return total;
+}
+
+void CFractResampler::EndBlock(int count)
+{
+    time -= count; // now relative to the next block
+    std::memmove(inputBuffer.data(), inputBuffer.data() + count, kLength * sizeof(Complex));
+}
+
+int CFractResampler::Resample(int count, float ratio, const Complex* in, Complex* out)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    count = Admit("Resample", count, ratio, out);
+    if (count <= 0)
+        return 0;
+    std::memcpy(BlockStart(), in, count * sizeof(Complex));
+    return Run(count, ratio, out);
+}
+
+int CFractResampler::ResampleToInt(int count, float ratio, const Complex* in, int32_t* out, float gain)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    count = Admit("ResampleToInt", count, ratio, out);
+    if (count <= 0)
+        return 0;
+    std::memcpy(BlockStart(), in, count * sizeof(Complex));
+    return RunInChunks(count, ratio, [out, gain](const Complex* chunk, int n, int first) {
+        for (int i = 0; i < n; ++i) {
+            out[2 * (first + i)] = scaledSample(chunk[i].real(), gain);
+            out[2 * (first + i) + 1] = scaledSample(chunk[i].imag(), gain);
+        }
+    });
+}
+
+int CFractResampler::ResampleReal(int count, float ratio, const float* in, float* out)
+{
+    qDebug().nospace() << "Resample(" << count << "," << ratio << ")";
+    std::lock_guard<std::mutex> guard(lock);
+    count = Admit("ResampleReal", count, ratio, out);
+    if (count <= 0)
+        return 0;
+    Complex* block = BlockStart();
+    for (int i = 0; i < count; ++i)
+        block[i] = Complex(in[i], 0.0f);
+    return RunInChunks(count, ratio, [out](const Complex* chunk, int n, int first) {
+        for (int i = 0; i < n; ++i)
+            out[first + i] = chunk[i].real();
+    });
+}
+
+int CFractResampler::ResampleRealToInt(int count, float ratio, const float* in, int32_t* out, float gain)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    count = Admit("ResampleRealToInt", count, ratio, out);
+    if (count <= 0)
+        return 0;
+    Complex* block = BlockStart();
+    for (int i = 0; i < count; ++i)
+        block[i] = Complex(in[i], 0.0f);
+    return RunInChunks(count, ratio, [out, gain](const Complex* chunk, int n, int first) {
+        for (int i = 0; i < n; ++i)
+            out[first + i] = scaledSample(chunk[i].real(), gain);
+    });
 }

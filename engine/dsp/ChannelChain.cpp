@@ -76,6 +76,22 @@ void ChannelChain::MixPassThrough(const Complex* block, Complex* out, int count)
         std::memcpy(static_cast<void*>(out), block, size_t(count) * sizeof(Complex));
 }
 
+int ChannelChain::CicDecimate(const Complex* in, int count, Complex* out, int factor)
+{
+    constexpr int kRun = 1024; // samples mixed at a time
+    Complex mixed[kRun];
+    int produced = 0;
+    for (int pos = 0; pos < count; pos += kRun) {
+        const int n = std::min(kRun, count - pos);
+        MixPassThrough(in + pos, mixed, n);
+        const int decimated = cic.Decimate(mixed, n, out + produced, factor);
+        if (decimated < 0)
+            return 0; // a factor the decimator cannot take
+        produced += decimated;
+    }
+    return produced;
+}
+
 void ChannelChain::EnsureCapacity(int count, float ratio)
 {
     // The down-converter writes at most a block (no stages planned); the filter adds at

@@ -3,6 +3,7 @@
 #include "engine/dsp/CDownConvert.h"
 #include "engine/dsp/CFastFIR.h"
 #include "engine/dsp/CFractResampler.h"
+#include "engine/dsp/CicDecimator.h"
 #include "engine/dsp/Complex.h"
 #include "engine/dsp/PhasorOscillator.h"
 
@@ -25,9 +26,9 @@ using ChannelStageCallback = int (*)(const Complex* samples, int count, float sa
 // complex stream at that rate holds the whole band without folding, so a tone of a
 // one-sided band (USB 10..3600 Hz) keeps its pitch.
 //
-// Process, SetFilter and SetInputRate must not run at the same time (the owner's lock);
-// SetOffset may come from another thread at any time, and the rates and the power level
-// may be read from anywhere.
+// Process, CicDecimate, SetFilter and SetInputRate must not run at the same time (the
+// owner's lock); SetOffset may come from another thread at any time, and the rates and
+// the power level may be read from anywhere.
 class ChannelChain
 {
 public:
@@ -52,6 +53,10 @@ public:
     // step), -1 when the down-converter refused the block as too long.
     int Process(const Complex* block, int count, SampleContext* ctx);
     const Complex* Output() const { return resampled.data(); }
+    // Another way down: mixes count samples with the chain's own oscillator and lowers
+    // their rate by factor with the chain's integrator-comb decimator (CicDecimator).
+    // out holds count / factor + 1 samples; returns the number written.
+    int CicDecimate(const Complex* in, int count, Complex* out, int factor);
 
     int InputRate() const { return inputRate; }
     int OutputRate() const { return outputRate.load(); }
@@ -78,6 +83,7 @@ private:
     CDownConvert downConverter;
     CFastFIR filter;
     CFractResampler resampler;
+    CicDecimator cic;
     std::vector<Complex> decimated; // down-converter output: at most a block
     std::vector<Complex> filtered;  // filter output: up to a block + 2047 samples
     std::vector<Complex> resampled; // resampler output

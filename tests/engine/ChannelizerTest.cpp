@@ -73,6 +73,20 @@ int stopStage(const Complex* samples, int count, float rate, int stage, SampleCo
     return 0;
 }
 
+// Runs the input through cicDecimate in blocks; returns everything that came out.
+std::vector<Complex> cicRun(Channelizer& channel, const std::vector<Complex>& input, int blockSize,
+                            int factor)
+{
+    std::vector<Complex> out(input.size() / factor + 1);
+    size_t produced = 0;
+    for (size_t pos = 0; pos < input.size(); pos += blockSize) {
+        const int n = int(std::min<size_t>(blockSize, input.size() - pos));
+        produced += channel.cicDecimate(input.data() + pos, n, out.data() + produced, factor);
+    }
+    out.resize(produced);
+    return out;
+}
+
 struct ChannelizerTest : testing::Test
 {
     ChannelizerTest() { stageCalls.clear(); }
@@ -302,4 +316,137 @@ TEST_F(ChannelizerTest, FullInputQueueRefusesAndStartsAfresh)
     EXPECT_EQ(channel.inputQueueSize(), 0);
     EXPECT_EQ(channel.EnqueueData(mallocBlock(samples.data(), 64), nullptr, 64), 1);
     channel.flush(0);
+}
+
+TEST_F(ChannelizerTest, SetterVariantsActLikeSetFilter)
+{
+    Channelizer plain(2048000, 3300), combined(2048000, 3300);
+    plain.setOffset(-100000);
+    plain.setFilter(10, 3600);
+    combined.setOffsetAndFilter(-100000, 10, 3600);
+    const auto input = tone(1 << 18, 101500.0 / 2048000, 0.1f);
+    EXPECT_EQ(runChannel(combined, input, 16384), runChannel(plain, input, 16384));
+
+    combined.setLowCut(-3600);
+    EXPECT_EQ(combined.lowCut(), -3600.0f);
+    EXPECT_EQ(combined.highCut(), 3600.0f);
+    combined.setHighCut(4500);
+    EXPECT_EQ(combined.lowCut(), -3600.0f);
+    EXPECT_EQ(combined.highCut(), 4500.0f);
+    EXPECT_EQ(combined.outputRate(), 9000);
+}
+
+TEST_F(ChannelizerTest, IdleWhileBothQueuesAreEmpty)
+{
+    Channelizer channel(2048000, 3300);
+    EXPECT_TRUE(channel.isIdle());
+    const std::vector<Complex> samples(64, Complex(0, 0));
+    channel.EnqueueData(mallocBlock(samples.data(), 64), mallocContext(), 64);
+    EXPECT_FALSE(channel.isIdle());
+    channel.flush(0);
+    EXPECT_TRUE(channel.isIdle());
+}
+
+TEST_F(ChannelizerTest, CicDecimatorPassBandIsFlat)
+{
+    // A tone f (in output rates) above the channel comes out at f with the input's level
+    // (times the oscillator's sqrt(0.95) when the channel is mixed), up to 0.2 of the
+    // output rate, at every factor.
+    struct Case
+    {
+        int factor;
+        double offset; // Hz from the receiver centre
+        double f;
+    };
+    const Case cases[] = {{16, 100000, 0.0},   {16, 100000, 0.1},   {16, 100000, -0.2},
+                          {64, -250000, 0.05}, {64, -250000, 0.15}, {64, -250000, 0.2},
+                          {256, 300000, -0.1}, {256, 300000, 0.2},  {64, 0, 0.12}};
+    const float amplitude = 0.5f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "factor " << c.factor << ", offset " << c.offset << ", tone " << c.f);
+        Channelizer channel(2048000, 3300);
+        channel.setOffset(-c.offset);
+        const double outRate = 2048000.0 / c.factor;
+        const auto out = cicRun(
+            channel, tone(600 * c.factor, (c.offset + c.f * outRate) / 2048000, amplitude), 1000, c.factor);
+        ASSERT_EQ(out.size(), 600u);
+        const double gain = c.offset == 0 ? 1.0 : std::sqrt(0.95);
+        EXPECT_NEAR(dsptest::toDb(dsptest::amplitudeAt(out, c.f, 100) / (amplitude * gain)), 0.0, 0.1);
+        if (c.f != 0)
+            EXPECT_NEAR(dsptest::toneFrequency(out, 100), c.f, 1e-5);
+    }
+}
+
+TEST_F(ChannelizerTest, CicDecimatorRejectsAliases)
+{
+    // A tone at f output rates lands at f minus the nearest whole number. Near a multiple
+    // of the output rate only the comb's nulls reject it; between 0.3 and 0.5 of the
+    // output rate the compensation filter adds its own stop band.
+    struct Case
+    {
+        double f;
+        double minRejectionDb;
+    };
+    const Case cases[] = {{0.95, 48}, {-1.05, 50}, {1.03, 58},  {2.03, 68}, {0.3, 52},
+                          {0.4, 70},  {0.6, 75},   {-1.35, 80}, {3.5, 90}};
+    const int factor = 64;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "tone at " << c.f << " output rates");
+        Channelizer channel(2048000, 3300);
+        const auto out = cicRun(channel, tone(2000 * factor, c.f / factor, 0.5f), 4096, factor);
+        const double alias = c.f - std::round(c.f);
+        EXPECT_LT(dsptest::toDb(dsptest::amplitudeAt(out, alias, 64) / 0.5), -c.minRejectionDb);
+    }
+}
+
+TEST_F(ChannelizerTest, TwoChannelsDecimateEachTheirOwnStream)
+{
+    // Two channels fed block by block in turn give each the output it gives alone: no
+    // decimator state is shared between them.
+    const int factor = 64;
+    const auto inputA = tone(300 * factor, (100000.0 + 1000) / 2048000, 0.3f);
+    const auto inputB = tone(300 * factor, (-400000.0 - 3000) / 2048000, 0.6f);
+    auto alone = [&](double offset, const std::vector<Complex>& input) {
+        Channelizer channel(2048000, 3300);
+        channel.setOffset(-offset);
+        return cicRun(channel, input, 1000, factor);
+    };
+    const auto expectedA = alone(100000, inputA);
+    const auto expectedB = alone(-400000, inputB);
+
+    Channelizer a(2048000, 3300), b(2048000, 3300);
+    a.setOffset(-100000);
+    b.setOffset(400000);
+    std::vector<Complex> outA(expectedA.size() + 1), outB(expectedB.size() + 1);
+    int producedA = 0, producedB = 0;
+    for (size_t pos = 0; pos < inputA.size(); pos += 1000) {
+        const int n = int(std::min<size_t>(1000, inputA.size() - pos));
+        producedA += a.cicDecimate(inputA.data() + pos, n, outA.data() + producedA, factor);
+        producedB += b.cicDecimate(inputB.data() + pos, n, outB.data() + producedB, factor);
+    }
+    outA.resize(producedA);
+    outB.resize(producedB);
+    EXPECT_EQ(outA, expectedA);
+    EXPECT_EQ(outB, expectedB);
+    EXPECT_NEAR(dsptest::toneFrequency(outA, 64) * 32000, 1000.0, 0.01);
+    EXPECT_NEAR(dsptest::toneFrequency(outB, 64) * 32000, -3000.0, 0.01);
+    EXPECT_NEAR(dsptest::meanMagnitude(outA, 64), 0.3 * std::sqrt(0.95), 0.003);
+    EXPECT_NEAR(dsptest::meanMagnitude(outB, 64), 0.6 * std::sqrt(0.95), 0.006);
+}
+
+TEST_F(ChannelizerTest, CicDecimatorTakesFactorsUpToItsRegisterWidth)
+{
+    Channelizer channel(2048000, 3300);
+    const auto input = tone(4096, 0.001, 1.0f);
+    std::vector<Complex> out(4097);
+    EXPECT_EQ(channel.cicDecimate(input.data(), 4096, out.data(), 0), 0);
+    EXPECT_EQ(channel.cicDecimate(input.data(), 4096, out.data(), 257), 0);
+    EXPECT_EQ(channel.cicDecimate(input.data(), 4096, out.data(), 256), 16);
+    // A full-scale input at the largest factor fills the 32-bit registers without
+    // wrapping the result: a near-DC tone comes out at its own level.
+    const auto loud = cicRun(channel, tone(256 * 200, 0.0001, 1.0f), 4096, 256);
+    EXPECT_NEAR(dsptest::meanMagnitude(loud, 64), 1.0, 0.01);
+    // Factor 1 leaves the rate alone.
+    EXPECT_EQ(channel.cicDecimate(input.data(), 4096, out.data(), 1), 4096);
 }
