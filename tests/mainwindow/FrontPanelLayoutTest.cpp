@@ -22,13 +22,6 @@ QStringList tabTitles(const FrontPanel& window)
     return titles;
 }
 
-void writeSetting(const QString& group, const QString& key, const QVariant& value)
-{
-    std::unique_ptr<QSettings> settings = ProgramSettings::open();
-    settings->beginGroup(group);
-    settings->setValue(key, value);
-}
-
 class FrontPanelLayout : public WindowFixture
 {
 };
@@ -53,8 +46,8 @@ TEST_F(FrontPanelLayout, TabsFollowTheIndicatorCount)
         FrontPanel window;
         EXPECT_EQ(tabTitles(window), (QStringList{"RX A", "RX B", "Scan", "Carte", "timeDomain", "Chat"}));
     }
-    writeSetting("Indicators", "count", 1);
-    writeSetting("Indicators", "I0_Name", "swr");
+    setting("Indicators", "count", 1);
+    setting("Indicators", "I0_Name", "swr");
     FrontPanel window;
     EXPECT_EQ(tabTitles(window),
               (QStringList{"RX A", "RX B", "Scan", "Carte", "Indicateurs", "timeDomain", "Chat"}));
@@ -71,11 +64,11 @@ TEST_F(FrontPanelLayout, UserButtonsSitThreeToARowInTheirOwnCells)
         int column;
     } cases[] = {{2, "", "2", 0, 1}, {4, "Scan", "Scan", 1, 0}};
     for (const auto& c : cases) {
-        writeSetting("Interface", "ACTION_" + QString::number(c.n), "orvex.print(1)");
-        writeSetting("Interface", "TEXT_" + QString::number(c.n), c.text);
+        setting("Interface", "ACTION_" + QString::number(c.n), "orvex.print(1)");
+        setting("Interface", "TEXT_" + QString::number(c.n), c.text);
     }
     // A caption without an action is erased.
-    writeSetting("Interface", "TEXT_5", "orphan");
+    setting("Interface", "TEXT_5", "orphan");
 
     FrontPanel window;
     ASSERT_NE(window.userButtonArea(), nullptr);

@@ -1,9 +1,8 @@
 // The window's small rules, each a plain function: the clock's text, the
-// spot name sent to a server, what a user action asks for, the frequency error.
+// spot name sent to a server, the frequency error.
 #include "engine/FrequencyConverter.h"
 #include "ui/mainwindow/FrequencyError.h"
 #include "ui/mainwindow/SpotName.h"
-#include "ui/mainwindow/UserAction.h"
 #include "ui/mainwindow/UtcClockText.h"
 
 #include <gtest/gtest.h>
@@ -40,24 +39,6 @@ TEST(SpotName, IsNamedBoundedAndNeverCutInsideACharacter)
     const QString emoji = QString::fromUtf8("\xF0\x9F\x93\xA1");
     EXPECT_EQ(QString::fromUtf8(SpotName::forServer(QString(30, 'x') + emoji.repeated(10))),
               QString(30, 'x') + emoji.repeated(8));
-}
-
-TEST(UserActionText, SourceFileOrNothing)
-{
-    const struct
-    {
-        const char* text;
-        UserAction::Kind kind;
-    } cases[] = {{"", UserAction::None},
-                 {"orvex.print(1)", UserAction::ScriptSource},
-                 {"Orvex.print(1)", UserAction::ScriptFile},
-                 {"scripts/scan.js", UserAction::ScriptFile},
-                 {" orvex.print(1)", UserAction::ScriptFile}};
-    for (const auto& c : cases) {
-        const UserAction action = UserAction::fromText(c.text);
-        EXPECT_EQ(action.kind, c.kind) << c.text;
-        EXPECT_EQ(action.text, QString(c.text));
-    }
 }
 
 TEST(FrequencyError, FromTheTrueFrequencyOfATunedSignal)

@@ -2,6 +2,7 @@
 
 #include "TempWorkDir.h"
 #include "WindowTestReceiver.h"
+#include "app/core/ProgramSettings.h"
 #include "engine/Controller.h"
 #include "engine/board/BoardSettings.h"
 
@@ -11,7 +12,8 @@
 
 // A temporary application folder, the window's test receiver, and an engine
 // on it (its audio output without a device). The window is made by each test,
-// after it has prepared the settings the window reads.
+// after it has prepared the settings the window reads; its version check goes
+// nowhere unless the test serves the version file.
 class WindowFixture : public ::testing::Test
 {
 protected:
@@ -22,6 +24,16 @@ protected:
     {
         // A known centre, so that attaching does not move the receiver.
         board()->setValue(BoardSettings::KeyCenter, Centre);
+        // Every window checks for a new version: here on a local port that
+        // refuses at once, unless a test serves the version file.
+        setting("Version", "download_host", "127.0.0.1:1");
+    }
+
+    static void setting(const QString& group, const QString& key, const QVariant& value)
+    {
+        std::unique_ptr<QSettings> settings = ProgramSettings::open();
+        settings->beginGroup(group);
+        settings->setValue(key, value);
     }
 
     std::unique_ptr<QSettings> board() { return BoardSettings::open(QStringLiteral("windowtest")); }

@@ -4,6 +4,9 @@
 #include "app/core/ProgramSettings.h"
 #include "app/core/QLogger.h"
 #include "engine/plugins/PluginManager.h"
+#include "hardware/accessory/AccessoryComm.h"
+#include "hardware/version/zxVersionChecker.h"
+#include "map/gps/GPSD.h"
 #include "ui/remoteui/RemoteChatUI.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/panels/SubReceiver.h"
@@ -351,22 +354,24 @@ void FrontPanel::createAccessoryLink()
         return;
     }
     trace("FrontPanel::FrontPanel() create AccessoryComm");
-    // The accessory link is made here (no parent), its request(QString,int,int)
-    // connected queued to SLOT_accessoryCommand.
+    // It opens its port once the engine is attached (attachSideThreads).
+    accessory = new AccessoryComm();
+    connect(accessory, &AccessoryComm::request, this, &FrontPanel::SLOT_accessoryCommand, Qt::QueuedConnection);
 }
 
 void FrontPanel::createGpsReader()
 {
-    // The GPS reader is made here (no parent; its constructor opens its port),
-    // its hasGpsFix and hasGpsTime connected queued to SLOT_gps_hasGpsFix and
-    // SLOT_gps_hasGpsTime.
+    // Its constructor opens the port; the thread starts with the engine (attachSideThreads).
+    gps = new GPSD();
+    connect(gps, &GPSD::hasGpsFix, this, &FrontPanel::SLOT_gps_hasGpsFix, Qt::QueuedConnection);
+    connect(gps, &GPSD::hasGpsTime, this, &FrontPanel::SLOT_gps_hasGpsTime, Qt::QueuedConnection);
 }
 
 void FrontPanel::startVersionCheck()
 {
-    // The version checker is made here with the window as parent, its
-    // SIG_NewVersionAvailable(double) connected to SLOT_NewVersionAvailable,
-    // then started.
+    auto* checker = new zxVersionChecker(this);
+    connect(checker, &zxVersionChecker::SIG_NewVersionAvailable, this, &FrontPanel::SLOT_NewVersionAvailable);
+    checker->check();
 }
 
 void FrontPanel::sizeToScreen()

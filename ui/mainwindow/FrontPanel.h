@@ -6,8 +6,11 @@
 
 #include "ui/mainwindow/IQCorrectionWidget.h"
 
+class AccessoryComm;
+class ADSBReceiver;
 class CFreqCtrl;
 class CMeter;
+class GPSD;
 class Controller;
 class HorizontalLayoutPanel;
 class IndicatorPanel;
@@ -17,6 +20,7 @@ class QHBoxLayout;
 class QLCDNumber;
 class QPushButton;
 class QTabWidget;
+class QThread;
 class RadioHardwareProvider;
 class RemoteChatUI;
 class SpottedList;
@@ -34,14 +38,13 @@ class zxSlider;
 // direct call on the engine from the GUI thread; the engine reports back with
 // its "MSG_" signals.
 //
-// Classes of other libraries plug in at named places: the map panel (the
-// "Carte" page, attachMapPanel), the accessory link (createAccessoryLink,
-// attachSideThreads, stopSideThreads), the GPS reader (createGpsReader,
-// attachSideThreads, stopSideThreads), the version check (startVersionCheck),
-// the script core (attachScriptCore, runUserAction, stopSideThreads), the
-// ADS-B receiver (setADSBReceiver, stopSideThreads) and the broadcast
-// schedule's object (made first of all in the constructor; its plug-in is
-// reached by name, SLOT_WHATSONRequest).
+// Beside the engine the window runs the accessory link and the GPS reader
+// (made by the constructor, started when the engine is attached), the version
+// check, and hands the engine to the script core for the user action buttons.
+// Classes of other libraries still plug in at named places: the map panel (the
+// "Carte" page, attachMapPanel; it also shows the ADS-B receiver's aircraft,
+// setADSBReceiver) and the broadcast schedule's object (made first of all in
+// the constructor; its plug-in is reached by name, SLOT_WHATSONRequest).
 //
 // Closing: the destructor ends everything behind the window in order, with
 // bounded waits (endReception), before the receivers go.
@@ -61,6 +64,8 @@ public:
     void setBandPlan(const QList<dbRadioSegment*>& segments);
     // Attaches the engine once; null and a second engine are ignored.
     void setController(Controller* controller);
+    // The ADS-B receiver whose aircraft the map shows; stopped when the window
+    // closes, not owned.
     void setADSBReceiver(QObject* receiver);
     // Offsets both channels by offset Hz from the centre.
     void tuneBothChannels(qint64 offset);
@@ -88,6 +93,9 @@ public:
     TimeDomain* timeDomainView() const { return timeDomain; }
     IQCorrectionWidget* iqDialog() const { return iqCorrection.data(); }
     Controller* engine() const { return controller; }
+    AccessoryComm* accessoryLink() const { return accessory; }
+    GPSD* gpsReader() const { return gps; }
+    IndicatorPanel* indicatorPanel() const { return indicators; }
 
 signals:
     void SIG_VisibleSegmentsChanged(int channel, double fstart, double fstop);
@@ -167,10 +175,12 @@ private:
     // window stop, both channels go off, then the receivers are released.
     void endReception();
     void stopSideThreads();
+    // Stops a reader thread within a bound and deletes it; a thread that does
+    // not stop is left behind (and logged) rather than destroyed while it runs.
+    static void stopAndDelete(QThread* thread);
     void releaseReceivers();
 
     // Actions (FrontPanelActions.cpp).
-    void runUserAction(const QString& action);
     // Reloads the personal memories of the receiver's range into the bookmark store.
     void reloadMemories();
 
@@ -184,6 +194,10 @@ private:
     // The "Carte" tab's page; the map panel is placed in it.
     QWidget* mapPage = nullptr;
     IndicatorPanel* indicators = nullptr;
+    // Made without a parent; stopped and deleted by the orderly end.
+    AccessoryComm* accessory = nullptr;
+    GPSD* gps = nullptr;
+    QPointer<ADSBReceiver> adsbReceiver;
     QComboBox* stepCombo = nullptr;
     QPushButton* lockButton = nullptr;
     CFreqCtrl* freqCtrl = nullptr;

@@ -7,7 +7,6 @@
 #include "IQCorrectionWidget.h"
 #include "ReceiverRange.h"
 #include "SpotName.h"
-#include "UserAction.h"
 #include "UtcClockText.h"
 #include "app/core/ProgramSettings.h"
 #include "engine/Controller.h"
@@ -15,10 +14,12 @@
 #include "engine/audio/AudioOutput.h"
 #include "engine/plugins/PluginManager.h"
 #include "hardware/RemoteReceiverHardware.h"
+#include "hardware/version/zxVersionChecker.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbRadioSegment.h"
 #include "lists/memories/MemoryManagementWindow.h"
 #include "map/geo/GeoTools.h"
+#include "scripting/ScriptCore.h"
 #include "srvlib/SrvServer.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/scanner/SpottedList.h"
@@ -37,9 +38,6 @@
 #include <QTabWidget>
 
 namespace {
-
-// Where the new-version notice sends the user.
-const char* const ProductSite = "https://vantor-sdr.example/";
 
 // Balance ends: all of the sound from RX A, or from RX B.
 constexpr int BalanceAllA = -10;
@@ -281,7 +279,7 @@ void FrontPanel::SLOT_rpc_SetModulation(int channel, QString modulation_name, in
 void FrontPanel::SLOT_NewVersionAvailable(double)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnx"),
-                    tr("Nouvelle version disponible<br/>Rendez-vous sur ") + ProductSite, QMessageBox::Yes);
+                    tr("Nouvelle version disponible<br/>Rendez-vous sur ") + zxVersionChecker::webSiteAddress(), QMessageBox::Yes);
     box.exec();
 }
 
@@ -373,16 +371,10 @@ void FrontPanel::SLOT_userButton(int choice)
     settings->beginGroup("Interface");
     const QString action = settings->value("ACTION_" + QString::number(choice + 1)).toString();
     settings->endGroup();
-    runUserAction(action);
-}
-
-void FrontPanel::runUserAction(const QString& text)
-{
-    const UserAction action = UserAction::fromText(text);
-    if (action.kind == UserAction::None)
+    if (action.isEmpty())
         return;
-    // The script core runs action.text here: as script source for
-    // UserAction::ScriptSource, as a script file's path for UserAction::ScriptFile.
+    // Script source when it begins with "orvex.", otherwise a script file's path.
+    ScriptCore::instance()->runAction(action);
 }
 
 void FrontPanel::SLOT_WHATSONRequest(int key)

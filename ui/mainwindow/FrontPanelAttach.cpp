@@ -11,7 +11,11 @@
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
+#include "decoders/adsb/ADSBReceiver.h"
 #include "hardware/RemoteReceiverHardware.h"
+#include "hardware/accessory/AccessoryComm.h"
+#include "map/gps/GPSD.h"
+#include "scripting/ScriptCore.h"
 #include "ui/remoteui/RemoteChatUI.h"
 #include "lists/dbRadioSegment.h"
 #include "ui/panels/MainReceiver.h"
@@ -162,9 +166,12 @@ void FrontPanel::restoreSquelchLevels()
 
 void FrontPanel::attachSideThreads()
 {
-    // The accessory link gets the engine and opens its port here
-    // (setController, loadSettings); the GPS thread starts here, at the lowest
-    // priority, when its port is open.
+    if (accessory != nullptr) {
+        accessory->setController(controller);
+        accessory->loadSettings();
+    }
+    if (gps != nullptr && !gps->isRunning() && gps->isPortOpen())
+        gps->start(QThread::LowestPriority);
 }
 
 void FrontPanel::loadBookmarks()
@@ -177,11 +184,11 @@ void FrontPanel::loadBookmarks()
 
 void FrontPanel::attachScriptCore()
 {
-    // The script core gets the engine and the RX A panel here, for the user
-    // action buttons' scripts.
+    ScriptCore::instance()->setController(controller, rxA);
 }
 
-void FrontPanel::setADSBReceiver(QObject*)
+void FrontPanel::setADSBReceiver(QObject* receiver)
 {
-    // The map panel shows the ADS-B receiver's aircraft: handed on here.
+    adsbReceiver = qobject_cast<ADSBReceiver*>(receiver);
+    // The map panel shows the receiver's aircraft: handed on here.
 }

@@ -3,11 +3,24 @@
 // are switched off and announced, and only then are the receivers released.
 #include "FrontPanel.h"
 
+#include "app/core/QLogger.h"
+#include "decoders/adsb/ADSBReceiver.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "hardware/RadioHardwareProvider.h"
+#include "hardware/accessory/AccessoryComm.h"
+#include "map/gps/GPSD.h"
+#include "scripting/ScriptCore.h"
 
 #include <QDebug>
+
+namespace {
+
+// A reader thread sees a stop request within its idle wait (50 ms); this
+// bound is only reached by a thread stuck in its device.
+constexpr unsigned long ReaderStopBoundMs = 3000;
+
+} // namespace
 
 FrontPanel::~FrontPanel()
 {
@@ -20,27 +33,53 @@ FrontPanel::~FrontPanel()
 
 void FrontPanel::endReception()
 {
-    if (controller == nullptr || controller->getReceiverHardware() == nullptr)
-        return;
-    // The engine thread (its state-99 handshake), the mixing thread, the audio
-    // output, the recorders, the player and the remote session.
-    controller->shutdown();
-    // The window no longer follows the engine: its own reaction to a channel
-    // going off would write a remote receiver's board file.
-    disconnect(controller, nullptr, this, nullptr);
-    // A local receiver keeps its state in its board file; a remote one has none.
-    controller->turnChannelsOffAtClose();
+    const bool attached = controller != nullptr && controller->getReceiverHardware() != nullptr;
+    if (attached) {
+        // The engine thread (its state-99 handshake), the mixing thread, the
+        // audio output, the recorders, the player and the remote session.
+        controller->shutdown();
+        // The window no longer follows the engine: its own reaction to a channel
+        // going off would write a remote receiver's board file.
+        disconnect(controller, nullptr, this, nullptr);
+        // A local receiver keeps its state in its board file; a remote one has none.
+        controller->turnChannelsOffAtClose();
+        // The remote spectrum's stream reads the remote receiver's server.
+        delete remoteSpectrum;
+        remoteSpectrum = nullptr;
+    }
+    // Also without an engine: the GPS reader has its port open from the start.
     stopSideThreads();
-    // The remote spectrum's stream reads the remote receiver's server.
-    delete remoteSpectrum;
-    remoteSpectrum = nullptr;
-    releaseReceivers();
+    if (attached)
+        releaseReceivers();
 }
 
 void FrontPanel::stopSideThreads()
 {
-    // Stopped here, in this order, each with a bounded wait: the accessory
-    // link, the GPS reader, running scripts and the ADS-B receiver.
+    // The accessory link and the GPS reader call the engine and the antenna
+    // and location singletons from their threads.
+    stopAndDelete(accessory);
+    accessory = nullptr;
+    stopAndDelete(gps);
+    gps = nullptr;
+    // Running scripts call the engine and the RX A panel directly; each is
+    // given a bounded time to stop.
+    ScriptCore::release();
+    // The ADS-B receiver is not ours: only its thread stops here.
+    if (adsbReceiver != nullptr)
+        adsbReceiver->stopADSB();
+}
+
+void FrontPanel::stopAndDelete(QThread* thread)
+{
+    if (thread == nullptr)
+        return;
+    thread->requestInterruption();
+    if (!thread->wait(ReaderStopBoundMs)) {
+        QLogger::logError(LogModule, QStringLiteral("FrontPanel: the thread %1 did not stop, left running")
+                                         .arg(thread->metaObject()->className()));
+        return;
+    }
+    delete thread;
 }
 
 void FrontPanel::releaseReceivers()

@@ -1,0 +1,87 @@
+// The window on a remote receiver of the fake server: the spot it shares goes
+// into the server's path percent-encoded and bounded.
+#include "tests/hardware/RemoteTestServer.h"
+
+#include "ModalResponder.h"
+#include "TempWorkDir.h"
+#include "WaitFor.h"
+#include "app/core/ProgramSettings.h"
+#include "engine/Controller.h"
+#include "hardware/RemoteReceiverHardware.h"
+#include "srvlib/SrvRegistry.h"
+#include "ui/mainwindow/FrontPanel.h"
+#include "ui/mainwindow/SpotName.h"
+
+#include <QSettings>
+#include <gtest/gtest.h>
+
+using namespace fakeserver;
+
+namespace {
+
+class FrontPanelRemote : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The version check goes nowhere.
+        ProgramSettings::open()->setValue("Version/download_host", "127.0.0.1:1");
+        server.peer.setJsonReply("sessions/msg/*", "{}");
+        server.peer.setJsonReply("sessions/spot/*", "{}");
+        StreamScript held;
+        held.holdOpen = true;
+        server.peer.setStream("sessions/datas", held);
+        engine.setReceiverHardware(&receiver);
+        ASSERT_TRUE(server.peer.waitForOpenStream("sessions/datas", kWaitBoundMs));
+    }
+    void TearDown() override { engine.shutdown(); }
+
+    // The spot paths the server was asked for, without the frequency.
+    std::vector<std::string> spotNames() const
+    {
+        const std::string prefix = "sessions/spot/";
+        std::vector<std::string> names;
+        for (const std::string& path : server.peer.paths())
+            if (path.compare(0, prefix.size(), prefix) == 0)
+                names.push_back(path.substr(prefix.size(), path.rfind('/') - prefix.size()));
+        return names;
+    }
+
+    TempWorkDir work;
+    RemoteTestServer server;
+    SrvServer* srv = server.connect("ALICE");
+    RemoteReceiverHardware receiver{findStream(server.streamUids[0])};
+    Controller engine{QStringLiteral("no such sound device")};
+};
+
+} // namespace
+
+TEST_F(FrontPanelRemote, SharedSpotNamesArePercentEncodedAndBounded)
+{
+    FrontPanel window;
+    window.setController(&engine);
+    const struct
+    {
+        QString typed;
+        std::string sent;
+    } cases[] = {
+        {QString::fromUtf8("F4XYZ/p \xC3\xA9"), "F4XYZ%2Fp%20%C3%A9"},
+        {QString(), "no_name"},
+        {QString(200, 'a') + "/", std::string(SpotName::MaxBytes, 'a')},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        ModalResponder answer;
+        answer.text(c.typed);
+        window.SLOT_SpotThis();
+        expected.push_back(c.sent);
+        ASSERT_TRUE(waitFor([&] { return spotNames().size() == expected.size(); })) << c.sent;
+    }
+    EXPECT_EQ(spotNames(), expected);
+
+    // A cancelled name sends nothing.
+    ModalResponder cancel;
+    cancel.cancel();
+    window.SLOT_SpotThis();
+    EXPECT_EQ(spotNames().size(), expected.size());
+}
