@@ -11,6 +11,7 @@
 // deletions apart) and a successful wait() acquires.
 #include <QDeadlineTimer>
 #include <QThread>
+#include <QVariant>
 
 #include <dlfcn.h>
 
