@@ -3,6 +3,16 @@
 // over under such a lock looked like a race. These wrappers stand in front of
 // the library's exported lock calls made from our code and tell
 // ThreadSanitizer about each acquire and release.
+//
+// A thread's end is the same case: QThread::wait() of a thread that has
+// already finished only reads a flag under such a lock, so what the thread
+// wrote looked unordered with what its owner does after wait(). The thread
+// releases at its `finished` signal (the last code of ours it runs, deferred
+// deletions apart) and a successful wait() acquires.
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QVariant>
+
 #include <dlfcn.h>
 
 extern "C" {
@@ -103,6 +113,36 @@ void _ZN11QBasicMutex14unlockInternalEv(void* self)
     TSAN_QT_REAL(void (*)(void*), "_ZN11QBasicMutex14unlockInternalEv");
     __tsan_release(self);
     real(self);
+}
+
+// QThread::start(Priority), wait(QDeadlineTimer), wait(unsigned long)
+void _ZN7QThread5startENS_8PriorityE(QThread* self, QThread::Priority priority)
+{
+    TSAN_QT_REAL(void (*)(QThread*, QThread::Priority), "_ZN7QThread5startENS_8PriorityE");
+    if (!self->property("tsanEndAnnotated").toBool()) {
+        self->setProperty("tsanEndAnnotated", true);
+        QObject::connect(self, &QThread::finished, self, [self] { __tsan_release(self); },
+                         Qt::DirectConnection);
+    }
+    real(self, priority);
+}
+
+bool _ZN7QThread4waitE14QDeadlineTimer(QThread* self, QDeadlineTimer deadline)
+{
+    TSAN_QT_REAL(bool (*)(QThread*, QDeadlineTimer), "_ZN7QThread4waitE14QDeadlineTimer");
+    const bool ended = real(self, deadline);
+    if (ended)
+        __tsan_acquire(self);
+    return ended;
+}
+
+bool _ZN7QThread4waitEm(QThread* self, unsigned long timeMs)
+{
+    TSAN_QT_REAL(bool (*)(QThread*, unsigned long), "_ZN7QThread4waitEm");
+    const bool ended = real(self, timeMs);
+    if (ended)
+        __tsan_acquire(self);
+    return ended;
 }
 
 } // extern "C"
