@@ -2,33 +2,28 @@
 
 #include "WaitFor.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QProcessEnvironment>
 #include <X11/Xlib.h>
 
 X11Session::X11Session()
 {
-    // The first display number no other server holds.
-    for (int n = 80; n < 200; ++n) {
-        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
-            QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-            continue;
-        m_server.start("Xvfb",
-                       {":" + QString::number(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        if (!m_server.waitForStarted(5000))
-            return;
-        if (waitFor(
-                [&] {
-                    return QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) ||
-                           m_server.state() != QProcess::Running;
-                },
-                20000) &&
-            m_server.state() == QProcess::Running) {
-            m_display = n;
-            return;
-        }
-        m_server.waitForFinished(1000);
-    }
+    // Xvfb picks a free display itself and writes its number to the given
+    // descriptor (here its standard output) once it accepts connections, so
+    // sessions started side by side never share a display.
+    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    if (!m_server.waitForStarted(5000))
+        return;
+    QByteArray announced;
+    waitFor([&] {
+        m_server.waitForReadyRead(50);
+        announced += m_server.readAllStandardOutput();
+        return announced.contains('\n') || m_server.state() != QProcess::Running;
+    });
+    bool ok = false;
+    const int n = announced.trimmed().toInt(&ok);
+    if (ok && m_server.state() == QProcess::Running)
+        m_display = n;
 }
 
 X11Session::~X11Session()
