@@ -1,14 +1,9 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded.
-#include "tests/hardware/RemoteTestServer.h"
+#include "tests/hardware/RemoteSessionEngine.h"
 
 #include "ModalResponder.h"
-#include "TempWorkDir.h"
-#include "WaitFor.h"
 #include "app/core/ProgramSettings.h"
-#include "engine/Controller.h"
-#include "hardware/RemoteReceiverHardware.h"
-#include "srvlib/SrvRegistry.h"
 #include "ui/mainwindow/FrontPanel.h"
 #include "ui/mainwindow/SpotName.h"
 
@@ -19,7 +14,7 @@ using namespace fakeserver;
 
 namespace {
 
-class FrontPanelRemote : public ::testing::Test
+class FrontPanelRemote : public RemoteSessionEngine
 {
 protected:
     void SetUp() override
@@ -28,13 +23,8 @@ protected:
         ProgramSettings::open()->setValue("Version/download_host", "127.0.0.1:1");
         server.peer.setJsonReply("sessions/msg/*", "{}");
         server.peer.setJsonReply("sessions/spot/*", "{}");
-        StreamScript held;
-        held.holdOpen = true;
-        server.peer.setStream("sessions/datas", held);
-        engine.setReceiverHardware(&receiver);
-        ASSERT_TRUE(server.peer.waitForOpenStream("sessions/datas", kWaitBoundMs));
+        attachEngine();
     }
-    void TearDown() override { engine.shutdown(); }
 
     // The spot paths the server was asked for, without the frequency.
     std::vector<std::string> spotNames() const
@@ -46,12 +36,6 @@ protected:
                 names.push_back(path.substr(prefix.size(), path.rfind('/') - prefix.size()));
         return names;
     }
-
-    TempWorkDir work;
-    RemoteTestServer server;
-    SrvServer* srv = server.connect("ALICE");
-    RemoteReceiverHardware receiver{findStream(server.streamUids[0])};
-    Controller engine{QStringLiteral("no such sound device")};
 };
 
 } // namespace

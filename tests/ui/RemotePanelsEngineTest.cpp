@@ -2,6 +2,7 @@
 // receiver is a stream of the fake server: session traffic reaches them
 // through the engine's signals, spot links tune RX A through the engine, and
 // the server's centre reports move the engine without moving the channels.
+#include "tests/hardware/RemoteSessionEngine.h"
 #include "tests/hardware/SealedServer.h"
 #include "WidgetLookup.h"
 
@@ -27,27 +28,17 @@ using namespace fakeserver;
 
 namespace {
 
-class RemotePanelsEngineTest : public ::testing::Test
+class RemotePanelsEngineTest : public RemoteSessionEngine
 {
 protected:
     void SetUp() override
     {
         server.peer.setJsonReply("sessions/msg/*", "{}");
-        StreamScript held; // the session stream stays open; the test pushes into it
-        held.holdOpen = true;
-        server.peer.setStream("sessions/datas", held);
-        engine.setReceiverHardware(&receiver);
-        ASSERT_TRUE(server.peer.waitForOpenStream("sessions/datas", kWaitBoundMs));
+        attachEngine();
     }
-    void TearDown() override { engine.shutdown(); }
 
     qint64 tuned(int channel) { return engine.getRxCenterFreq() + engine.getRxOffset(channel); }
 
-    TempWorkDir work;
-    RemoteTestServer server;
-    SrvServer* srv = server.connect("ALICE");
-    RemoteReceiverHardware receiver{findStream(server.streamUids[0])};
-    Controller engine{QStringLiteral("no such sound device")};
 };
 
 } // namespace
