@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QMetaType>
 #include <QString>
 #include <QTime>
 
@@ -36,3 +37,5 @@ struct RFStation
     // positive (N, E) or negative (S, W).
     static double readDegrees(const QString& text, QChar positive, QChar negative);
 };
+
+Q_DECLARE_METATYPE(RFStation*)
