@@ -1,6 +1,9 @@
 #include "BeaconInfoText.h"
 
+#include "decoders/whatson/RFStation.h"
 #include "lists/dbBeacon.h"
+
+#include <QCoreApplication>
 
 #include <cmath>
 
@@ -19,6 +22,17 @@ QString describeBeacon(const QString& callsign, const QList<dbBeacon*>& rows)
         text += QString::number(double(row->FREQ) / 1000000.0, 'f', 3) + " MHz</a>&nbsp;";
     }
     return text + "</br>";
+}
+
+QString describeStation(const RFStation& station, qint64 frequency)
+{
+    const QString hertz = QString::number(frequency);
+    const QString hours = QStringLiteral("HH:mm");
+    return " <b>" + station.bcast_name.toHtmlEscaped() + "</b> : -QRG= <a href='" + hertz + "'>"
+           + QString::number(double(frequency) / 1000000.0, 'f', 3) + " MHz</a>&nbsp;"
+           + QCoreApplication::translate("DemUI", "Langue :") + station.lang.toHtmlEscaped() + " &nbsp;"
+           + QCoreApplication::translate("DemUI", "Horaires :") + station.startTime.toString(hours) + "->"
+           + station.stopTime.toString(hours);
 }
 
 qint64 linkFrequency(const QUrl& link)

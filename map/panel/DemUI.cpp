@@ -6,6 +6,12 @@
 #include "TerrainProfileWorker.h"
 
 #include "app/core/AntennaSystem.h"
+#include "decoders/adsb/ADSBReceiver.h"
+#include "decoders/adsb/QPlaneWrapper.h"
+#include "decoders/whatson/RFStation.h"
+#include "decoders/whatson/Whatson.h"
+#include "decoders/whatson/WhatsonMapObject.h"
+#include "engine/plugins/PluginManager.h"
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/ReceiverHardware.h"
@@ -97,6 +103,11 @@ DemUI::~DemUI()
     for (const BeaconEntry& entry : qAsConst(beaconObjects))
         delete entry.object;
     beaconObjects.clear();
+    qDeleteAll(stationObjects);
+    // The receiver's queued reports can no longer reach a panel that is gone.
+    if (adsbReceiver != nullptr)
+        disconnect(adsbReceiver.data(), nullptr, this, nullptr);
+    qDeleteAll(aircraftObjects);
     delete antennaObject;
     delete profileWorker;
     delete view;
@@ -192,7 +203,29 @@ void DemUI::setController(Controller* engine)
     connect(controller, &Controller::MSG_ChannelizerIsRetuned, this, &DemUI::SLOT_ChannelizerIsRetuned,
             Qt::QueuedConnection);
     connect(controller, &Controller::MSG_VantorSpot, this, &DemUI::SLOT_VantorSpot, Qt::QueuedConnection);
-    QTimer::singleShot(BeaconBuildDelayMs, this, &DemUI::SLOT_UpdateBeacons);
+    QTimer::singleShot(BeaconBuildDelayMs, this, qOverload<>(&DemUI::SLOT_UpdateBeacons));
+}
+
+void DemUI::setADSBReceiver(ADSBReceiver* receiver)
+{
+    if (receiver == nullptr || adsbReceiver != nullptr)
+        return;
+    adsbReceiver = receiver;
+    connect(receiver, &ADSBReceiver::SIG_listUpdated, this, &DemUI::SLOT_ADSBupdated);
+    // Emitted on the receiver's own thread with copies of the tracks.
+    connect(receiver, &ADSBReceiver::SIG_aircraftAppeared, this, &DemUI::PRIV_SLOT_aircraftSeen,
+            Qt::QueuedConnection);
+    connect(receiver, &ADSBReceiver::SIG_aircraftMoved, this, &DemUI::PRIV_SLOT_aircraftSeen,
+            Qt::QueuedConnection);
+    connect(receiver, &ADSBReceiver::SIG_aircraftGone, this, &DemUI::PRIV_SLOT_aircraftGone,
+            Qt::QueuedConnection);
+    receiver->startADSB();
+}
+
+void DemUI::stopADSBReceiver()
+{
+    if (adsbReceiver != nullptr)
+        adsbReceiver->stopADSB();
 }
 
 BeaconFilter::Range DemUI::receiverRange() const
@@ -350,10 +383,62 @@ void DemUI::addRemoteBookmarks()
     std::free(list);
 }
 
+void DemUI::SLOT_ADSBupdated()
+{
+    for (QPlaneWrapper* plane : qAsConst(aircraftObjects)) {
+        if (!plane->pendingAdd)
+            continue;
+        scene->addObject(plane);
+        plane->pendingAdd = false;
+    }
+}
+
+void DemUI::PRIV_SLOT_aircraftSeen(const AircraftTrack& track)
+{
+    // A move of an aircraft the panel has not seen appear (it was heard
+    // before the panel listened) shows it all the same.
+    QPlaneWrapper*& plane = aircraftObjects[track.address()];
+    if (plane == nullptr) {
+        plane = new QPlaneWrapper;
+        plane->setTrack(track);
+    } else {
+        plane->updateTrack(track);
+    }
+    SLOT_ADSBupdated();
+}
+
+void DemUI::PRIV_SLOT_aircraftGone(quint32 address)
+{
+    // The scene drops a destroyed object itself.
+    delete aircraftObjects.take(address);
+}
+
 void DemUI::SLOT_UpdateBeacons()
+{
+    SLOT_UpdateBeacons(nullptr);
+}
+
+void DemUI::addScheduleStations()
+{
+    for (RFStation* station : Whatson::getStationList()) {
+        if (station == nullptr)
+            continue;
+        auto* object = new whatsonMapObject(station, QColor(Qt::blue));
+        connect(object, &whatsonMapObject::SIG_WhatsonMapSelected, this, &DemUI::PRIV_SLOT_WhatsonMapSelected,
+                Qt::QueuedConnection);
+        stationObjects.append(object);
+        scene->addObject(object);
+    }
+}
+
+void DemUI::SLOT_UpdateBeacons(Whatson* sender)
 {
     if (controller == nullptr)
         return;
+    if (sender != nullptr) {
+        addScheduleStations();
+        return;
+    }
     const BeaconFilter::Range range = receiverRange();
     addDatabaseBeacons(range);
     addMemories(range);
@@ -399,6 +484,15 @@ void DemUI::PRIV_SLOT_BeaconSelected(dbBeacon* me, qlonglong)
     infoPane->append(BeaconInfoText::describeBeacon(me->CALLSIGN, rows));
     if (fromDatabase)
         qDeleteAll(rows);
+}
+
+void DemUI::PRIV_SLOT_WhatsonMapSelected(RFStation* station, qlonglong beaconFreq)
+{
+    if (station == nullptr)
+        return;
+    infoPane->append(BeaconInfoText::describeStation(*station, beaconFreq));
+    PluginManager::instance()->invokePluginMethod("WHATSON", "showStation", {station->schedkey},
+                                                  Qt::AutoConnection);
 }
 
 void DemUI::PRIV_SLOT_anchorClicked(const QUrl& link)

@@ -1,16 +1,11 @@
 // The map panel on a real engine attached to the test receiver, with a small
 // beacon database, offline tiles (the network layer's server refuses) and
 // generated terrain.
-#include "AttachedEngine.h"
-#include "SqliteFile.h"
+#include "DemUIFixture.h"
 #include "SrtmTestTiles.h"
 #include "WaitFor.h"
 #include "app/core/AntennaSystem.h"
-#include "lists/dbBeacon.h"
 #include "map/geo/GeoTools.h"
-#include "map/graphics/MapGraphicsScene.h"
-#include "map/panel/BeaconMapObject.h"
-#include "map/panel/DemUI.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -18,57 +13,6 @@
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
-
-#include <memory>
-
-namespace {
-
-class DemUITest : public AttachedEngine
-{
-protected:
-    void SetUp() override
-    {
-        QSettings settings(dir.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
-        settings.setValue("Map/tile_server", "http://127.0.0.1:9");
-        settings.sync();
-        db = std::make_unique<SqliteFile>(dir.file("db/Orvex.sqlite"));
-        db->exec(dbBeacon::createTableStatement());
-        for (const char* column : {"ASL", "POWER", "ANTENNA", "BEARING", "BEACON_TYPE", "BEACON_SUBTYPE", "comment"})
-            db->exec(QString("ALTER TABLE BEACONS ADD COLUMN %1 TEXT").arg(column));
-        attach();
-        panel = std::make_unique<DemUI>();
-        scene = panel->findChild<MapGraphicsScene*>();
-        QObject::connect(scene, &MapGraphicsScene::objectAdded, [this](MapGraphicsObject* object) {
-            if (auto* beacon = dynamic_cast<BeaconMapObject*>(object))
-                objects.append(beacon);
-        });
-    }
-    void TearDown() override
-    {
-        panel.reset();
-        AttachedEngine::TearDown();
-    }
-    void addBeacon(const QString& callsign, qint64 freq, double lat, double lon)
-    {
-        db->exec("insert into BEACONS (CALLSIGN, FREQ, LOCATOR, LAT, LON) values (?, ?, '', ?, ?)",
-                 {callsign, freq, lat, lon});
-    }
-    BeaconMapObject* object(const QString& callsign) const
-    {
-        for (BeaconMapObject* o : objects)
-            if (o->row()->CALLSIGN == callsign)
-                return o;
-        return nullptr;
-    }
-    bool visible(const QString& callsign) const { return object(callsign)->isVisible(); }
-
-    std::unique_ptr<SqliteFile> db;
-    std::unique_ptr<DemUI> panel;
-    MapGraphicsScene* scene = nullptr;
-    QList<BeaconMapObject*> objects;
-};
-
-} // namespace
 
 TEST_F(DemUITest, TheReceiverWindowFollowsEitherChannelAndTheSwitchesFilter)
 {

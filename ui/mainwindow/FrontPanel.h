@@ -4,11 +4,13 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "decoders/whatson/Whatson.h"
 #include "ui/mainwindow/IQCorrectionWidget.h"
 
 class CFreqCtrl;
 class CMeter;
 class Controller;
+class DemUI;
 class HorizontalLayoutPanel;
 class IndicatorPanel;
 class MainReceiver;
@@ -174,6 +176,8 @@ private:
     // Reloads the personal memories of the receiver's range into the bookmark store.
     void reloadMemories();
 
+    // The broadcast schedule's object, made before anything else.
+    Whatson whatson;
     QList<dbRadioSegment*> bandPlan;
     RadioHardwareProvider* hardwareProvider = nullptr;
     QTabWidget* tabs = nullptr;
@@ -181,8 +185,9 @@ private:
     MainReceiver* rxA = nullptr;
     SubReceiver* rxB = nullptr;
     SpottedList* spotList = nullptr;
-    // The "Carte" tab's page; the map panel is placed in it.
+    // The "Carte" tab's page and the map panel placed in it.
     QWidget* mapPage = nullptr;
+    DemUI* mapPanel = nullptr;
     IndicatorPanel* indicators = nullptr;
     QComboBox* stepCombo = nullptr;
     QPushButton* lockButton = nullptr;

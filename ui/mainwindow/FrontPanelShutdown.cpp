@@ -6,6 +6,7 @@
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "hardware/RadioHardwareProvider.h"
+#include "map/panel/DemUI.h"
 
 #include <QDebug>
 
@@ -41,6 +42,9 @@ void FrontPanel::stopSideThreads()
 {
     // Stopped here, in this order, each with a bounded wait: the accessory
     // link, the GPS reader, running scripts and the ADS-B receiver.
+
+    // The ADS-B receiver, last.
+    mapPanel->stopADSBReceiver();
 }
 
 void FrontPanel::releaseReceivers()
