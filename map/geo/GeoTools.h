@@ -2,12 +2,14 @@
 
 #include "map/geo/Position.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <mutex>
 
 class TerrainGrid;
+struct PointOfInterest;
 
 // The process-wide station location and terrain service: the station position,
 // the folder of the SRTM terrain tiles and the terrain grid around the station.
@@ -40,6 +42,17 @@ public:
     // setStationLocation. It follows later station moves but loads no tiles for them.
     TerrainGrid* terrainGrid() const;
 
+    // The points-of-interest table, GUI thread only. Points are read from a
+    // ';'-separated file (a header line, then: key, -, name, -, -, a class
+    // number that must be at least 2000, longitude, latitude); a point more
+    // than MaxPointOfInterestDistanceM from the station is not kept, and a key
+    // read again replaces the earlier point.
+    static constexpr double MaxPointOfInterestDistanceM = 500000.0;
+    void loadPointsOfInterest(QString fileName);
+    // Removes every point farther than maxDistanceM from the station.
+    void prunePointsOfInterest(double maxDistanceM);
+    const QHash<QString, PointOfInterest*>& pointsOfInterest() const { return m_pointsOfInterest; }
+
 signals:
     void SIG_StationLocationChanged(double latitude, double longitude);
 
@@ -52,4 +65,6 @@ private:
 
     std::once_flag m_gridCreated;
     std::atomic<TerrainGrid*> m_terrainGrid{nullptr}; // owned
+
+    QHash<QString, PointOfInterest*> m_pointsOfInterest; // owned
 };

@@ -7,6 +7,7 @@
 #include "hardware/accessory/AccessoryComm.h"
 #include "hardware/version/zxVersionChecker.h"
 #include "map/gps/GPSD.h"
+#include "map/panel/DemUI.h"
 #include "ui/remoteui/RemoteChatUI.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/panels/SubReceiver.h"
@@ -68,7 +69,7 @@ zxPushButton* makeToggle(const QString& text, QWidget* parent, const QString& ti
 
 FrontPanel::FrontPanel()
 {
-    // The broadcast schedule's object is made here, before anything else.
+    // The broadcast schedule's object (whatson) is made before anything else.
     setWindowTitle(QStringLiteral("Vantor-SDR Client V1.0 - Build : ") + BuildNumber);
     trace("FrontPanel::FrontPanel() ");
     bookmarkRows = new QObject(this);
@@ -194,10 +195,13 @@ void FrontPanel::buildTabs()
     spotList = new SpottedList(this);
     spotList->setToolTip(tr("Signaux forts detectes"));
     trace("FrontPanel::FrontPanel() create DemUI");
-    // The map and terrain panel goes into this page (attachMapPanel).
+    // The map and terrain panel fills this page; attachMapPanel gives it the engine.
     mapPage = new QWidget(this);
     mapPage->setToolTip(tr("Cartographie et modele numerique du terrain"));
-    new QVBoxLayout(mapPage);
+    auto* mapLayout = new QVBoxLayout(mapPage);
+    mapLayout->setContentsMargins(0, 0, 0, 0);
+    mapPanel = new DemUI(mapPage);
+    mapLayout->addWidget(mapPanel);
     trace("FrontPanel::FrontPanel() create IndicatorPanel");
     indicators = new IndicatorPanel(this);
     trace("FrontPanel::FrontPanel() add widgets to tab");

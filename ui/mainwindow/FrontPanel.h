@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "decoders/whatson/Whatson.h"
 #include "ui/mainwindow/IQCorrectionWidget.h"
 
 class AccessoryComm;
@@ -12,6 +13,7 @@ class CFreqCtrl;
 class CMeter;
 class GPSD;
 class Controller;
+class DemUI;
 class HorizontalLayoutPanel;
 class IndicatorPanel;
 class MainReceiver;
@@ -184,6 +186,8 @@ private:
     // Reloads the personal memories of the receiver's range into the bookmark store.
     void reloadMemories();
 
+    // The broadcast schedule's object, made before anything else.
+    Whatson whatson;
     QList<dbRadioSegment*> bandPlan;
     RadioHardwareProvider* hardwareProvider = nullptr;
     QTabWidget* tabs = nullptr;
@@ -191,13 +195,13 @@ private:
     MainReceiver* rxA = nullptr;
     SubReceiver* rxB = nullptr;
     SpottedList* spotList = nullptr;
-    // The "Carte" tab's page; the map panel is placed in it.
+    // The "Carte" tab's page and the map panel placed in it.
     QWidget* mapPage = nullptr;
+    DemUI* mapPanel = nullptr;
     IndicatorPanel* indicators = nullptr;
     // Made without a parent; stopped and deleted by the orderly end.
     AccessoryComm* accessory = nullptr;
     GPSD* gps = nullptr;
-    QPointer<ADSBReceiver> adsbReceiver;
     QComboBox* stepCombo = nullptr;
     QPushButton* lockButton = nullptr;
     CFreqCtrl* freqCtrl = nullptr;

@@ -7,6 +7,7 @@
 #include "ReceiverRange.h"
 #include "TimeDomain.h"
 #include "app/core/QLogger.h"
+#include "decoders/adsb/ADSBReceiver.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"
@@ -18,6 +19,7 @@
 #include "scripting/ScriptCore.h"
 #include "ui/remoteui/RemoteChatUI.h"
 #include "lists/dbRadioSegment.h"
+#include "map/panel/DemUI.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/panels/SubReceiver.h"
 #include "ui/remoteui/RemoteSpectrumView.h"
@@ -120,8 +122,8 @@ void FrontPanel::attachPanels()
 
 void FrontPanel::attachMapPanel()
 {
-    // The map panel is given the engine here, and SIG_UserSelectsBand is
-    // connected queued to its SLOT_BandSelected.
+    mapPanel->setController(controller);
+    connect(this, &FrontPanel::SIG_UserSelectsBand, mapPanel, &DemUI::SLOT_BandSelected, Qt::QueuedConnection);
 }
 
 void FrontPanel::attachRemoteReceiver()
@@ -189,6 +191,6 @@ void FrontPanel::attachScriptCore()
 
 void FrontPanel::setADSBReceiver(QObject* receiver)
 {
-    adsbReceiver = qobject_cast<ADSBReceiver*>(receiver);
-    // The map panel shows the receiver's aircraft: handed on here.
+    // The map panel shows the receiver's aircraft and starts it.
+    mapPanel->setADSBReceiver(qobject_cast<ADSBReceiver*>(receiver));
 }

@@ -11,6 +11,7 @@
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
 #include "scripting/ScriptCore.h"
+#include "map/panel/DemUI.h"
 
 #include <QDebug>
 
@@ -64,9 +65,8 @@ void FrontPanel::stopSideThreads()
     // Running scripts call the engine and the RX A panel directly; each is
     // given a bounded time to stop.
     ScriptCore::release();
-    // The ADS-B receiver is not ours: only its thread stops here.
-    if (adsbReceiver != nullptr)
-        adsbReceiver->stopADSB();
+    // The ADS-B receiver, last: the map panel started it and stops it.
+    mapPanel->stopADSBReceiver();
 }
 
 void FrontPanel::stopAndDelete(QThread* thread)

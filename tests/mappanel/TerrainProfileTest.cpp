@@ -1,0 +1,99 @@
+// The terrain profile along the antenna's direction, read from generated tiles
+// whose height is the sample column (rising eastwards, 1 m per sample).
+#include "SrtmTestTiles.h"
+#include "TempWorkDir.h"
+#include "WaitFor.h"
+#include "map/panel/TerrainProfile.h"
+#include "map/panel/TerrainProfileWorker.h"
+#include "map/terrain/SRTMReader.h"
+
+#include <GeographicLib/Geodesic.hpp>
+#include <QDir>
+#include <atomic>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Station in tile N45E006, 0.1 degree from its west edge.
+const Position Station(6.1, 45.5);
+
+class TerrainProfileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(work.file("DEM")));
+        ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N45E006.hgt"),
+                                         [](int, int column) { return qint16(column); }));
+    }
+    // The ramp's height at the point reached from the station.
+    static double expectedHeight(double azimuthDeg, double distanceM)
+    {
+        double lat = 0, lon = 0;
+        GeographicLib::Geodesic::WGS84().Direct(Station.latitude(), Station.longitude(), azimuthDeg, distanceM,
+                                                lat, lon);
+        return (lon - 6.0) * 1200.0;
+    }
+
+    TempWorkDir work;
+};
+
+} // namespace
+
+TEST_F(TerrainProfileTest, EastwardsThePointsRunEvery200MetresUpTo49_8Kilometres)
+{
+    SRTMReader reader(work.file("DEM"));
+    const TerrainProfile profile = TerrainProfile::compute(reader, Station, 90.0, 50000.0);
+    ASSERT_EQ(profile.distancesKm.size(), 249);
+    ASSERT_EQ(profile.heights.size(), 249);
+    for (int i = 0; i < 249; ++i) {
+        EXPECT_DOUBLE_EQ(profile.distancesKm[i], 0.2 * (i + 1)) << i;
+        EXPECT_NEAR(profile.heights[i], expectedHeight(90.0, 200.0 * (i + 1)), 2.0) << i;
+    }
+    EXPECT_EQ(profile.low, profile.heights.first());
+    EXPECT_EQ(profile.high, profile.heights.last());
+    EXPECT_GT(profile.high - profile.low, 700.0); // about 0.64 degree of longitude
+}
+
+TEST_F(TerrainProfileTest, PointsOnAMissingTileReadMinusOne)
+{
+    // Westwards the line leaves the tile after about 8 km.
+    SRTMReader reader(work.file("DEM"));
+    const TerrainProfile profile = TerrainProfile::compute(reader, Station, 270.0, 50000.0);
+    ASSERT_EQ(profile.heights.size(), 249);
+    EXPECT_NEAR(profile.heights.first(), expectedHeight(270.0, 200.0), 2.0);
+    EXPECT_EQ(profile.heights.last(), -1.0);
+    EXPECT_EQ(profile.low, -1.0);
+}
+
+TEST_F(TerrainProfileTest, AProfileNoLongerThanOneStepHasNoPoints)
+{
+    SRTMReader reader(work.file("DEM"));
+    for (double range : {0.0, 200.0, -5.0}) {
+        const TerrainProfile profile = TerrainProfile::compute(reader, Station, 90.0, range);
+        EXPECT_TRUE(profile.heights.isEmpty()) << range;
+        EXPECT_EQ(profile.low, 4810.0);
+        EXPECT_EQ(profile.high, 0.0);
+    }
+    // 201 m: one point at 200 m.
+    EXPECT_EQ(TerrainProfile::compute(reader, Station, 90.0, 201.0).heights.size(), 1);
+}
+
+TEST_F(TerrainProfileTest, TheWorkerAnswersOutsideTheCallingThreadWithTheLatestRequest)
+{
+    TerrainProfileWorker worker;
+    std::atomic<int> answers{0};
+    TerrainProfile last;
+    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
+                     [&](const TerrainProfile& profile) {
+                         last = profile;
+                         ++answers;
+                     });
+    // A burst (a knob being turned): the last request is always answered.
+    for (int azimuth = 0; azimuth <= 90; azimuth += 10)
+        worker.request(Station, azimuth, 50000.0, work.file("DEM"));
+    const double farEast = expectedHeight(90.0, 49800.0);
+    ASSERT_TRUE(waitFor([&] { return last.heights.size() == 249 && std::abs(last.heights.last() - farEast) < 2.0; }));
+    EXPECT_LE(answers.load(), 10);
+}
