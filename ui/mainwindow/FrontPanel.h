@@ -8,7 +8,6 @@
 #include "ui/mainwindow/IQCorrectionWidget.h"
 
 class AccessoryComm;
-class ADSBReceiver;
 class CFreqCtrl;
 class CMeter;
 class GPSD;

@@ -12,7 +12,6 @@
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
-#include "decoders/adsb/ADSBReceiver.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"

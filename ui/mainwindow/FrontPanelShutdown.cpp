@@ -4,7 +4,6 @@
 #include "FrontPanel.h"
 
 #include "app/core/QLogger.h"
-#include "decoders/adsb/ADSBReceiver.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "hardware/RadioHardwareProvider.h"
