@@ -281,7 +281,8 @@ TEST_F(RemoteReceiverTest, StreamsFromTheServerUntilFinalized)
 
     // A new start works on the same receiver.
     ASSERT_EQ(receiver->prepareRXEngine(), 1);
-    samples = static_cast<std::complex<float>*>(receiver->getRXSamples(2, &count));
+    int count = 0;
+    void* samples = receiver->getRXSamples(2, &count);
     EXPECT_NE(samples, nullptr);
     std::free(samples);
 }
