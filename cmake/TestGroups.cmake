@@ -8,6 +8,9 @@
 # failing case in the output. The groups are listed after each build from the
 # program itself (--gtest_list_tests), as gtest_discover_tests does.
 set(kTestGroupSize 8)
+# Suites whose cases each need a process of their own (process-wide state that
+# one case sets up for good) run one case per process; tests/CMakeLists.txt
+# names them in TARNX_ISOLATED_SUITES.
 
 function(tarnx_add_test_groups target)
   cmake_parse_arguments(ARG "" "SUFFIX;TIMEOUT;RESOURCE_LOCK" "ENVIRONMENT" ${ARGN})
@@ -17,10 +20,11 @@ function(tarnx_add_test_groups target)
   string(MAKE_C_IDENTIFIER "${target}${ARG_SUFFIX}" id)
   set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${id}_groups.cmake)
   set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${id}_include.cmake)
+  string(REPLACE ";" "," isolated "${TARNX_ISOLATED_SUITES}")
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -D program=$<TARGET_FILE:${target}> -D list_file=${list_file}
       -D suffix=${ARG_SUFFIX} -D group_size=${kTestGroupSize} -D case_timeout=${ARG_TIMEOUT}
-      -D work_dir=${CMAKE_CURRENT_BINARY_DIR}
+      -D work_dir=${CMAKE_CURRENT_BINARY_DIR} -D isolated=${isolated}
       -P ${PROJECT_SOURCE_DIR}/cmake/TestGroupsList.cmake
     BYPRODUCTS ${list_file}
     VERBATIM)

@@ -1,5 +1,7 @@
 # Run after a test program is built (see TestGroups.cmake): lists its cases and
 # writes one add_test() per group of at most group_size cases of one suite.
+cmake_policy(SET CMP0057 NEW) # if(... IN_LIST ...)
+
 execute_process(COMMAND ${program} --gtest_list_tests
   WORKING_DIRECTORY ${work_dir}
   OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE status TIMEOUT 120)
@@ -10,10 +12,15 @@ endif()
 set(out "set(groups \"\")\n")
 set(suite "")
 set(cases "")
+string(REPLACE "," ";" isolated_suites "${isolated}")
 macro(flush_suite)
   list(LENGTH cases count)
+  set(size ${group_size})
+  if(suite IN_LIST isolated_suites)
+    set(size 1)
+  endif()
   if(count GREATER 0)
-    math(EXPR group_count "(${count} + ${group_size} - 1) / ${group_size}")
+    math(EXPR group_count "(${count} + ${size} - 1) / ${size}")
     # Groups of nearly equal size.
     math(EXPR per_group "(${count} + ${group_count} - 1) / ${group_count}")
     set(index 0)

@@ -29,6 +29,7 @@
 #include "ui/widgets/zxDial.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLCDNumber>
 #include <QLabel>
@@ -100,13 +101,21 @@ DemUI::DemUI(QWidget* parent) : QWidget(parent)
 
 DemUI::~DemUI()
 {
+    // Deleting the view waits for its tile threads while serving events: no
+    // report of the station, the antenna, the engine or the ADS-B receiver
+    // may reach a panel whose objects are going.
+    disconnect(&GeoTools::instance(), nullptr, this, nullptr);
+    disconnect(AntennaSystem::instance(), nullptr, this, nullptr);
+    if (controller != nullptr)
+        disconnect(controller, nullptr, this, nullptr);
+    if (adsbReceiver != nullptr)
+        disconnect(adsbReceiver.data(), nullptr, this, nullptr);
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+
     for (const BeaconEntry& entry : qAsConst(beaconObjects))
         delete entry.object;
     beaconObjects.clear();
     qDeleteAll(stationObjects);
-    // The receiver's queued reports can no longer reach a panel that is gone.
-    if (adsbReceiver != nullptr)
-        disconnect(adsbReceiver.data(), nullptr, this, nullptr);
     qDeleteAll(aircraftObjects);
     delete antennaObject;
     delete profileWorker;
