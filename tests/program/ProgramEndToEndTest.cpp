@@ -98,7 +98,8 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     // Tuned onto the AM carrier, 20 kHz above the centre (the receiver starts
     // in the middle of its range, 895 MHz): the pointer on the entry, the
     // cursor to its first digit, the frequency typed in tens of hertz.
-    x.movePointer(window, controls.frequencyEntry());
+    // Where the entry is now: the window may have settled its layout since.
+    x.movePointer(window, program.picture().frequencyEntry());
     x.key("Home");
     x.type("0089502000");
     EXPECT_TRUE(waitForTone(sound, 1000.0, ActionTimeoutMs))
