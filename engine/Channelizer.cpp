@@ -171,22 +171,23 @@ int Channelizer::EnqueuePieces(SharedSamples* samples, SampleContext* ctx, int p
     return result;
 }
 
-Complex* Channelizer::getData(int* count, SampleContext** ctx, bool wait)
+Complex* Channelizer::getData(int* count, SampleContext** ctx, int inputWaitMs)
 {
     {
         std::lock_guard<std::mutex> guard(lock);
-        transfert();
+        transfert(inputWaitMs);
     }
     *count = 0;
     *ctx = nullptr;
-    return static_cast<Complex*>(outputQueue.dequeue(count, 0, ctx, wait));
+    // Only the step just run fills the output queue: waiting on it would only sleep.
+    return static_cast<Complex*>(outputQueue.dequeue(count, 0, ctx, false));
 }
 
-int Channelizer::transfert()
+int Channelizer::transfert(int inputWaitMs)
 {
     int count = 0;
     SampleContext* ctx = nullptr;
-    auto* samples = static_cast<SharedSamples*>(inputQueue.dequeue(&count, 0, &ctx, true));
+    auto* samples = static_cast<SharedSamples*>(inputQueue.dequeue(&count, 0, &ctx, true, inputWaitMs));
     if (samples == nullptr || count <= 0) {
         SharedSamples::release(samples);
         free(ctx);

@@ -48,11 +48,13 @@ public:
     int EnqueueData(void* samples, SampleContext* ctx, int count);
     // The same for a handle on samples that other holders may read too.
     int EnqueueShared(SharedSamples* samples, SampleContext* ctx);
-    // Runs one processing step, then hands out the oldest output block (null when none;
-    // with wait, after waiting at most 10 ms). The caller owns the block and the context.
-    Complex* getData(int* count, SampleContext** ctx, bool wait);
-    // One processing step: 1 when it queued output, 0 otherwise.
-    int transfert();
+    // Runs one processing step, waiting at most inputWaitMs for a receiver block, then
+    // hands out the oldest output block (null when none). The caller owns the block and
+    // the context.
+    Complex* getData(int* count, SampleContext** ctx, int inputWaitMs);
+    // One processing step, waiting at most inputWaitMs for a receiver block: 1 when it
+    // queued output, 0 otherwise.
+    int transfert(int inputWaitMs = SampleFifo::WaitMs);
     // Empties the input queue when it holds more than keep blocks, and the output queue.
     void flush(int keep);
     int inputQueueSize() const { return inputQueue.size(); }

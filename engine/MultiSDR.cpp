@@ -17,7 +17,13 @@
 
 namespace {
 constexpr int kIdleSleepMs = 100;
-constexpr int kAudioPollMs = 1;
+// The longest wait for a receiver block: the receiver hands on a block every few tens
+// of milliseconds, and each timed-out wait costs a wake-up; a stop or a change of
+// channels is seen within it.
+constexpr int kChannelWaitMs = 50;
+// The pause while the audio output has a block waiting: a tenth of an audio block, a
+// few wake-ups per block rather than one per millisecond.
+constexpr int kAudioPollMs = 5;
 constexpr int kStopTimeoutMs = 5000;
 
 // The AGC set-up of both channels: on, with hang, knee -100 dB, manual gain 20,
@@ -181,11 +187,11 @@ Complex* MultiSDR::silentBlock()
     return static_cast<Complex*>(std::calloc(AudioBlock, sizeof(Complex)));
 }
 
-int MultiSDR::pullAndDemodulate(Lane& lane)
+int MultiSDR::pullAndDemodulate(Lane& lane, int inputWaitMs)
 {
     int count = 0;
     SampleContext* ctx = nullptr;
-    Complex* block = lane.channelizer->getData(&count, &ctx, true);
+    Complex* block = lane.channelizer->getData(&count, &ctx, inputWaitMs);
     int queued = 0;
     if (block != nullptr && count > 0) {
         std::lock_guard<std::mutex> guard(lock);
@@ -241,7 +247,7 @@ void MultiSDR::runSingle(Lane& lane, bool rightSide)
         if (demod != nullptr)
             runCapture(demod);
     }
-    pullAndDemodulate(lane);
+    pullAndDemodulate(lane, kChannelWaitMs);
 
     SampleFifo* audio = controller.load()->audioQueue;
     // Hand on every audio block, then keep the audio queue short: at most one
@@ -269,8 +275,12 @@ void MultiSDR::runSingle(Lane& lane, bool rightSide)
 
 void MultiSDR::runBoth(Lane& a, Lane& b)
 {
-    pullAndDemodulate(a);
-    pullAndDemodulate(b);
+    // Both channels get the receiver's blocks at once (RX B's first), but not always in
+    // as many pieces: wait on RX A only while neither has a block, so that the channel
+    // with more pieces never waits on the other's empty queue.
+    const bool ready = a.channelizer->inputQueueSize() > 0 || b.channelizer->inputQueueSize() > 0;
+    pullAndDemodulate(a, ready ? 0 : kChannelWaitMs);
+    pullAndDemodulate(b, 0);
     bool audibleA;
     bool audibleB;
     {

@@ -82,9 +82,10 @@ private:
     enum CaptureState { CaptureIdle = 0, CaptureAsked = 1, CaptureRunning = 2, CaptureFinished = 3 };
 
     void runCapture(Demodulator* demodA);
-    // Takes one channel block and demodulates it into the lane's work queue
-    // (dropped when the channel has no demodulator). Returns the audio blocks queued.
-    int pullAndDemodulate(Lane& lane);
+    // Takes one channel block, waiting at most inputWaitMs for a receiver block, and
+    // demodulates it into the lane's work queue (dropped when the channel has no
+    // demodulator). Returns the audio blocks queued.
+    int pullAndDemodulate(Lane& lane, int inputWaitMs);
     // Squelch and AGC of one audio block; false when it was squelched (set to 0).
     bool finishAudio(Lane& lane, Complex* block);
     void recordMp3(const Complex* block);

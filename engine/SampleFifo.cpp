@@ -172,11 +172,11 @@ SampleFifoElement* SampleFifo::unlinkLocked(SampleFifoElement* element)
     return element;
 }
 
-SampleFifoElement* SampleFifo::pop(bool wait)
+SampleFifoElement* SampleFifo::pop(bool wait, int waitMs)
 {
     // Only a waiting pop takes item permits; a polling consumer may leave some
     // behind, which a later waiting pop then finds at once.
-    if (wait && !m_items.tryAcquire(1, WaitMs))
+    if (wait && !m_items.tryAcquire(1, waitMs))
         return nullptr;
     ListLock lock(m_listLock);
     if (m_header.head == nullptr)
@@ -196,11 +196,11 @@ SampleFifoElement* SampleFifo::take(int key, bool wait)
     return nullptr;
 }
 
-void* SampleFifo::dequeue(int* count, int key, SampleContext** context, bool wait)
+void* SampleFifo::dequeue(int* count, int key, SampleContext** context, bool wait, int waitMs)
 {
     if (count != nullptr)
         *count = 0;
-    SampleFifoElement* element = key == 0 ? pop(wait) : take(key, wait);
+    SampleFifoElement* element = key == 0 ? pop(wait, waitMs) : take(key, wait);
     if (element == nullptr)
         return nullptr;
     if (count != nullptr)

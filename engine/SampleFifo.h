@@ -61,14 +61,18 @@ public:
     // priority 0. Returns the element count, or -1 / 0 as enqueue (block kept).
     int append(void* data, int count, SampleContext* context, int itemSize, int maxCount);
 
-    // Removes the head. With wait, first waits up to WaitMs for an item permit.
-    SampleFifoElement* pop(bool wait);
+    // Removes the head. With wait, first waits up to waitMs for an item permit.
+    SampleFifoElement* pop(bool wait, int waitMs = WaitMs);
     // Removes the first element whose priority equals key; never blocks.
     SampleFifoElement* take(int key, bool wait);
     // Consumer's take-out: pop (key 0) or take (other keys). Sets *count to 0
     // first; on success stores count and context and returns the data, which the
     // caller frees together with the context (a context nobody asked for is freed here).
-    void* dequeue(int* count, int key, SampleContext** context, bool wait);
+    // A waiting pop waits at most waitMs.
+    void* dequeue(int* count, int key, SampleContext** context, bool wait, int waitMs = WaitMs);
+    // Ends the wait of a consumer waiting in pop now (it returns null), or else the next
+    // one's at once: for an owner that stops its consumer thread.
+    void wakeConsumer() { m_items.release(); }
 
     // Frees every queued block, context and element.
     void flush();

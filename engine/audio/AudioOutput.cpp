@@ -16,9 +16,13 @@
 namespace {
 // A device that accepts nothing for this long is taken as stopped.
 constexpr int kStallMs = 500;
-// The longest sleep while the device's buffer is full: the device may say late that
-// it has room, and a busy machine may wake the thread late.
-constexpr qint64 kMaxWriteWaitMs = 10;
+// The longest sleep while the device's buffer is full: a quarter of the buffer, so that
+// it is topped up a few times while it plays even when the device says late that it has
+// room or a busy machine wakes the thread late.
+constexpr qint64 kMaxWriteWaitMs = AudioOutput::kDeviceBufferMs / 4;
+// The longest wait for an audio block: requestStop ends it at once, so it only bounds how
+// long the thread's own events wait while no audio comes.
+constexpr int kQueueWaitMs = 100;
 } // namespace
 
 AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent)
@@ -40,6 +44,12 @@ AudioOutput::~AudioOutput()
 {
     requestStop();
     wait();
+}
+
+void AudioOutput::requestStop()
+{
+    m_stopRequested = true;
+    m_audioQueue->wakeConsumer();
 }
 
 void AudioOutput::chooseDevice(const QString& requestedName)
@@ -142,7 +152,7 @@ void AudioOutput::run()
     std::vector<int16_t> frames;
     while (!m_stopRequested) {
         int count = 0;
-        auto* block = static_cast<Complex*>(m_audioQueue->dequeue(&count, 0, nullptr, true));
+        auto* block = static_cast<Complex*>(m_audioQueue->dequeue(&count, 0, nullptr, true, kQueueWaitMs));
         if (!block || count <= 0) {
             std::free(block);
             QCoreApplication::processEvents();

@@ -46,8 +46,8 @@ public:
     void unmute() { m_mixdown.setMuted(false); }
     // The mix as it stands (balance weights, volume, mute).
     const AudioMixdown& mixdown() const { return m_mixdown; }
-    // Ends run at its next turn.
-    void requestStop() { m_stopRequested = true; }
+    // Ends run at its next turn, waking it if it waits for audio.
+    void requestStop();
 
     // No channel is on: blocks are taken and discarded. Written by the mixing thread.
     std::atomic<bool> noChannel{false};

@@ -41,7 +41,7 @@ std::vector<Complex> runChannel(Channelizer& channel, const std::vector<Complex>
         channel.EnqueueData(mallocBlock(input.data() + pos, n), mallocContext(), n);
         int count = 0;
         SampleContext* ctx = nullptr;
-        Complex* block = channel.getData(&count, &ctx, false);
+        Complex* block = channel.getData(&count, &ctx, 0);
         out.insert(out.end(), block, block + count);
         free(block);
         free(ctx);
@@ -207,7 +207,7 @@ TEST_F(ChannelizerTest, EqualRatesPassBlocksThroughMixedOnly)
     channel.EnqueueData(mallocBlock(input.data(), 5000), mallocContext(), 5000);
     int count = 0;
     SampleContext* ctx = nullptr;
-    Complex* block = channel.getData(&count, &ctx, false);
+    Complex* block = channel.getData(&count, &ctx, 0);
     ASSERT_NE(block, nullptr);
     ASSERT_EQ(count, 5000);
     ASSERT_NE(ctx, nullptr);
@@ -279,7 +279,7 @@ TEST_F(ChannelizerTest, FlushKeepsASingleInputBlockWhenAsked)
     EXPECT_EQ(channel.inputQueueSize(), 1);
     int count = 0;
     SampleContext* ctx = nullptr;
-    Complex* block = channel.getData(&count, &ctx, false);
+    Complex* block = channel.getData(&count, &ctx, 0);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(block[0].real(), 2.0f);
     free(block);
