@@ -59,6 +59,10 @@ Controller::Controller(const QString& audioDevice)
     FULLBAND_FFT_LENGTH = 32768;
     audioQueue = new SampleFifo(this);
     audioOutput = new AudioOutput(audioDevice, audioQueue, this);
+    // Connected here, before any thread starts and once for all the engine's
+    // runs: the mixer then also learns of the channels and demodulators set
+    // before the first start.
+    multiSdr->setController(this);
 }
 
 Controller::~Controller()

@@ -72,7 +72,6 @@ void Controller::run()
     receptionRate = hardware ? hardware->getActualRxSampleRate() : 0;
 
     audioOutput->start(QThread::InheritPriority);
-    multiSdr->setController(this);
     multiSdr->start(QThread::InheritPriority);
     setPriority(QThread::HighestPriority);
 
