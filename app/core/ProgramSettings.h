@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 #include <memory>
 
@@ -20,5 +21,12 @@ std::unique_ptr<QSettings> open();
 // tells so.
 QVariant valueOrWriteDefault(QSettings& settings, const QString& key, const QVariant& defaultValue,
                              bool* wroteDefault = nullptr);
+
+// The address of an HTTP(S) server under group/key (the default written when
+// missing), without a trailing slash. A value that is no such address gives
+// defaultAddress, and *refused (when given) holds the refused text, else is
+// left empty.
+QUrl serverAddress(const QString& group, const QString& key, const QString& defaultAddress,
+                   QString* refused = nullptr);
 
 } // namespace ProgramSettings

@@ -8,7 +8,6 @@
 #include "decoders/whatson/WhatsonWindow.h"
 
 #include <QDebug>
-#include <QSettings>
 #include <QTimer>
 
 const QString Whatson::SettingsGroup = QStringLiteral("Whatson");
@@ -23,22 +22,12 @@ constexpr qint64 HzPerMHz = 1000000;
 // value that is no HTTP(S) address gives the default.
 QUrl readServerAddress()
 {
-    std::unique_ptr<QSettings> settings = ProgramSettings::open();
-    settings->beginGroup(Whatson::SettingsGroup);
-    QString text =
-        ProgramSettings::valueOrWriteDefault(*settings, Whatson::ServerKey, Whatson::DefaultServer)
-            .toString()
-            .trimmed();
-    settings->endGroup();
-    while (text.endsWith('/'))
-        text.chop(1);
-    const QUrl address(text, QUrl::StrictMode);
-    const bool isHttp = address.scheme() == "http" || address.scheme() == "https";
-    if (!address.isValid() || !isHttp || address.host().isEmpty()) {
-        QLogger::logWarning(LogModule, "Whatson: the schedule server \"" + text + "\" is no HTTP address, using " +
-                                           Whatson::DefaultServer);
-        return QUrl(Whatson::DefaultServer);
-    }
+    QString refused;
+    const QUrl address =
+        ProgramSettings::serverAddress(Whatson::SettingsGroup, Whatson::ServerKey, Whatson::DefaultServer, &refused);
+    if (!refused.isEmpty())
+        QLogger::logWarning(LogModule, "Whatson: the schedule server \"" + refused +
+                                           "\" is no HTTP address, using " + Whatson::DefaultServer);
     return address;
 }
 

@@ -7,11 +7,9 @@
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSettings>
 #include <QTimer>
 #include <QtDebug>
 
-#include <memory>
 
 const QString OSMTileSource::SettingsGroup = QStringLiteral("Map");
 const QString OSMTileSource::TileServerKey = QStringLiteral("tile_server");
@@ -40,18 +38,10 @@ QUrl readServerAddress(int tileType)
     const QString key = osm ? OSMTileSource::TileServerKey : OSMTileSource::MapQuestTileServerKey;
     const QString fallback =
         osm ? OSMTileSource::DefaultTileServer : OSMTileSource::DefaultMapQuestTileServer;
-    std::unique_ptr<QSettings> settings = ProgramSettings::open();
-    settings->beginGroup(OSMTileSource::SettingsGroup);
-    QString text = ProgramSettings::valueOrWriteDefault(*settings, key, fallback).toString().trimmed();
-    settings->endGroup();
-    while (text.endsWith('/'))
-        text.chop(1);
-    const QUrl address(text, QUrl::StrictMode);
-    const bool isHttp = address.scheme() == "http" || address.scheme() == "https";
-    if (!address.isValid() || !isHttp || address.host().isEmpty()) {
-        logWarning(" OSMTileSource: the tile server \"" + text + "\" is no HTTP address, using " + fallback);
-        return QUrl(fallback);
-    }
+    QString refused;
+    const QUrl address = ProgramSettings::serverAddress(OSMTileSource::SettingsGroup, key, fallback, &refused);
+    if (!refused.isEmpty())
+        logWarning(" OSMTileSource: the tile server \"" + refused + "\" is no HTTP address, using " + fallback);
     return address;
 }
 } // namespace
