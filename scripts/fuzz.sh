@@ -24,8 +24,11 @@ fuzz_one() {
   name=$(basename "$target")
   corpus=$(mktemp -d)
   seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
+  # A target may name leaks of third-party code to leave out (tests/fuzz/<name>.lsan.supp).
+  local suppressions="$root/tests/fuzz/${name#fuzz_}.lsan.supp"
   # -close_fd_mask=1: the target's stdout is closed (its stderr, where
   # libFuzzer reports, stays).
+  LSAN_OPTIONS=$( [ -f "$suppressions" ] && echo "suppressions=$suppressions" ) \
   "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=1 \
     -print_final_stats=1 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) \
     >"$logs/$name.log" 2>&1 || rc=$?
