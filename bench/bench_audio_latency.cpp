@@ -18,7 +18,7 @@
 // Usage: bench_audio_latency [trials=8] [busy threads=0] [steady seconds=20]
 // Busy threads spin on every core at normal priority for the whole run: a loaded machine.
 
-#include "app/core/AppPaths.h"
+#include "core/AppPaths.h"
 #include "engine/Controller.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/demod/USBdemodulator.h"

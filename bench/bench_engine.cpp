@@ -25,7 +25,7 @@
 
 #include "ProcessStats.h"
 
-#include "app/core/AppPaths.h"
+#include "core/AppPaths.h"
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
 #include "engine/MultiSDR.h"

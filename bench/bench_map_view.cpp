@@ -6,7 +6,7 @@
 // per second, and the process's resident memory after warm-up and at the end.
 //
 // Usage: bench_map_view [frames=400] [interval_ms=16]
-#include "app/core/AppPaths.h"
+#include "core/AppPaths.h"
 #include "map/graphics/MapGraphicsScene.h"
 #include "map/graphics/MapGraphicsView.h"
 #include "map/graphics/PrivateQGraphicsView.h"

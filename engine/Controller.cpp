@@ -1,8 +1,8 @@
 #include "engine/Controller.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/GlobalRFData.h"
-#include "app/core/QLogger.h"
+#include "core/AntennaSystem.h"
+#include "core/GlobalRFData.h"
+#include "core/QLogger.h"
 #include "engine/Channelizer.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"

@@ -15,9 +15,9 @@
 #include "engine/record/SDRFileReader.h"
 #include "engine/record/SDRFileWriter.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/GlobalRFData.h"
-#include "app/core/QLogger.h"
+#include "core/AntennaSystem.h"
+#include "core/GlobalRFData.h"
+#include "core/QLogger.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -3,7 +3,7 @@
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 
 #include <QDebug>
 

@@ -1,7 +1,7 @@
 #include "engine/MultiSDR.h"
 #include "engine/ThreadPause.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
 #include "engine/SampleContext.h"

@@ -1,6 +1,6 @@
 #include "engine/VisuFifo.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/SampleContext.h"
 
 #include <QMutexLocker>

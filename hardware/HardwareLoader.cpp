@@ -1,6 +1,6 @@
 #include "hardware/HardwareLoader.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 
 #include <QDebug>
 #include <QLibrary>

@@ -1,6 +1,6 @@
 #include "hardware/RadioHardwareProvider.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "hardware/HardwareLoader.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/RemoteServerReceivers.h"

@@ -1,6 +1,6 @@
 #include "hardware/RemoteReceiverHardware.h"
 
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "engine/SampleFifo.h"
 #include "map/geo/GeoTools.h"
 #include "srvlib/RemoteStream.h"

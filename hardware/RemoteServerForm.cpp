@@ -1,6 +1,6 @@
 #include "hardware/RemoteServerForm.h"
 
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
 

@@ -1,6 +1,6 @@
 #include "scripting/ScriptCore.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "scripting/JWindow.h"
 #include "scripting/ScriptEngine.h"
 

@@ -1,6 +1,6 @@
 #include "scripting/ScriptEngine.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/MultiSDR.h"
 #include "ui/panels/MainReceiver.h"

@@ -2,7 +2,7 @@
 #include "scripting/ScriptEngine.h"
 #include "scripting/ScriptSpectrum.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "ui/panels/MainReceiver.h"
 

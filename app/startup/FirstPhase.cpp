@@ -1,9 +1,9 @@
 #include "FirstPhase.h"
 
 #include "StartupEnvironment.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/ProgramVersion.h"
-#include "app/core/QLogger.h"
+#include "core/ProgramSettings.h"
+#include "core/ProgramVersion.h"
+#include "core/QLogger.h"
 
 #include <QApplication>
 #include <QSettings>

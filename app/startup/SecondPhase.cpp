@@ -1,7 +1,7 @@
 #include "SecondPhase.h"
 
 #include "FirstPhase.h"
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/ReceiverHardware.h"
@@ -18,8 +18,8 @@
 #include "lists/dbRadioSegment.h"
 #include "srvlib/SrvBookmark.h"
 #include "srvlib/SrvServer.h"
-#include "ui/mainwindow/FrontPanel.h"
-#include "ui/mainwindow/ReceiverRange.h"
+#include "mainwindow/FrontPanel.h"
+#include "mainwindow/ReceiverRange.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,8 +1,8 @@
 #include "StartupEnvironment.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/AppPaths.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "map/geo/GeoTools.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
 #include "decoders/adsb/ADSBReceiver.h"
 
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "decoders/adsb/ADSBFeeder.h"
 #include "decoders/adsb/ADSBFramer.h"
 #include "decoders/adsb/ADSBPlugin.h"

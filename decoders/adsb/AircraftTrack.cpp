@@ -1,6 +1,6 @@
 #include "decoders/adsb/AircraftTrack.h"
 
-#include "app/core/GlobalRFData.h"
+#include "core/GlobalRFData.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "decoders/measure/Mesurement.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "decoders/measure/MesurementFileWriter.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"

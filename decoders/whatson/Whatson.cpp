@@ -1,9 +1,9 @@
 #include "decoders/whatson/Whatson.h"
 
-#include "app/core/FileDownloader.h"
-#include "app/core/LogModule.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/FileDownloader.h"
+#include "core/LogModule.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "decoders/whatson/ScheduleReply.h"
 #include "decoders/whatson/WhatsonWindow.h"
 

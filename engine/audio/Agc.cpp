@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace {
 // log10(1 / 0.9): full scale after the 0.9 headroom reads as level 0.
@@ -130,7 +131,29 @@ float CAgc::trackLevel(float magnitudeLog)
     return 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
 }
 
-void CAgc::Process(int count, const Complex* in, Complex* out)
+// Complex and real samples share one loop: a real sample travels in the real part
+// of the delay line, and its level is its magnitude.
+namespace {
+float largestPart(Complex sample)
+{
+    return std::max(std::fabs(sample.real()), std::fabs(sample.imag()));
+}
+float largestPart(float sample)
+{
+    return std::fabs(sample);
+}
+template <typename Sample>
+Sample fromDelayLine(Complex stored)
+{
+    if constexpr (std::is_same_v<Sample, float>)
+        return stored.real();
+    else
+        return stored;
+}
+} // namespace
+
+template <typename Sample>
+void CAgc::processBlock(int count, const Sample* in, Sample* out)
 {
     if (!in || !out)
         return;
@@ -141,33 +164,21 @@ void CAgc::Process(int count, const Complex* in, Complex* out)
         return;
     }
     for (int i = 0; i < count; ++i) {
-        const Complex sample = in[i];
-        const Complex delayed = m_delayLine[m_delayIndex];
-        m_delayLine[m_delayIndex] = sample;
+        const Sample sample = in[i];
+        const Sample delayed = fromDelayLine<Sample>(m_delayLine[m_delayIndex]);
+        m_delayLine[m_delayIndex] = Complex(sample);
         if (++m_delayIndex >= m_delaySamples)
             m_delayIndex = 0;
-        const float largest = std::max(std::fabs(sample.real()), std::fabs(sample.imag()));
-        out[i] = delayed * trackLevel(magnitudeLog(largest));
+        out[i] = delayed * trackLevel(magnitudeLog(largestPart(sample)));
     }
+}
+
+void CAgc::Process(int count, const Complex* in, Complex* out)
+{
+    processBlock(count, in, out);
 }
 
 void CAgc::ProcessReal(int count, const float* in, float* out)
 {
-    if (!in || !out)
-        return;
-    std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_agcOn) {
-        for (int i = 0; i < count; ++i)
-            out[i] = in[i] * m_manualGainFactor;
-        return;
-    }
-    // The real path keeps its values in the real parts of the delay line.
-    for (int i = 0; i < count; ++i) {
-        const float sample = in[i];
-        const float delayed = m_delayLine[m_delayIndex].real();
-        m_delayLine[m_delayIndex] = Complex(sample, 0.0f);
-        if (++m_delayIndex >= m_delaySamples)
-            m_delayIndex = 0;
-        out[i] = delayed * trackLevel(magnitudeLog(std::fabs(sample)));
-    }
+    processBlock(count, in, out);
 }

@@ -44,6 +44,9 @@ private:
     // One sample's look-ahead step: stores the magnitude, updates peak and averages
     // and returns the gain for the sample leaving the delay line.
     float trackLevel(float magnitudeLog);
+    // The one processing loop behind Process (Complex) and ProcessReal (float).
+    template <typename Sample>
+    void processBlock(int count, const Sample* in, Sample* out);
 
     bool m_agcOn = true;
     bool m_useHang = false;

@@ -1,6 +1,6 @@
 #include "engine/audio/AudioOutput.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/SampleFifo.h"
 #include "engine/audio/Equalizer.h"
 

@@ -1,7 +1,7 @@
 #include "engine/board/BoardSettings.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/ProgramSettings.h"
+#include "core/AppPaths.h"
+#include "core/ProgramSettings.h"
 #include "engine/ReceiverHardware.h"
 
 #include <QSettings>

@@ -1,6 +1,6 @@
 #include "engine/demod/NBFMDemodulator.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 
 // liquid-dsp picks std::complex for its complex type only when <complex> came first.
 #include <complex>

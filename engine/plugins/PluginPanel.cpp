@@ -1,6 +1,6 @@
 #include "engine/plugins/PluginPanel.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/plugins/OrvexPlugin.h"
 #include "engine/plugins/PluginManager.h"
 

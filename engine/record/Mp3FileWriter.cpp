@@ -1,6 +1,6 @@
 #include "engine/record/Mp3FileWriter.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/SampleFifo.h"
 #include "engine/record/CounterDisplay.h"
 #include "engine/record/RecordingFiles.h"

@@ -1,6 +1,6 @@
 #include "engine/record/SDRFileReader.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
 #include "engine/record/RecordingFiles.h"

@@ -1,9 +1,9 @@
 #include "AccessoryComm.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/ComPort.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/AntennaSystem.h"
+#include "core/ComPort.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/ReceiverHardware.h"

@@ -1,9 +1,9 @@
 #include "zxVersionChecker.h"
 
-#include "app/core/FileDownloader.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/ProgramVersion.h"
-#include "app/core/QLogger.h"
+#include "core/FileDownloader.h"
+#include "core/ProgramSettings.h"
+#include "core/ProgramVersion.h"
+#include "core/QLogger.h"
 #include "engine/plugins/PluginManager.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "map/geo/GeoTools.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "map/geo/PoiLoader.h"
 #include "map/geo/PointOfInterest.h"
 #include "map/terrain/TerrainGrid.h"

@@ -1,10 +1,10 @@
 #include "GPSD.h"
 
 #include "NmeaParser.h"
-#include "app/core/ComPort.h"
-#include "app/core/GlobalRFData.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/ComPort.h"
+#include "core/GlobalRFData.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "map/geo/GeoTools.h"
 
 #include <QDateTime>

@@ -5,7 +5,7 @@
 #include "MapTileGraphicsObject.h"
 #include "PrivateQGraphicsScene.h"
 #include "PrivateQGraphicsView.h"
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "map/tiles/MapTileSource.h"
 #include "map/tiles/TileThreads.h"
 

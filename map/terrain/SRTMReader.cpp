@@ -1,6 +1,6 @@
 #include "map/terrain/SRTMReader.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "map/geo/GeoTools.h"
 #include "map/terrain/SrtmTile.h"
 

@@ -1,7 +1,7 @@
 #include "MapTileSource.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/QLogger.h"
+#include "core/AppPaths.h"
+#include "core/QLogger.h"
 
 #include <QFile>
 #include <QFileInfo>

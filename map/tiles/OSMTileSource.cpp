@@ -2,8 +2,8 @@
 
 #include "TileNetworkManager.h"
 #include "WebMercator.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>

@@ -1,4 +1,4 @@
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "ProgramLog.h"
 #include "TempWorkDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/core/AppPaths.h"
+#include "core/AppPaths.h"
 #include "TempWorkDir.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/core/ComPort.h"
+#include "core/ComPort.h"
 #include "PtyPort.h"
 #include "TempWorkDir.h"
 

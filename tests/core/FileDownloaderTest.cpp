@@ -1,4 +1,4 @@
-#include "app/core/FileDownloader.h"
+#include "core/FileDownloader.h"
 
 #include "LoopbackHttpServer.h"
 #include "WaitFor.h"

@@ -1,4 +1,4 @@
-#include "app/core/GlobalRFData.h"
+#include "core/GlobalRFData.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

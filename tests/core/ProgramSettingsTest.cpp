@@ -1,4 +1,4 @@
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "TempWorkDir.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "TempWorkDir.h"
 
 #include <QDateTime>

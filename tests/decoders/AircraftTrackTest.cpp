@@ -2,7 +2,7 @@
 // the aircraft log's lines.
 #include "decoders/adsb/AircraftTrack.h"
 #include "TempWorkDir.h"
-#include "app/core/GlobalRFData.h"
+#include "core/GlobalRFData.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "LoopbackHttpServer.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "engine/plugins/PluginManager.h"
 #include "lists/Bookmarks.h"
 

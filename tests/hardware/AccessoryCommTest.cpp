@@ -3,9 +3,9 @@
 // what the link sends back, its settings and a vanished device.
 #include "hardware/accessory/AccessoryComm.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/AntennaSystem.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/board/BoardSettings.h"

@@ -8,7 +8,7 @@
 #include "QueuedSpy.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "map/geo/GeoTools.h"
 #include "srvlib/RemoteStream.h"

@@ -6,7 +6,7 @@
 #include "StubReceiver.h"
 
 #include "TempWorkDir.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "hardware/HardwareSelectionWindow.h"
 #include "hardware/HardwareTableWidget.h"
 #include "hardware/RemoteReceiverHardware.h"

@@ -2,8 +2,8 @@
 // told for each kind of reply, and that a failure never reads as "latest".
 #include "hardware/version/zxVersionChecker.h"
 
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 #include "engine/plugins/NewsPlugin.h"
 #include "engine/plugins/PluginManager.h"
 

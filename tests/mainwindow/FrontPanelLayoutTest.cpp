@@ -3,8 +3,8 @@
 #include "WindowFixture.h"
 
 #include "DebugCapture.h"
-#include "app/core/ProgramSettings.h"
-#include "ui/mainwindow/FrontPanel.h"
+#include "core/ProgramSettings.h"
+#include "mainwindow/FrontPanel.h"
 #include "ui/widgets/zxSlider.h"
 
 #include <QComboBox>

@@ -5,14 +5,14 @@
 
 #include "WaitFor.h"
 #include "tests/mappanel/SilentRtl.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "decoders/adsb/ADSBReceiver.h"
 #include "decoders/adsb/QPlaneWrapper.h"
 #include "lists/dbRadioSegment.h"
 #include "map/graphics/MapGraphicsScene.h"
-#include "map/panel/BeaconMapObject.h"
-#include "map/panel/DemUI.h"
-#include "ui/mainwindow/FrontPanel.h"
+#include "mappanel/BeaconMapObject.h"
+#include "mappanel/DemUI.h"
+#include "mainwindow/FrontPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

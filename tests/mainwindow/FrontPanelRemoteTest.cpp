@@ -3,9 +3,9 @@
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "ModalResponder.h"
-#include "app/core/ProgramSettings.h"
-#include "ui/mainwindow/FrontPanel.h"
-#include "ui/mainwindow/SpotName.h"
+#include "core/ProgramSettings.h"
+#include "mainwindow/FrontPanel.h"
+#include "mainwindow/SpotName.h"
 
 #include <QSettings>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "WindowFixture.h"
 
 #include "DebugCapture.h"
-#include "ui/mainwindow/IQCorrectionWidget.h"
+#include "mainwindow/IQCorrectionWidget.h"
 #include "ui/widgets/CFreqCtrl.h"
 
 #include <QSlider>

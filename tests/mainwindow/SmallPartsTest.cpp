@@ -1,9 +1,9 @@
 // The window's small rules, each a plain function: the clock's text, the
 // spot name sent to a server, the frequency error.
 #include "engine/FrequencyConverter.h"
-#include "ui/mainwindow/FrequencyError.h"
-#include "ui/mainwindow/SpotName.h"
-#include "ui/mainwindow/UtcClockText.h"
+#include "mainwindow/FrequencyError.h"
+#include "mainwindow/SpotName.h"
+#include "mainwindow/UtcClockText.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 
 #include "engine/SampleFifo.h"
 #include "engine/demod/TimeDomainBlock.h"
-#include "ui/mainwindow/DataPlot.h"
-#include "ui/mainwindow/DemodWindow.h"
-#include "ui/mainwindow/TimeDomain.h"
-#include "ui/mainwindow/TxPanel.h"
+#include "mainwindow/DataPlot.h"
+#include "mainwindow/DemodWindow.h"
+#include "mainwindow/TimeDomain.h"
+#include "mainwindow/TxPanel.h"
 #include "ui/widgets/CFreqCtrl.h"
 #include "ui/widgets/zxPushButton.h"
 

@@ -2,7 +2,7 @@
 
 #include "TempWorkDir.h"
 #include "WindowTestReceiver.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "engine/Controller.h"
 #include "engine/board/BoardSettings.h"
 

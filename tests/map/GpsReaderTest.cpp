@@ -3,8 +3,8 @@
 // local clock.
 #include "map/gps/GPSD.h"
 
-#include "app/core/GlobalRFData.h"
-#include "app/core/ProgramSettings.h"
+#include "core/GlobalRFData.h"
+#include "core/ProgramSettings.h"
 
 #include "ProgramLog.h"
 #include "NmeaSentences.h"

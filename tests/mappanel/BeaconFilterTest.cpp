@@ -1,5 +1,5 @@
 // Which frequency objects the map shows: receiver range, receiver window, band.
-#include "map/panel/BeaconFilter.h"
+#include "mappanel/BeaconFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The information pane's text and the frequencies its links tune to.
-#include "map/panel/BeaconInfoText.h"
+#include "mappanel/BeaconInfoText.h"
 
 #include "lists/dbBeacon.h"
 

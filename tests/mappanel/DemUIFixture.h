@@ -9,8 +9,8 @@
 #include "SqliteFile.h"
 #include "lists/dbBeacon.h"
 #include "map/graphics/MapGraphicsScene.h"
-#include "map/panel/BeaconMapObject.h"
-#include "map/panel/DemUI.h"
+#include "mappanel/BeaconMapObject.h"
+#include "mappanel/DemUI.h"
 
 #include <QSettings>
 

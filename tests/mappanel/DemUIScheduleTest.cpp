@@ -5,7 +5,7 @@
 #include "DemUIFixture.h"
 #include "LoopbackHttpServer.h"
 #include "WaitFor.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "decoders/whatson/RFStation.h"
 #include "decoders/whatson/Whatson.h"
 #include "decoders/whatson/WhatsonMapObject.h"

@@ -4,7 +4,7 @@
 #include "DemUIFixture.h"
 #include "SrtmTestTiles.h"
 #include "WaitFor.h"
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "map/geo/GeoTools.h"
 
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 #include "DebugCapture.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "map/geo/GeoTools.h"
-#include "map/panel/AntennaMapObject.h"
-#include "map/panel/BeaconMapObject.h"
+#include "mappanel/AntennaMapObject.h"
+#include "mappanel/BeaconMapObject.h"
 
 #include <QImage>
 #include <QKeyEvent>

@@ -4,9 +4,9 @@
 #include "WaitFor.h"
 #include "map/geo/GeoTools.h"
 #include "map/geo/PointOfInterest.h"
-#include "map/panel/Param.h"
-#include "map/panel/QDem.h"
-#include "map/panel/TerrainPicture.h"
+#include "mappanel/Param.h"
+#include "mappanel/QDem.h"
+#include "mappanel/TerrainPicture.h"
 #include "map/terrain/TerrainGrid.h"
 
 #include <QComboBox>

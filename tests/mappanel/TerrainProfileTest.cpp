@@ -3,8 +3,8 @@
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
-#include "map/panel/TerrainProfile.h"
-#include "map/panel/TerrainProfileWorker.h"
+#include "mappanel/TerrainProfile.h"
+#include "mappanel/TerrainProfileWorker.h"
 #include "map/terrain/SRTMReader.h"
 
 #include <GeographicLib/Geodesic.hpp>

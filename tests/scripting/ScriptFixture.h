@@ -5,7 +5,7 @@
 // debug output is collected.
 #include "tests/e2e/EngineHarness.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "scripting/ScriptCore.h"
 #include "scripting/ScriptEngine.h"
 #include "ui/panels/MainReceiver.h"

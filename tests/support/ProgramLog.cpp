@@ -1,6 +1,6 @@
 #include "ProgramLog.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "TempWorkDir.h"
 
-#include "app/core/AppPaths.h"
+#include "core/AppPaths.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

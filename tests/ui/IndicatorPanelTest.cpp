@@ -1,7 +1,7 @@
 // Indicator dials: configuration from the program settings and shown values.
 #include "ui/widgets/IndicatorPanel.h"
 #include "TempWorkDir.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "ui/widgets/IndicatorWidget.h"
 
 #include <QDir>

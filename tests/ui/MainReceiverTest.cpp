@@ -2,7 +2,7 @@
 // engine's window to the plotter, the scanner and the latest-spectrum store,
 // tuning by click, the on/off button and retune reports.
 #include "ui/panels/MainReceiver.h"
-#include "app/core/GlobalRFData.h"
+#include "core/GlobalRFData.h"
 #include "engine/SampleContext.h"
 #include "engine/VisuFifo.h"
 #include "engine/demod/CWDemodulator.h"

@@ -1,7 +1,7 @@
 // The polar azimuth display: where the antenna marker is drawn, the sector it
 // selects, the level raster and its refresh from the latest spectrum.
 #include "ui/polar/RadarView.h"
-#include "app/core/GlobalRFData.h"
+#include "core/GlobalRFData.h"
 #include "ui/polar/AzimuthScaleDraw.h"
 #include "ui/polar/SpectrogramData.h"
 #include "ui/polar/qwtpolar/qwt_polar_canvas.h"

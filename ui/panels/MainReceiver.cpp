@@ -1,7 +1,7 @@
 #include "ui/panels/MainReceiver.h"
 
-#include "app/core/GlobalRFData.h"
-#include "app/core/QLogger.h"
+#include "core/GlobalRFData.h"
+#include "core/QLogger.h"
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
 #include "engine/SampleContext.h"

@@ -1,6 +1,6 @@
 #include "ui/panels/SubReceiver.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "lists/memories/MemoryManagementWindow.h"
 #include "ui/panels/PanelStyle.h"

@@ -1,7 +1,7 @@
 #include "ui/polar/RadarView.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/GlobalRFData.h"
+#include "core/AntennaSystem.h"
+#include "core/GlobalRFData.h"
 #include "ui/polar/AzimuthScaleDraw.h"
 #include "ui/polar/MyPicker.h"
 #include "ui/polar/SpectrogramData.h"

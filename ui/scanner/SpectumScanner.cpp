@@ -1,7 +1,7 @@
 #include "ui/scanner/SpectumScanner.h"
 
-#include "app/core/AntennaSystem.h"
-#include "app/core/QLogger.h"
+#include "core/AntennaSystem.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "ui/scanner/SpectrumPlot.h"
 #include "ui/scanner/SpectrumSegment.h"

@@ -1,7 +1,7 @@
 #include "ui/widgets/IndicatorWidget.h"
 
-#include "app/core/ProgramSettings.h"
-#include "app/core/QLogger.h"
+#include "core/ProgramSettings.h"
+#include "core/QLogger.h"
 
 #include <QPainter>
 #include <QSettings>

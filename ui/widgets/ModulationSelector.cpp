@@ -1,6 +1,6 @@
 #include "ui/widgets/ModulationSelector.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "decoders/measure/Mesurement.h"
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"

@@ -3,14 +3,14 @@
 // are switched off and announced, and only then are the receivers released.
 #include "FrontPanel.h"
 
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "hardware/RadioHardwareProvider.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
 #include "scripting/ScriptCore.h"
-#include "map/panel/DemUI.h"
+#include "mappanel/DemUI.h"
 
 #include <QDebug>
 

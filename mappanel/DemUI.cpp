@@ -5,7 +5,7 @@
 #include "BeaconMapObject.h"
 #include "TerrainProfileWorker.h"
 
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "decoders/adsb/ADSBReceiver.h"
 #include "decoders/adsb/QPlaneWrapper.h"
 #include "decoders/whatson/RFStation.h"

@@ -1,6 +1,6 @@
 #include "AntennaMapObject.h"
 
-#include "app/core/AntennaSystem.h"
+#include "core/AntennaSystem.h"
 #include "map/geo/GeoTools.h"
 
 #include <QFont>

@@ -5,7 +5,7 @@
 #include <QPointer>
 
 #include "decoders/whatson/Whatson.h"
-#include "ui/mainwindow/IQCorrectionWidget.h"
+#include "mainwindow/IQCorrectionWidget.h"
 
 class AccessoryComm;
 class CFreqCtrl;

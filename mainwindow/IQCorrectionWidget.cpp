@@ -1,7 +1,7 @@
 #include "IQCorrectionWidget.h"
 
 #include "FrequencyError.h"
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/board/BoardSettings.h"

@@ -8,7 +8,7 @@
 #include "ReceiverRange.h"
 #include "SpotName.h"
 #include "UtcClockText.h"
-#include "app/core/ProgramSettings.h"
+#include "core/ProgramSettings.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"

@@ -1,7 +1,7 @@
 #include "QDem.h"
 
 #include "TerrainPictureWorker.h"
-#include "app/core/QLogger.h"
+#include "core/QLogger.h"
 #include "map/geo/GeoTools.h"
 #include "map/geo/PointOfInterest.h"
 #include "map/geo/SGGeodesy.h"

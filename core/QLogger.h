@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QThread>
 
-#include "app/core/LogModule.h"
+#include "core/LogModule.h"
 
 // Diagnostic lines into text files. Each module name maps to one writer (one
 // file); a line is written on the calling thread before the call returns.
