@@ -15,7 +15,7 @@
 #include "engine/plugins/PluginManager.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/version/zxVersionChecker.h"
-#include "lists/Bookmarks.h"
+#include "lists/UserNotice.h"
 #include "lists/dbRadioSegment.h"
 #include "lists/memories/MemoryManagementWindow.h"
 #include "map/geo/GeoTools.h"
@@ -344,7 +344,6 @@ void FrontPanel::SLOT_manageMemories()
 
 void FrontPanel::reloadMemories()
 {
-    Bookmarks::instance()->clearMemories();
     const ReceiverRange range = ReceiverRange::of(controller->getReceiverHardware());
     BookmarkRows::loadMemories(range.low, range.high, bookmarkRows);
 }
