@@ -35,6 +35,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStringList>
 #include <QTabWidget>
 
 namespace {
@@ -361,7 +362,18 @@ void FrontPanel::SLOT_SpotThis()
                                                QLineEdit::Normal, QString(), &accepted);
     if (!accepted)
         return;
-    remote->server()->sendSpot(SpotName::forServer(text).constData(), rxA->getTunedFrequency());
+    bool shortened = false;
+    const QByteArray name = SpotName::forServer(text, &shortened);
+    const bool sent = remote->server()->sendSpot(name.constData(), rxA->getTunedFrequency());
+    QStringList problems;
+    if (!sent)
+        problems << tr("Le serveur n'a pas accepte la frequence : elle n'est pas partagee.");
+    if (shortened)
+        problems << tr("Le nom est trop long : il a ete raccourci a %1 octets (%2).")
+                        .arg(SpotName::MaxBytes)
+                        .arg(QString::fromLocal8Bit(name));
+    if (!problems.isEmpty())
+        UserNotice::show(this, problems.join('\n'));
 }
 
 void FrontPanel::SLOT_userButton(int choice)
