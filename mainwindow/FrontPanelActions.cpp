@@ -228,7 +228,8 @@ void FrontPanel::SLOT_startStopRecordToFile()
         recordButton->setState(false);
     } else {
         controller->startRFRecording(0);
-        recordButton->setState(true);
+        // A recording that cannot start (its thread still ending) leaves it off.
+        recordButton->setState(controller->isRFRecording());
     }
 }
 
@@ -255,7 +256,7 @@ void FrontPanel::SLOT_startStopSaveMP3()
         mp3Button->setState(false);
     } else {
         controller->startMp3Recording();
-        mp3Button->setState(true);
+        mp3Button->setState(controller->isMp3Recording());
     }
 }
 
