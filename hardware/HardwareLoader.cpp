@@ -7,9 +7,6 @@
 
 namespace {
 
-// Has no log file: lines under it are dropped by the logger.
-const QString QuietModule = QStringLiteral("Orvex");
-
 template <typename Function> bool resolve(QLibrary* library, Function& slot, const char* name)
 {
     slot = reinterpret_cast<Function>(library->resolve(name));
@@ -148,7 +145,7 @@ bool HardwareLoader::resolveReceiverOperations(const QString& path)
     };
     DriverEntryPoints& d = m_driver;
     return required(d.getBoardCount, "getBoardCount", &LogModule) &&
-           required(d.doCalibrate, "doCalibrate", &QuietModule) &&
+           required(d.doCalibrate, "doCalibrate", &UnfiledLogModule) &&
            required(d.getHardwareName, "getHardwareName", &LogModule) &&
            required(d.prepareRXEngine, "prepareRXEngine", &LogModule) &&
            required(d.finalizeRXEngine, "finalizeRXEngine", &LogModule) &&
@@ -186,7 +183,7 @@ void HardwareLoader::resolveOptionalExtras(const QString& path)
     resolve(m_library, m_driver.getppmError, "getppmError");
     if (resolve(m_library, m_driver.getDisplayWidget, "getDisplayWidget")) {
         qDebug() << "HardwareLoader::loadDLL" << path << "resolve 'getDisplayWidget' OK";
-        QLogger::logInfo(QuietModule, loadMessage(path, ",resolve 'getDisplayWidget' OK."));
+        QLogger::logInfo(UnfiledLogModule, loadMessage(path, ",resolve 'getDisplayWidget' OK."));
     }
     resolve(m_library, m_driver.setParam, "setParam");
     resolve(m_library, m_driver.getParam, "getParam");

@@ -11,23 +11,28 @@ const QString dbUserFreq::defaultColor = QStringLiteral("#FF0066");
 
 namespace {
 
-// Set by the first construction, whatever the outcome: the table is created at
-// most once per process.
-bool tableCreationTried = false;
+// Set once a construction has made sure the table exists: after that it is
+// not made again in the process. Until then every construction tries, so a
+// database that could not be opened at first still gets its table.
+bool tableReady = false;
 
 } // namespace
 
 dbUserFreq::dbUserFreq(QObject* parent) : dbBeacon(parent)
 {
-    if (tableCreationTried)
+    if (tableReady)
         return;
-    tableCreationTried = true;
     QSqlDatabase db;
-    if (!SqlConnection::open(connectionName, &db))
+    if (!SqlConnection::open(connectionName, &db)) {
         qDebug() << "dbUserFreq::dbUserFreq db not opened";
+        return;
+    }
     QSqlQuery query(db);
-    if (!query.exec(createTableStatement()))
+    if (!query.exec(createTableStatement())) {
         qDebug().noquote().nospace() << "dbUserFreq::dbUserFreq CREATE TABLE ? " << query.lastError().text();
+        return;
+    }
+    tableReady = true;
 }
 
 QString dbUserFreq::createTableStatement()

@@ -12,7 +12,7 @@ class dbUserFreq : public dbBeacon
     Q_OBJECT
 
 public:
-    // The first construction in the process makes sure the table exists.
+    // Constructions make sure the table exists, until one has managed to.
     explicit dbUserFreq(QObject* parent = nullptr);
 
     static QString createTableStatement();

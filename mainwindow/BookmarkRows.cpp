@@ -78,6 +78,9 @@ int loadBeacons(qint64 low, qint64 high, QObject* keeper)
 
 int loadMemories(qint64 low, qint64 high, QObject* keeper)
 {
+    Bookmarks::instance()->clearMemories();
+    // No entry points at the rows of an earlier load any more.
+    qDeleteAll(keeper->findChildren<dbUserFreq*>(QString(), Qt::FindDirectChildrenOnly));
     dbUserFreq query;
     const QList<dbUserFreq*> rows = query.select_all(low, high);
     int added = 0;

@@ -25,7 +25,8 @@ BookmarkEntry fromMemory(dbUserFreq* memory);
 // The database's beacons in range, a row with the same callsign and frequency
 // as the last one added skipped (rows out of range do not count as added).
 int loadBeacons(qint64 low, qint64 high, QObject* keeper);
-// The personal memories in range, as memory bookmarks.
+// The personal memories in range, as memory bookmarks, in place of those of
+// an earlier load (their entries leave the store and keeper frees their rows).
 int loadMemories(qint64 low, qint64 high, QObject* keeper);
 // The remote server's bookmarks (null server: none).
 int loadRemote(SrvServer* server, QObject* keeper);

@@ -165,6 +165,9 @@ private:
     // Attachment (FrontPanelAttach.cpp).
     void buildGainSliders();
     void attachPanels();
+    // The record, MP3 and play buttons follow their threads, which also tell
+    // the user why a recording or a playback ended early.
+    void attachRecorders();
     void attachMapPanel();
     void attachRemoteReceiver();
     void restoreSquelchLevels();

@@ -15,7 +15,7 @@
 #include "engine/plugins/PluginManager.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/version/zxVersionChecker.h"
-#include "lists/Bookmarks.h"
+#include "lists/UserNotice.h"
 #include "lists/dbRadioSegment.h"
 #include "lists/memories/MemoryManagementWindow.h"
 #include "map/geo/GeoTools.h"
@@ -35,6 +35,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStringList>
 #include <QTabWidget>
 
 namespace {
@@ -227,7 +228,8 @@ void FrontPanel::SLOT_startStopRecordToFile()
         recordButton->setState(false);
     } else {
         controller->startRFRecording(0);
-        recordButton->setState(true);
+        // A recording that cannot start (its thread still ending) leaves it off.
+        recordButton->setState(controller->isRFRecording());
     }
 }
 
@@ -254,7 +256,7 @@ void FrontPanel::SLOT_startStopSaveMP3()
         mp3Button->setState(false);
     } else {
         controller->startMp3Recording();
-        mp3Button->setState(true);
+        mp3Button->setState(controller->isMp3Recording());
     }
 }
 
@@ -344,7 +346,6 @@ void FrontPanel::SLOT_manageMemories()
 
 void FrontPanel::reloadMemories()
 {
-    Bookmarks::instance()->clearMemories();
     const ReceiverRange range = ReceiverRange::of(controller->getReceiverHardware());
     BookmarkRows::loadMemories(range.low, range.high, bookmarkRows);
 }
@@ -362,7 +363,18 @@ void FrontPanel::SLOT_SpotThis()
                                                QLineEdit::Normal, QString(), &accepted);
     if (!accepted)
         return;
-    remote->server()->sendSpot(SpotName::forServer(text).constData(), rxA->getTunedFrequency());
+    bool shortened = false;
+    const QByteArray name = SpotName::forServer(text, &shortened);
+    const bool sent = remote->server()->sendSpot(name.constData(), rxA->getTunedFrequency());
+    QStringList problems;
+    if (!sent)
+        problems << tr("Le serveur n'a pas accepte la frequence : elle n'est pas partagee.");
+    if (shortened)
+        problems << tr("Le nom est trop long : il a ete raccourci a %1 octets (%2).")
+                        .arg(SpotName::MaxBytes)
+                        .arg(QString::fromLocal8Bit(name));
+    if (!problems.isEmpty())
+        UserNotice::show(this, problems.join('\n'));
 }
 
 void FrontPanel::SLOT_userButton(int choice)

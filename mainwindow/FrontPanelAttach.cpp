@@ -12,11 +12,15 @@
 #include "engine/ReceiverHardware.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
+#include "engine/record/Mp3FileWriter.h"
+#include "engine/record/SDRFileReader.h"
+#include "engine/record/SDRFileWriter.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
 #include "scripting/ScriptCore.h"
 #include "ui/remoteui/RemoteChatUI.h"
+#include "lists/UserNotice.h"
 #include "lists/dbRadioSegment.h"
 #include "mappanel/DemUI.h"
 #include "ui/panels/MainReceiver.h"
@@ -27,6 +31,7 @@
 #include "ui/widgets/CMeter.h"
 #include "ui/widgets/HWSettingWrapper.h"
 #include "ui/widgets/LayoutPanels.h"
+#include "ui/widgets/zxPushButton.h"
 #include "ui/widgets/zxSlider.h"
 
 #include <QComboBox>
@@ -81,6 +86,7 @@ void FrontPanel::setController(Controller* engine)
     connect(controller, &Controller::MSG_FileReaderStops, this, &FrontPanel::SLOT_FileReaderStops,
             Qt::QueuedConnection);
     connect(controller, &Controller::MSG_UpdatePowerLevelMain, meter, &CMeter::setLevel, Qt::QueuedConnection);
+    attachRecorders();
 
     attachPanels();
     if (controller->getReceiverHardware()->getType() == ReceiverHardware::Orvex_Remote)
@@ -117,6 +123,26 @@ void FrontPanel::attachPanels()
     spotList->setController(controller, 0);
     attachMapPanel();
     timeDomain->setController(controller);
+}
+
+void FrontPanel::attachRecorders()
+{
+    // The threads report from their own thread: queued here, each reaction
+    // reads the engine's state as it is when it runs.
+    connect(controller->rfWriter, &SDRFileWriter::recordingFailed, this,
+            [this](const QString& message) { UserNotice::show(this, message); });
+    connect(controller->rfWriter, &QThread::finished, this,
+            [this] { recordButton->setState(controller->isRFRecording()); });
+    connect(controller->mp3Writer, &Mp3FileWriter::recordingFailed, this,
+            [this](const QString& message) { UserNotice::show(this, message); });
+    connect(controller->mp3Writer, &QThread::finished, this,
+            [this] { mp3Button->setState(controller->isMp3Recording()); });
+    connect(controller->rfReader, &SDRFileReader::SIG_playbackFailed, this, [this](const QString& message) {
+        UserNotice::show(this, tr("La lecture s'est arretee : l'enregistrement est endommage ou illisible.\n%1")
+                                   .arg(message));
+    });
+    connect(controller->rfReader, &QThread::finished, this,
+            [this] { playButton->setState(controller->isRFPlaying()); });
 }
 
 void FrontPanel::attachMapPanel()

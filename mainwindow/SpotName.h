@@ -10,6 +10,7 @@ namespace SpotName {
 
 constexpr int MaxBytes = 64;
 
-QByteArray forServer(const QString& text);
+// shortened, when given, tells whether the text had to be cut.
+QByteArray forServer(const QString& text, bool* shortened = nullptr);
 
 } // namespace SpotName

@@ -4,6 +4,7 @@
 #include "lists/dbBeacon.h"
 
 #include <QCoreApplication>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -33,6 +34,11 @@ QString describeStation(const RFStation& station, qint64 frequency)
            + QCoreApplication::translate("DemUI", "Langue :") + station.lang.toHtmlEscaped() + " &nbsp;"
            + QCoreApplication::translate("DemUI", "Horaires :") + station.startTime.toString(hours) + "->"
            + station.stopTime.toString(hours);
+}
+
+QString toolTip(const QString& name)
+{
+    return Qt::mightBeRichText(name) ? "<qt>" + name.toHtmlEscaped() + "</qt>" : name;
 }
 
 qint64 linkFrequency(const QUrl& link)

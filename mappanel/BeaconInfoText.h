@@ -21,6 +21,10 @@ QString describeBeacon(const QString& callsign, const QList<dbBeacon*>& rows);
 // broadcast's hours (UTC).
 QString describeStation(const RFStation& station, qint64 frequency);
 
+// A tool tip that shows the name as it stands: a name Qt would take for rich
+// text is escaped and marked as rich text; any other name is kept as it is.
+QString toolTip(const QString& name);
+
 // The frequency a link tunes to: its whole text as a positive number of hertz;
 // 0 for anything else.
 qint64 linkFrequency(const QUrl& link);

@@ -1,5 +1,7 @@
 #include "BeaconMapObject.h"
 
+#include "BeaconInfoText.h"
+
 #include <QDebug>
 #include <QFont>
 #include <QFontMetrics>
@@ -12,7 +14,8 @@ BeaconMapObject::BeaconMapObject(dbBeacon* beacon, QColor color, MapGraphicsObje
     setFlag(MapObjectSelectable, true);
     setVisible(false);
     setPos(QPointF(beacon->longitude, beacon->latitude));
-    setToolTip(beacon->CALLSIGN);
+    // The name may come from a remote server or another user's spot.
+    setToolTip(BeaconInfoText::toolTip(beacon->CALLSIGN));
     setZValue(99.0);
     connect(this, &MapGraphicsObject::SIG_isSelected, this, &BeaconMapObject::PRIV_SLOT_selected);
 }

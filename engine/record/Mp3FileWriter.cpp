@@ -65,6 +65,7 @@ void Mp3FileWriter::run()
         QLogger::logError(LogModule, "AudioFileWriter::run() the MP3 encoder cannot be set up");
         m_running.store(false);
         m_fifo->flush();
+        emit recordingFailed(tr("Enregistrement MP3 impossible : l'encodeur n'a pas pu etre prepare."));
         return;
     }
     const QString stamp = RecordingFiles::stamp();
@@ -72,6 +73,7 @@ void Mp3FileWriter::run()
     qint64 totalFrames = 0;
     FILE* file = nullptr;
     bool failed = false;
+    QString failure; // for the user, when the recording ends on an error
 
     // Writes what the encoder returned, creating the file at the first bytes.
     auto write = [&](int bytes) {
@@ -83,6 +85,7 @@ void Mp3FileWriter::run()
             file = RecordingFiles::open(name, "w+b");
             if (file == nullptr) {
                 QLogger::logError(LogModule, "AudioFileWriter::run() cannot create " + name);
+                failure = RecordingFiles::cannotCreateText(name);
                 return false;
             }
             setFileName(name);
@@ -91,6 +94,7 @@ void Mp3FileWriter::run()
         if (std::fwrite(out.data(), 1, size_t(bytes), file) != size_t(bytes)) {
             QLogger::logError(LogModule, "AudioFileWriter::run() write error on " + fileName() +
                                              ": the recording ends here");
+            failure = RecordingFiles::writeErrorText(fileName());
             return false;
         }
         return true;
@@ -128,11 +132,15 @@ void Mp3FileWriter::run()
             if (write(bytes))
                 lame_mp3_tags_fid(lame.get(), file);
         }
-        if (std::fclose(file) != 0)
+        if (std::fclose(file) != 0) {
             QLogger::logError(LogModule, "AudioFileWriter::run() write error closing " + fileName());
+            failure = RecordingFiles::writeErrorText(fileName());
+        }
     }
     m_running.store(false);
     m_fifo->flush();
     if (file != nullptr)
         CounterDisplay::hide();
+    if (!failure.isEmpty())
+        emit recordingFailed(failure);
 }

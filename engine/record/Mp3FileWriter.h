@@ -22,6 +22,12 @@ public:
     explicit Mp3FileWriter(QObject* parent = nullptr);
     ~Mp3FileWriter() override;
 
+signals:
+    // The recording ended because the encoder could not be set up or the file
+    // could not be created or written; the message (French, for the user)
+    // says which. Emitted from the recorder thread once it no longer records.
+    void recordingFailed(QString message);
+
 protected:
     void run() override;
 };

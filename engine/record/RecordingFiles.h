@@ -19,4 +19,10 @@ QString path(qint64 frequencyHz, const QString& stamp, const QString& ending);
 // name reads back the same (never as Latin-1 bytes).
 FILE* open(const QString& path, const char* mode);
 
+// What the user is told when a recording ends on a file error: the file could
+// not be created (the folder "record" missing, for instance), or a write
+// failed (a full disk).
+QString cannotCreateText(const QString& path);
+QString writeErrorText(const QString& path);
+
 } // namespace RecordingFiles

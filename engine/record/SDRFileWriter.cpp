@@ -102,6 +102,7 @@ void SDRFileWriter::run()
     qint64 fileSamples = 0;
     qint64 fileBytes = 0;
     bool counterShown = false;
+    QString failure; // for the user, when the recording ends on an error
 
     while (!m_stop.isSet()) {
         int count = 0;
@@ -121,6 +122,7 @@ void SDRFileWriter::run()
             m_file = RecordingFiles::open(name, "wb");
             if (m_file == nullptr) {
                 QLogger::logError(LogModule, "SDRFileWriter::run() cannot create " + name);
+                failure = RecordingFiles::cannotCreateText(name);
                 std::free(samples);
                 break;
             }
@@ -138,6 +140,7 @@ void SDRFileWriter::run()
         if (!complete) {
             QLogger::logError(LogModule, "SDRFileWriter::run() write error on " + fileName() +
                                              ": the recording ends here");
+            failure = RecordingFiles::writeErrorText(fileName());
             break;
         }
         total += count;
@@ -164,6 +167,7 @@ void SDRFileWriter::run()
             if (!trailerWritten || !closed) {
                 QLogger::logError(LogModule, "SDRFileWriter::run() write error closing " + fileName() +
                                                  ": the recording ends here");
+                failure = RecordingFiles::writeErrorText(fileName());
                 break;
             }
             ++fileNumber;
@@ -171,8 +175,10 @@ void SDRFileWriter::run()
     }
 
     if (m_file != nullptr) {
-        if (std::fclose(m_file) != 0)
+        if (std::fclose(m_file) != 0) {
             QLogger::logError(LogModule, "SDRFileWriter::run() write error closing " + fileName());
+            failure = RecordingFiles::writeErrorText(fileName());
+        }
         m_file = nullptr;
     }
     // Blocks not written are dropped, also after a failure: the next recording
@@ -182,6 +188,8 @@ void SDRFileWriter::run()
     m_conversion = {};
     if (counterShown)
         CounterDisplay::hide();
+    if (!failure.isEmpty())
+        emit recordingFailed(failure);
     if (m_notifyOnEnd.exchange(false))
         emit newFileWritten(fileName());
 }

@@ -45,6 +45,10 @@ public:
 
 signals:
     void newFileWritten(QString fileName);
+    // The recording ended because a file could not be created or written;
+    // the message (French, for the user) names the file. Emitted from the
+    // writer thread once it no longer counts as writing.
+    void recordingFailed(QString message);
 
 protected:
     void run() override;

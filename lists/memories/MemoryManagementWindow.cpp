@@ -4,12 +4,15 @@
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/ReceiverHardware.h"
+#include "lists/UserNotice.h"
 #include "lists/dbUserFreq.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <memory>
 
 MemoryManagementWindow::MemoryManagementWindow(Controller* controller, int channel, QWidget* parent)
     : QDialog(parent), controller(controller), channel(channel)
@@ -60,10 +63,15 @@ void MemoryManagementWindow::PRIVSLOT_addCurrent()
     // No current frequency given yet: nothing to store.
     if (currentFrequency <= 0)
         return;
-    auto* mem = new dbUserFreq;
-    mem->createUser(currentFrequency, QString::number(double(currentFrequency) / 1e6, 'f', 3));
+    auto mem = std::make_unique<dbUserFreq>();
+    const QString label = QString::number(double(currentFrequency) / 1e6, 'f', 3);
+    if (mem->createUser(currentFrequency, label) <= 0) {
+        UserNotice::show(this, tr("La memoire %1 MHz n'a pas pu etre enregistree dans la base personnelle.")
+                                   .arg(label));
+        return;
+    }
     mem->loadData(-1);
-    table->addMemory(mem);
+    table->addMemory(mem.release());
 }
 
 void MemoryManagementWindow::PRIVSLOT_delCurrent()

@@ -6,8 +6,9 @@ class Controller;
 class dbBeacon;
 class MemoryTableWidget;
 
-// The memories within the receiver's range: "+" stores the current frequency,
-// "-" deletes the selected memory after confirmation, edits go to the database
+// The memories within the receiver's range: "+" stores the current frequency
+// (a memory the database refuses is not listed, and the user is told), "-"
+// deletes the selected memory after confirmation, edits go to the database
 // and selecting a memory tunes the dialog's channel to it.
 class MemoryManagementWindow : public QDialog
 {

@@ -28,7 +28,7 @@ constexpr qint64 MaxExpirationsFileBytes = 64LL * 1024 * 1024;
 
 void logWarning(const QString& text)
 {
-    QLogger::logWarning(LogModule, text);
+    QLogger::logWarning(UnfiledLogModule, text);
 }
 } // namespace
 

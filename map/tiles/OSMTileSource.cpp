@@ -27,7 +27,7 @@ const char* const TimedOutProperty = "tileTransferTimedOut";
 
 void logWarning(const QString& text)
 {
-    QLogger::logWarning(LogModule, text);
+    QLogger::logWarning(UnfiledLogModule, text);
 }
 
 // The base address from the settings: scheme and host of an HTTP(S) server,
@@ -164,11 +164,20 @@ void OSMTileSource::handleNetworkRequestFinished()
                    "back to xyz");
         return;
     }
+    const bool timedOut = reply->property(TimedOutProperty).toBool();
+    const QString reason =
+        timedOut ? QString("time-out after %1 ms").arg(m_transferTimeoutMs) : reply->errorString();
+    const TileServerReachability::Change change = m_reachability.noteReply(reply->error(), timedOut);
+    if (change == TileServerReachability::Lost)
+        logWarning(" OSMTileSource::handleNetworkRequestFinished() Network Error: " + reason + " (tile " + id +
+                   "); the tile server " + m_server.toString() +
+                   " does not answer; no more failures are logged until it is back");
+    else if (change == TileServerReachability::Regained)
+        logWarning(" OSMTileSource::handleNetworkRequestFinished() the tile server " + m_server.toString() +
+                   " answers again");
     if (reply->error() != QNetworkReply::NoError) {
-        const QString reason = reply->property(TimedOutProperty).toBool()
-                                   ? QString("time-out after %1 ms").arg(m_transferTimeoutMs)
-                                   : reply->errorString();
-        logFailureOnce(id, " OSMTileSource::handleNetworkRequestFinished() Network Error: " + reason);
+        if (m_reachability.isReachable())
+            logFailureOnce(id, " OSMTileSource::handleNetworkRequestFinished() Network Error: " + reason);
         emit tileFailed(x, y, quint8(z));
         return;
     }
@@ -187,7 +196,7 @@ void OSMTileSource::handleNetworkRequestFinished()
 
 void OSMTileSource::logFailureOnce(const QString& id, const QString& text)
 {
-    // Offline, every tile fails: one line per tile, not one per request.
+    // A server that answers with an error for a tile: one line per tile, not one per request.
     if (m_failuresLogged.contains(id))
         return;
     if (m_failuresLogged.size() >= MaxFailuresRemembered)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MapTileSource.h"
+#include "TileServerReachability.h"
 
 #include <QHash>
 #include <QSet>
@@ -15,8 +16,10 @@ class QNetworkReply;
 //
 // One request per tile at a time; every transfer follows redirects and is
 // bounded by a time-out and a size limit, so a server that hangs or floods
-// never holds a tile for ever. A failed tile is logged once, signalled with
-// tileFailed, and can be requested again.
+// never holds a tile for ever. A failed tile is signalled with tileFailed and
+// can be requested again. The log gets one line when the server stops
+// answering and one when it answers again; a tile the answering server fails
+// is logged once.
 class OSMTileSource : public MapTileSource
 {
     Q_OBJECT
@@ -65,4 +68,5 @@ private:
     QHash<QNetworkReply*, QString> m_pendingReplies;
     // Tiles whose failure is already in the log (bounded, see logFailureOnce).
     QSet<QString> m_failuresLogged;
+    TileServerReachability m_reachability;
 };

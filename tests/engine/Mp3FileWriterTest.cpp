@@ -2,6 +2,7 @@
 
 #include "engine/SampleFifo.h"
 
+#include "QueuedSpy.h"
 #include "RecordingTestSupport.h"
 #include "StereoTone.h"
 #include "TempWorkDir.h"
@@ -119,10 +120,11 @@ TEST(Mp3FileWriter, StopBeforeTheFirstBlockLeavesNoFile)
     EXPECT_TRUE(writer.fileName().isEmpty());
 }
 
-TEST(Mp3FileWriter, WithoutTheRecordFolderTheRecordingEnds)
+TEST(Mp3FileWriter, WithoutTheRecordFolderTheRecordingEndsAndSaysWhy)
 {
     TempWorkDir dir;
     Mp3FileWriter writer;
+    QueuedSpy failed(&writer, &Mp3FileWriter::recordingFailed);
     ASSERT_TRUE(writer.startRecording(7100000));
     for (int b = 0; b < 4; ++b)
         ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(BlockFrames, long(b) * BlockFrames, 440.0, 1000.0),
@@ -132,6 +134,9 @@ TEST(Mp3FileWriter, WithoutTheRecordFolderTheRecordingEnds)
     ASSERT_TRUE(writer.wait(kWaitBoundMs));
     EXPECT_FALSE(QDir("record").exists());
     EXPECT_TRUE(counterPlugin()->isHidden());
+    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains("./record/RX_7.100_"))
+        << failed.at(0).at(0).toString().toStdString();
     // A new recording can start.
     EXPECT_TRUE(writer.startRecording(7100000));
     writer.stopRecording();

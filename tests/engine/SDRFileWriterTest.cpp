@@ -4,6 +4,7 @@
 #include "engine/SampleFifo.h"
 #include "engine/record/RfBlockReader.h"
 
+#include "QueuedSpy.h"
 #include "RecordingTestSupport.h"
 #include "TempWorkDir.h"
 
@@ -13,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -201,6 +205,60 @@ TEST(SDRFileWriter, WithoutTheRecordFolderTheRecordingEndsAndTheNextStartsClean)
     QStringList files = recordings("*.orvex");
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(readRecording("record/" + files[0]).samples.size(), 2u * 100);
+}
+
+TEST(SDRFileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
+{
+    const struct
+    {
+        const char* what;
+        bool folder;
+        rlim_t fileSizeLimit; // 0: none
+        const char* told;
+    } cases[] = {
+        {"no record folder", false, 0, "./record/RX_145.500_"},
+        {"a full disk", true, 4096, "Erreur d'ecriture dans ./record/RX_145.500_"},
+    };
+    for (const auto& c : cases) {
+        TempWorkDir dir;
+        if (c.folder)
+            QDir().mkdir("record");
+        SDRFileWriter writer;
+        QueuedSpy failed(&writer, &SDRFileWriter::recordingFailed);
+        rlimit previous{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (c.fileSizeLimit > 0) {
+            rlimit small = previous;
+            small.rlim_cur = c.fileSizeLimit;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        ASSERT_TRUE(writer.startWriting(0));
+        // Enough blocks for the file's buffer to reach the disk more than once.
+        for (int b = 0; b < 10; ++b)
+            queueBlock(writer, 512);
+        const bool ended = waitFor([&] { return !writer.isWriting(); });
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+        ASSERT_TRUE(ended) << c.what;
+        ASSERT_TRUE(writer.wait(kWaitBoundMs));
+        ASSERT_TRUE(waitFor([&] { return failed.count() == 1; })) << c.what;
+        EXPECT_TRUE(failed.at(0).at(0).toString().contains(c.told)) << failed.at(0).at(0).toString().toStdString();
+        EXPECT_TRUE(counterPlugin()->isHidden()) << c.what;
+    }
+}
+
+TEST(SDRFileWriter, AStoppedRecordingReportsNoFailure)
+{
+    TempWorkDir dir;
+    QDir().mkdir("record");
+    SDRFileWriter writer;
+    QueuedSpy failed(&writer, &SDRFileWriter::recordingFailed);
+    ASSERT_TRUE(writer.startWriting(0));
+    queueBlock(writer, 512);
+    finish(writer);
+    serveEventsPast(50);
+    EXPECT_TRUE(failed.isEmpty());
 }
 
 TEST(SDRFileWriter, StopBeforeTheFirstBlockLeavesNoFile)

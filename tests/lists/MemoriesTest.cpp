@@ -76,6 +76,29 @@ TEST(MemoriesTableTest, FirstRowObjectCreatesTheTableOnceInTheProcess)
     EXPECT_EXIT(constructTwiceAndExit(), ::testing::ExitedWithCode(0), "");
 }
 
+// Also in a process of its own: the first row object finds no personal database.
+void constructBeforeTheDatabaseOpensAndExit()
+{
+    bool ok = false;
+    {
+        TempWorkDir work;
+        {
+            dbUserFreq beforeTheDatabase;
+        }
+        SqliteFile db(work.file("db/mylist.sqlite"), "MY");
+        dbUserFreq memory;
+        ok = memory.createUser(145000000, "X") > 0 &&
+             db.column("select FREQ from FREQS") == QStringList{"145000000"};
+    }
+    std::exit(ok ? 0 : 1);
+}
+
+TEST(MemoriesTableTest, ADatabaseThatOpensAfterTheFirstRowObjectStillGetsItsTable)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(constructBeforeTheDatabaseOpensAndExit(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(MemoriesTest, NewMemoryGetsItsIdAndTheStoredDefaults)
 {
     dbUserFreq memory;

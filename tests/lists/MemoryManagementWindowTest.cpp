@@ -4,6 +4,7 @@
 #include "AttachedEngine.h"
 #include "ModalResponder.h"
 #include "SqliteFile.h"
+#include "WaitFor.h"
 #include "WidgetLookup.h"
 
 #include "engine/Controller.h"
@@ -183,6 +184,22 @@ TEST_F(MemoryManagementWindowTest, PlusStoresTheCurrentFrequencyAsTheLastRowOnly
     EXPECT_EQ(cell(*dialog, 2, 3), "");
     EXPECT_EQ(db->column("select FREQ || ' ' || COLOR from FREQS where FREQ=145525000"),
               QStringList{"145525000 #FF0066"});
+}
+
+TEST_F(MemoryManagementWindowTest, PlusThatCannotStoreListsNothingAndTellsTheUser)
+{
+    addRow(140000000);
+    db->exec("create trigger refuse before insert on FREQS begin select raise(fail, 'refused'); end");
+    auto dialog = open(0);
+    dialog->setCurrentFrequency(145525000);
+    ModalResponder responder;
+    responder.press(QMessageBox::Ok);
+    QTest::mouseClick(button(*dialog, "+"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !responder.seen().empty(); }));
+    EXPECT_EQ(responder.seen()[0].title, "Tarnx");
+    EXPECT_TRUE(responder.seen()[0].text.contains("145.525"));
+    EXPECT_EQ(dialog->memoryTable()->memoryModel()->rowCount(), 1);
+    EXPECT_EQ(cell(*dialog, 0, 1), "140.000");
 }
 
 TEST_F(MemoryManagementWindowTest, MinusAsksThenDeletesTheSelectedMemory)

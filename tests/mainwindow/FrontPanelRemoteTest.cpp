@@ -1,12 +1,15 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
-// into the server's path percent-encoded and bounded.
+// into the server's path percent-encoded and bounded, and the user learns
+// when its name was cut or the server refused it.
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "ModalResponder.h"
+#include "WaitFor.h"
 #include "core/ProgramSettings.h"
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/SpotName.h"
 
+#include <QMessageBox>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -48,18 +51,27 @@ TEST_F(FrontPanelRemote, SharedSpotNamesArePercentEncodedAndBounded)
     {
         QString typed;
         std::string sent;
+        const char* notice; // what the user is told afterwards, if anything
     } cases[] = {
-        {QString::fromUtf8("F4XYZ/p \xC3\xA9"), "F4XYZ%2Fp%20%C3%A9"},
-        {QString(), "no_name"},
-        {QString(200, 'a') + "/", std::string(SpotName::MaxBytes, 'a')},
+        {QString::fromUtf8("F4XYZ/p \xC3\xA9"), "F4XYZ%2Fp%20%C3%A9", nullptr},
+        {QString(), "no_name", nullptr},
+        {QString(200, 'a') + "/", std::string(SpotName::MaxBytes, 'a'), "raccourci a 64 octets"},
     };
     std::vector<std::string> expected;
     for (const auto& c : cases) {
         ModalResponder answer;
-        answer.text(c.typed);
+        answer.text(c.typed).press(QMessageBox::Ok);
         window.SLOT_SpotThis();
         expected.push_back(c.sent);
         ASSERT_TRUE(waitFor([&] { return spotNames().size() == expected.size(); })) << c.sent;
+        if (c.notice != nullptr) {
+            ASSERT_TRUE(waitFor([&] { return answer.seen().size() == 2; })) << c.sent;
+            EXPECT_EQ(answer.seen()[1].title, "Tarnx");
+            EXPECT_TRUE(answer.seen()[1].text.contains(c.notice)) << answer.seen()[1].text.toStdString();
+        } else {
+            serveEventsPast(50);
+            EXPECT_EQ(answer.seen().size(), 1u) << c.sent;
+        }
     }
     EXPECT_EQ(spotNames(), expected);
 
@@ -68,4 +80,18 @@ TEST_F(FrontPanelRemote, SharedSpotNamesArePercentEncodedAndBounded)
     cancel.cancel();
     window.SLOT_SpotThis();
     EXPECT_EQ(spotNames().size(), expected.size());
+}
+
+TEST_F(FrontPanelRemote, ASpotTheServerRefusesIsReportedToTheUser)
+{
+    FrontPanel window;
+    window.setController(&engine);
+    server.peer.setReply("sessions/spot/*", Reply{500, ""});
+    ModalResponder answer;
+    answer.text("F4XYZ").press(QMessageBox::Ok);
+    window.SLOT_SpotThis();
+    ASSERT_TRUE(waitFor([&] { return answer.seen().size() == 2; }));
+    EXPECT_EQ(spotNames(), std::vector<std::string>{"F4XYZ"});
+    EXPECT_TRUE(answer.seen()[1].text.contains("n'a pas accepte")) << answer.seen()[1].text.toStdString();
+    EXPECT_EQ(answer.unexpected(), 0);
 }

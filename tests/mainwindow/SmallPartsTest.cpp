@@ -30,6 +30,22 @@ TEST(SpotName, IsNamedBoundedAndNeverCutInsideACharacter)
     EXPECT_EQ(SpotName::forServer(""), "no_name");
     EXPECT_EQ(SpotName::forServer("F4XYZ/p 2m"), "F4XYZ/p 2m");
     EXPECT_EQ(SpotName::forServer(QString(200, 'a')).size(), SpotName::MaxBytes);
+    const struct
+    {
+        QString text;
+        bool shortened;
+    } cuts[] = {
+        {QString(), false},
+        {QString(SpotName::MaxBytes, 'a'), false},
+        {QString(SpotName::MaxBytes + 1, 'a'), true},
+        {QString(32, QChar(0xe9)), false},
+        {"a" + QString(32, QChar(0xe9)), true},
+    };
+    for (const auto& c : cuts) {
+        bool shortened = !c.shortened;
+        SpotName::forServer(c.text, &shortened);
+        EXPECT_EQ(shortened, c.shortened) << c.text.size();
+    }
     // "é" is two bytes: 40 of them fill 64 bytes with 32 whole characters.
     const QByteArray accented = SpotName::forServer(QString(40, QChar(0xe9)));
     EXPECT_EQ(accented.size(), 64);

@@ -21,7 +21,7 @@ class OSMTileSourceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ProgramLog::capture();
+        ProgramLog::captureUnfiled();
         setSetting(OSMTileSource::TileServerKey, server.url());
         setSetting(OSMTileSource::MapQuestTileServerKey, server.url());
     }
@@ -149,6 +149,39 @@ TEST_F(OSMTileSourceTest, AFailedTileIsSignalledLoggedOnceAndCanBeAskedAgain)
     }
     EXPECT_TRUE(ProgramLog::text().contains("time-out after 300 ms"));
     EXPECT_TRUE(ProgramLog::text().contains("Failed to make QImage from network bytes"));
+}
+
+TEST_F(OSMTileSourceTest, AServerThatStopsAnsweringIsLoggedOnceUntilItAnswersAgain)
+{
+    LoopbackHttpServer::Reply hang;
+    hang.hang = true;
+    server.setHandler("/8/*", [&](const LoopbackHttpServer::Request& request) {
+        return request.target == "/8/4/4.png" ? png(Qt::red) : hang;
+    });
+    auto source = makeSource();
+    source->setTransferTimeout(300);
+    QSignalSpy failed(source.get(), &MapTileSource::tileFailed);
+    QSignalSpy announced(source.get(), &MapTileSource::tileRetrieved);
+    const QString lost = "does not answer";
+    const QString back = "answers again";
+    const struct
+    {
+        quint32 x;
+        int lostLines;
+        int backLines;
+    } steps[] = {{1, 1, 0}, {2, 1, 0}, {3, 1, 0}, {4, 1, 1}, {5, 2, 1}, {6, 2, 1}};
+    for (const auto& step : steps) {
+        const int ended = failed.count() + announced.count();
+        source->requestTile(step.x, step.x, 8);
+        ASSERT_TRUE(waitFor([&] { return failed.count() + announced.count() == ended + 1; })) << step.x;
+        EXPECT_EQ(logLines(lost), step.lostLines) << step.x;
+        EXPECT_EQ(logLines(back), step.backLines) << step.x;
+    }
+    EXPECT_EQ(announced.count(), 1);
+    // Under the tile sources' own module, which the program files nowhere.
+    for (const QString& line : ProgramLog::text().split('\n', Qt::SkipEmptyParts))
+        if (line.contains("OSMTileSource"))
+            EXPECT_TRUE(line.contains("{Orvex}")) << line.toStdString();
 }
 
 TEST_F(OSMTileSourceTest, FollowsRedirects)

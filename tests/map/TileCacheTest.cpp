@@ -48,7 +48,7 @@ QColor colorOf(const QImage& tile)
 
 TEST_F(TileCacheTest, AFinishedTileIsAnnouncedOnceAndCollectedOnce)
 {
-    ProgramLog::capture();
+    ProgramLog::captureUnfiled();
     auto source = makeSource(Qt::red, MapTileSource::CacheOff);
     QSignalSpy announced(source.get(), &MapTileSource::tileRetrieved);
     EXPECT_EQ(colorOf(collectTile(*source, 1, 2, 3)), QColor(Qt::red));

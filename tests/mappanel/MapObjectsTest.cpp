@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QtMath>
 #include <gtest/gtest.h>
 
@@ -127,6 +128,27 @@ TEST_F(BeaconMapObjectTest, IsBornHiddenSelectableAtItsRowOnTop)
     EXPECT_EQ(beacon.zValue(), 99.0);
     EXPECT_EQ(beacon.boundingRect(), QRectF(-40, -40, 90, 90));
     EXPECT_EQ(beacon.row(), &row);
+}
+
+TEST_F(BeaconMapObjectTest, ToolTipShowsARemoteNameAsItStands)
+{
+    // What a tool tip shows: Qt's automatic choice between plain and rich text.
+    const auto shown = [](const QString& tip) {
+        if (!Qt::mightBeRichText(tip))
+            return tip;
+        QTextDocument document;
+        document.setHtml(tip);
+        return document.toPlainText();
+    };
+    const char* const names[] = {
+        "F5ZXR", "<b>F4ABC</b>", "<a href='http://example.org'>spot</a>", "<img src='x.png'>",
+        "A&B",   "a &lt; b",     "<qt>x",                                  "<!DOCTYPE html><p>x</p>",
+    };
+    for (const char* name : names) {
+        row.CALLSIGN = name;
+        BeaconMapObject beacon(&row, Qt::yellow);
+        EXPECT_EQ(shown(beacon.toolTip()), QString(name)) << beacon.toolTip().toStdString();
+    }
 }
 
 TEST_F(BeaconMapObjectTest, OnlyAVisibleBeaconReportsItsSelection)

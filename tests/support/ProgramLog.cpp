@@ -16,6 +16,12 @@ void capture()
     QLogger::QLoggerManager::instance()->addLogFile(LogFile, LogModule, QLogger::TraceLevel);
 }
 
+void captureUnfiled()
+{
+    capture();
+    QLogger::QLoggerManager::instance()->addLogFile(LogFile, UnfiledLogModule, QLogger::TraceLevel);
+}
+
 QString text()
 {
     QFile file(LogFile);

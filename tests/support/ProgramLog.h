@@ -13,6 +13,10 @@
 namespace ProgramLog {
 
 void capture();
+// Also the lines of the module that has no file in the program (the map's tile
+// sources), into the same file; their lines read "{Orvex}" where the others
+// read the log module.
+void captureUnfiled();
 // The whole file of the current folder; empty when nothing was logged there.
 QString text();
 // Each line's level name and message (without its time and module).

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 // Fills the full-band window with a tone toneHz from the centre, as one new block.
@@ -145,6 +146,34 @@ TEST_F(MainReceiverTest, RetuneReportsMoveTheLineThePanOrTheCentre)
         EXPECT_GE(high, double(c.demod)) << c.what;
         EXPECT_DOUBLE_EQ(high - low, double(plotter->getSpan())) << c.what;
     }
+}
+
+TEST_F(MainReceiverTest, ALockedDisplayStaysLockedThroughEveryRetuneItFollows)
+{
+    CPlotter* plotter = panel.getPlotter();
+    panel.setTuningLocked(true);
+    const struct
+    {
+        const char* what;
+        std::function<void()> report;
+    } reports[] = {
+        {"the line moves", [&] { panel.SLOT_ChannelizerIsRetuned(Centre, 300000, 0); }},
+        {"the window pans", [&] { panel.SLOT_ChannelizerIsRetuned(Centre, 800000, 0); }},
+        {"a remote receiver's new centre", [&] { panel.SLOT_ChannelizerIsRetuned(Centre + 5000000, 0, 0); }},
+        {"a recording at another rate",
+         [&] {
+             fillTone(*engine.fullband_visu_fifo, 1200000, Centre + 5000, 0, 1);
+             panel.SLOT_repaintSpectrum();
+         }},
+        {"a step", [&] { panel.SLOT_stepFrequency(1000); }},
+    };
+    for (const auto& r : reports) {
+        r.report();
+        EXPECT_TRUE(plotter->isTuningLocked()) << r.what;
+        EXPECT_TRUE(panel.isTuningLocked()) << r.what;
+    }
+    panel.setTuningLocked(false);
+    EXPECT_FALSE(plotter->isTuningLocked());
 }
 
 TEST_F(MainReceiverTest, CwPutsAClickedSignalInTheMiddleOfItsPassBand)

@@ -89,14 +89,12 @@ TEST_F(PlotterState, UnusableSampleRatesAreIgnored)
     }
 }
 
-TEST_F(PlotterState, CentreChangeRetunesAndRecentresButTheSameCentreOnlyUnlocks)
+TEST_F(PlotterState, CentreChangeRetunesAndRecentresButTheSameCentreChangesNothing)
 {
     plotter.setFftCenterOffset(10000);
     plotter.setDemodFreq(Centre + 3000);
-    plotter.setTuningLocked(true);
 
     plotter.setCenterFreq(Centre);
-    EXPECT_FALSE(plotter.isTuningLocked());
     EXPECT_EQ(plotter.getFftCenterOffset(), 10000);
     EXPECT_EQ(plotter.getDemodFreq(), Centre + 3000);
 

@@ -48,7 +48,6 @@ CPlotter::CPlotter(QWidget* parent) : QFrame(parent)
 
 void CPlotter::setCenterFreq(qint64 f)
 {
-    tuningLocked = false;
     if (f == centerFreq)
         return;
     centerFreq = f;
@@ -61,7 +60,6 @@ void CPlotter::setCenterFreq(qint64 f)
 
 void CPlotter::setDemodFreq(qint64 f)
 {
-    tuningLocked = false;
     demodFreq = f;
     refreshBookmarks(false, true);
     redrawOverlay();

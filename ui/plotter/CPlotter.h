@@ -72,6 +72,8 @@ public:
     void setCutsUnchecked(int low, int high);
     void clampFilterCuts();
     void refreshBookmarks(bool redrawNow, bool nearOnly);
+    // Only the owner's lock changes it: the retunes the display follows (a
+    // remote user, a playback) leave a locked channel locked.
     void setTuningLocked(bool locked) { tuningLocked = locked; }
     bool isTuningLocked() const { return tuningLocked; }
     // Subtracted from a clicked frequency before it tunes (CW listens beside the carrier).
