@@ -42,6 +42,7 @@ void FileDownloader::startDownload(QUrl url)
 void FileDownloader::startDownload()
 {
     QNetworkReply* reply = networkManager.get(netRequest);
+    connect(reply, &QNetworkReply::errorOccurred, this, &FileDownloader::fileFailed, Qt::QueuedConnection);
     const int timeout = timeoutMs;
     const qint64 limit = maxBytes;
     QTimer::singleShot(timeout, reply, [reply, timeout] {
@@ -77,6 +78,10 @@ void FileDownloader::fileDownloaded(QNetworkReply* reply)
         lastErrorText.clear();
     reply->deleteLater();
     emit downloaded();
-    if (error == QNetworkReply::ContentNotFoundError)
+}
+
+void FileDownloader::fileFailed(QNetworkReply::NetworkError networkError)
+{
+    if (networkError == QNetworkReply::ContentNotFoundError)
         emit failed();
 }

@@ -9,10 +9,10 @@
 #include <QUrl>
 
 // Fetches one HTTP resource into memory. Every request ends with downloaded(),
-// a failed one too: succeeded() tells which, and a not-found reply emits
-// failed() after it. Redirects are followed (never from https to http), the
-// application proxy applies, and a request is aborted as failed when it has
-// not finished within the time-out or its body outgrows the size limit.
+// a failed one too: succeeded() tells which, and a not-found reply also emits
+// failed() (queued from the reply's error report, so after downloaded()). Redirects are followed (never from
+// https to http), the application proxy applies, and a request is aborted as failed when it has not finished
+// within the time-out or its body outgrows the size limit.
 class FileDownloader : public QObject
 {
     Q_OBJECT
@@ -47,6 +47,9 @@ signals:
 
 private slots:
     void fileDownloaded(QNetworkReply* reply);
+    // Emits failed() for a not-found reply; every other error is only told
+    // by succeeded() and errorText().
+    void fileFailed(QNetworkReply::NetworkError networkError);
 
 private:
     QNetworkAccessManager networkManager;

@@ -10,7 +10,6 @@
 #include "engine/record/Mp3FileWriter.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <cstdlib>
 #include <cstring>
@@ -266,8 +265,11 @@ void MultiSDR::runSingle(Lane& lane, bool rightSide)
         if (rightSide)
             moveToRight(block, AudioBlock);
         if (!pushAudio(block) && !rightSide) {
-            qDebug() << "MultiSDR::run() single rx mode overflow audio queue audio.size=" << audio->size()
-                     << " audio_frame_length=" << AudioBlock;
+            QLogger::logDebug(
+                LogModule, QStringLiteral("MultiSDR::run() single rx mode overflow audio queue audio.size=%1"
+                                          " audio_frame_length=%2")
+                               .arg(audio->size())
+                               .arg(AudioBlock));
             audio->flush();
         }
     }

@@ -70,9 +70,10 @@ void RadioHardwareProvider::loadFromFile(const QString& path)
     }
 }
 
-int RadioHardwareProvider::appendRemoteReceivers()
+int RadioHardwareProvider::appendRemoteReceivers(const RemoteServerReceivers::DebugLines& lines)
 {
-    const QVector<RemoteReceiverHardware*> added = RemoteServerReceivers::newChannelizerReceivers(*m_list);
+    const QVector<RemoteReceiverHardware*> added =
+        RemoteServerReceivers::newChannelizerReceivers(*m_list, lines);
     for (RemoteReceiverHardware* receiver : added)
         m_list->append(receiver);
     return added.size();
@@ -86,13 +87,16 @@ int RadioHardwareProvider::loadRemoteServers()
         const QByteArray alias = row->alias().toLocal8Bit();
         auto* server = new SrvServer(row->makeClient());
         if (server->connect(alias.isEmpty() ? nullptr : alias.constData()))
-            qDebug() << "one remote available at" << row->apiUrl();
+            qDebug().noquote() << "one remote available at " + row->apiUrl();
         else
-            qDebug() << "connection to" << row->address() << "not ok";
+            qDebug().noquote() << "connection to " + row->address() + " not ok";
         RemoteServerReceivers::discardIfUnregistered(server);
         delete row;
     }
-    return appendRemoteReceivers();
+    RemoteServerReceivers::DebugLines lines;
+    lines.adding = true;
+    lines.notChannelizer = " not channelizer , skipped";
+    return appendRemoteReceivers(lines);
 }
 
 int RadioHardwareProvider::addTempRemote(SrvServer* server)
@@ -101,7 +105,11 @@ int RadioHardwareProvider::addTempRemote(SrvServer* server)
         qDebug() << "RadioHardwareProvider::addTempRemote() connect returns false";
         return 0;
     }
-    return appendRemoteReceivers();
+    RemoteServerReceivers::DebugLines lines;
+    lines.adding = true;
+    lines.alreadyListed = "already added in list from db";
+    lines.notChannelizer = " not channlizer , skipped"; // kept as spelled: log readers search for it
+    return appendRemoteReceivers(lines);
 }
 
 void RadioHardwareProvider::clearExceptSelected()

@@ -8,6 +8,9 @@
 
 class ReceiverHardware;
 class SrvServer;
+namespace RemoteServerReceivers {
+struct DebugLines;
+}
 
 // Finds every receiver the program can offer at start-up: the boards of the
 // driver libraries ("EXTSDR_*.dll") of a folder and the channelizer streams of
@@ -43,7 +46,7 @@ public:
     void setSelected(ReceiverHardware* receiver) { m_selected = receiver; }
 
 private:
-    int appendRemoteReceivers();
+    int appendRemoteReceivers(const RemoteServerReceivers::DebugLines& lines);
 
     std::unique_ptr<QVector<ReceiverHardware*>> m_list;
     ReceiverHardware* m_selected = nullptr;

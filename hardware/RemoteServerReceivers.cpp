@@ -23,22 +23,26 @@ bool isListed(const QVector<ReceiverHardware*>& listed, const std::string& uid)
     return false;
 }
 
-QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed)
+QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed,
+                                                         const DebugLines& lines)
 {
+    const auto write = [](const QString& line) { qDebug().noquote() << line; };
     QVector<RemoteReceiverHardware*> added;
     std::unique_ptr<std::vector<RemoteStream*>> streams(listStreams());
     for (RemoteStream* stream : *streams) {
-        const QString uid = QString::fromStdString(stream->uid());
+        if (lines.adding)
+            write("adding RemoteReceiverHardware " + QString::fromStdString(stream->uid()));
         if (isListed(listed, stream->uid())) {
-            qDebug() << "adding RemoteReceiverHardware" << uid << "already added in list";
+            if (lines.alreadyListed != nullptr)
+                write(lines.alreadyListed);
             continue;
         }
-        qDebug() << "adding RemoteReceiverHardware" << uid;
         auto* receiver = new RemoteReceiverHardware(stream);
         if (receiver->source() != nullptr && receiver->source()->kind() == 1) {
             added.append(receiver);
         } else {
-            qDebug() << " not channelizer , skipped";
+            if (lines.notChannelizer != nullptr)
+                write(lines.notChannelizer);
             delete receiver;
         }
     }

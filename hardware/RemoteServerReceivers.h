@@ -15,11 +15,21 @@ namespace RemoteServerReceivers {
 // Whether a listed remote receiver already wraps the stream of that UID.
 bool isListed(const QVector<ReceiverHardware*>& listed, const std::string& uid);
 
+// The debug lines a caller writes while it goes through the streams; a null
+// text writes nothing.
+struct DebugLines
+{
+    bool adding = false;                  // "adding RemoteReceiverHardware <UID>" for every stream
+    const char* alreadyListed = nullptr;  // a stream that a listed receiver wraps
+    const char* notChannelizer = nullptr; // a stream whose source is no channelizer
+};
+
 // A new receiver for every registered stream that no listed remote receiver
 // wraps yet and whose source is a channelizer, in UID order; the receivers of
 // other streams are dropped at once. Streams of every server connected in
 // this process are considered, as they share one registry.
-QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed);
+QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed,
+                                                         const DebugLines& lines = DebugLines());
 
 // Frees a server object built around a client of the caller's, and that
 // client, when the server registered no source

@@ -22,6 +22,9 @@ public:
 
     void setMode(int mode);
     int mode() const { return m_mode; }
+    // Kept for a triggered display; the drawing does not use it yet.
+    void setTrigger(int mode) { m_trigger = mode; }
+    int trigger() const { return m_trigger; }
     // The sample window that SLOT_newData draws (Length samples, not owned).
     void setData(const Complex* samples) { m_data = samples; }
     // Draws n samples (the view always hands its whole window: n == Length).
@@ -49,6 +52,7 @@ private:
     double m_y[Length] = {};
     double m_mirror[Length] = {};
     int m_mode = 0;
+    int m_trigger = 0;
     bool m_autoScale = true;
     double m_low = -1.0;
     double m_high = 1.0;

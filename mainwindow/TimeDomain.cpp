@@ -217,3 +217,9 @@ void TimeDomain::SLOT_setMode(int mode)
 {
     m_upperPlot->setMode(mode == 0 || mode == 1 ? mode : 2);
 }
+
+void TimeDomain::SLOT_setTigger(int mode)
+{
+    m_trigger = mode;
+    m_upperPlot->setTrigger(mode);
+}

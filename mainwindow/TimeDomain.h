@@ -40,6 +40,7 @@ public:
     QLineEdit* rateField() const { return m_rateField; }
     QComboBox* modeBox() const { return m_modeBox; }
     QSlider* speedSlider() const { return m_speedSlider; }
+    int trigger() const { return m_trigger; }
     DataPlot* upperPlot() const { return m_upperPlot; }
     DataPlot* lowerPlot() const { return m_lowerPlot; }
 
@@ -53,6 +54,8 @@ public slots:
     void SLOT_StartStop();
     void SLOT_setSpeed(int fps);
     void SLOT_setMode(int mode);
+    // The trigger mode of the view and its upper plot (nothing draws by it yet).
+    void SLOT_setTigger(int mode);
 
 private:
     void attachQueue(Demodulator* demod);
@@ -67,6 +70,7 @@ private:
     QSemaphore bufferLock{1};
     QTimer* refreshTimer = nullptr;
     int m_state = Stopped;
+    int m_trigger = 0;
     SampleFifo* tdFifo = nullptr;
     Demodulator* demodulator = nullptr;
     DataPlot* m_upperPlot = nullptr;

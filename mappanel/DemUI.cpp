@@ -102,8 +102,9 @@ DemUI::DemUI(QWidget* parent) : QWidget(parent)
 DemUI::~DemUI()
 {
     // Deleting the view waits for its tile threads while serving events: no
-    // report of the station, the antenna, the engine or the ADS-B receiver
-    // may reach a panel whose objects are going.
+    // report of the station, the antenna, the engine, the ADS-B receiver or
+    // the profile thread may reach a panel whose objects are going.
+    disconnect(profileWorker, nullptr, this, nullptr);
     disconnect(&GeoTools::instance(), nullptr, this, nullptr);
     disconnect(AntennaSystem::instance(), nullptr, this, nullptr);
     if (controller != nullptr)
@@ -265,7 +266,7 @@ void DemUI::updateTerrainProfile()
 {
     GeoTools& geo = GeoTools::instance();
     profileWorker->request(geo.getStationPosition(), AntennaSystem::instance()->getAzimuth(), profileRangeM,
-                           geo.getDemPath());
+                           geo.terrainGrid());
     applyBeaconFilters();
 }
 

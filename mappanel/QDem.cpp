@@ -43,7 +43,7 @@ QDem::~QDem()
 
 void QDem::startWorker()
 {
-    m_worker = new TerrainPictureWorker(terrainGrid->reader()->demPath());
+    m_worker = new TerrainPictureWorker(terrainGrid->demPath());
     m_worker->moveToThread(&m_thread);
     connect(this, &QDem::terrainRequested, m_worker, &TerrainPictureWorker::draw);
     connect(m_worker, &TerrainPictureWorker::drawn, this, &QDem::terrainDrawn);
@@ -68,8 +68,7 @@ void QDem::stopWorker()
 
 void QDem::setTerrainGrid(TerrainGrid* grid)
 {
-    const bool sameFolder =
-        grid && terrainGrid && m_worker && grid->reader()->demPath() == terrainGrid->reader()->demPath();
+    const bool sameFolder = grid && terrainGrid && m_worker && grid->demPath() == terrainGrid->demPath();
     terrainGrid = grid;
     if (!grid)
         return;
@@ -222,5 +221,5 @@ void QDem::mouseMoveEvent(QMouseEvent* event)
         station.longitude() + (event->pos().x() - pixmapSize.width() / 2) * degreesPerPixel;
     const double latitude =
         station.latitude() + (pixmapSize.height() / 2 - event->pos().y()) * degreesPerPixel;
-    terrainGrid->reader()->setPoint(latitude, longitude);
+    terrainGrid->lockReader()->setPoint(latitude, longitude);
 }

@@ -18,7 +18,7 @@ class TerrainPictureWorker;
 // station label and the points of interest of the station service.
 //
 // The height picture is drawn on a thread of this widget, with a terrain
-// reader of its own (the grid's reader serves the GUI thread): a resize or a
+// reader of its own (the grid's reader serves the terrain profile): a resize or a
 // new grid asks for a picture and returns at once; the picture shows when it
 // is done, and a newer request drops an older one. The thread is joined by the
 // destructor.

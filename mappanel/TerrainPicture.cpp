@@ -1,8 +1,6 @@
 #include "TerrainPicture.h"
 
-#include "map/terrain/SrtmTile.h"
-
-#include <QHash>
+#include "map/terrain/TerrainPass.h"
 
 #include <cmath>
 
@@ -35,12 +33,6 @@ std::array<QColor, 256> makePalette()
     return colours;
 }
 
-// A one-degree tile by the floor of its south-west corner.
-quint64 tileKey(double latitude, double longitude)
-{
-    return (quint64(quint32(qint32(std::floor(latitude)))) << 32) | quint32(qint32(std::floor(longitude)));
-}
-
 } // namespace
 
 TerrainPicture::TerrainPicture(const QString& demPath) : m_reader(demPath) {}
@@ -68,9 +60,7 @@ QImage TerrainPicture::draw(QSize size, double longitude, double latitude, doubl
     const auto& colours = palette();
     const int w = size.width();
     const int h = size.height();
-    // Whether each tile the picture touches is in memory: the reader would
-    // try to open a missing tile again for every pixel on it.
-    QHash<quint64, bool> tileReady;
+    TerrainPass pass(m_reader);
     m_tilesTried = 0;
     for (int x = 0; x < w; ++x) {
         if (cancelled && cancelled())
@@ -78,25 +68,10 @@ QImage TerrainPicture::draw(QSize size, double longitude, double latitude, doubl
         const double lon = longitude + (x - w / 2) * degreesPerPixel;
         for (int y = 0; y < h; ++y) {
             const double lat = latitude + (h / 2 - y) * degreesPerPixel;
-            if (!std::isfinite(lat) || !std::isfinite(lon)) {
-                image.setPixel(x, y, colours[0].rgb());
-                continue;
-            }
-            const quint64 key = tileKey(lat, lon);
-            auto ready = tileReady.constFind(key);
-            if (ready == tileReady.constEnd()) {
-                const QString name = SrtmTile::name(lat, lon);
-                ++m_tilesTried;
-                m_reader.loadTile(m_reader.demPath(), name);
-                ready = tileReady.insert(key, m_reader.hasTile(name));
-            }
-            double height = -1.0;
-            if (*ready) {
-                m_reader.setPoint(lat, lon);
-                height = m_reader.getHeight();
-            }
+            const double height = pass.heightAt(lat, lon);
             image.setPixel(x, y, colours[std::size_t(paletteIndex(height))].rgb());
         }
     }
+    m_tilesTried = pass.tilesTried();
     return image;
 }

@@ -1,7 +1,7 @@
 #include "TerrainProfile.h"
 
 #include "map/geo/SGGeodesy.h"
-#include "map/terrain/SRTMReader.h"
+#include "map/terrain/TerrainPass.h"
 
 #include <algorithm>
 
@@ -15,12 +15,12 @@ TerrainProfile TerrainProfile::compute(SRTMReader& reader, const Position& stati
     const int capacity = int(rangeM / StepM);
     profile.distancesKm.reserve(capacity);
     profile.heights.reserve(capacity);
+    TerrainPass pass(reader);
     // Whole steps, so that the distances do not drift by repeated addition.
     for (int step = 1; step * StepM < rangeM && profile.heights.size() < capacity; ++step) {
         const double d = step * StepM;
         const Position p = SGGeodesy::direct(station, azimuthDeg, d);
-        reader.setPoint(p.latitude(), p.longitude());
-        const double h = reader.getHeight();
+        const double h = pass.heightAt(p.latitude(), p.longitude());
         profile.distancesKm.append(d / 1000.0);
         profile.heights.append(h);
         profile.low = std::min(profile.low, h);

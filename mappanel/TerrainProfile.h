@@ -21,7 +21,8 @@ struct TerrainProfile
     double low = 4810.0;
     double high = 0.0;
 
-    // Reads the heights with the reader (its tiles stay loaded for the next profile).
+    // Reads the heights with the reader, looking for each tile at most once
+    // (the tiles read stay loaded for the next profile).
     static TerrainProfile compute(SRTMReader& reader, const Position& station, double azimuthDeg, double rangeM);
 };
 

@@ -1,17 +1,12 @@
 #include "TerrainProfileWorker.h"
 
 #include "map/terrain/SRTMReader.h"
+#include "map/terrain/TerrainGrid.h"
 
 #include <QDebug>
 #include <QThread>
 
-class TerrainProfileWorker::Job : public QObject
-{
-public:
-    std::unique_ptr<SRTMReader> reader;
-};
-
-TerrainProfileWorker::TerrainProfileWorker() : m_thread(new QThread), m_job(new Job)
+TerrainProfileWorker::TerrainProfileWorker() : m_thread(new QThread), m_job(new QObject)
 {
     qRegisterMetaType<TerrainProfile>();
     m_thread->setObjectName(QStringLiteral("TerrainProfileWorker"));
@@ -32,17 +27,21 @@ TerrainProfileWorker::~TerrainProfileWorker()
 }
 
 void TerrainProfileWorker::request(const Position& station, double azimuthDeg, double rangeM,
-                                   const QString& demPath)
+                                   TerrainGrid* grid)
 {
     const quint64 id = ++m_latestRequest;
     QMetaObject::invokeMethod(
         m_job,
-        [this, id, station, azimuthDeg, rangeM, demPath] {
+        [this, id, station, azimuthDeg, rangeM, grid] {
             if (id != m_latestRequest.load())
                 return; // a newer request waits behind this one
-            if (!m_job->reader || m_job->reader->demPath() != demPath)
-                m_job->reader = std::make_unique<SRTMReader>(demPath);
-            emit SIG_profileReady(TerrainProfile::compute(*m_job->reader, station, azimuthDeg, rangeM));
+            TerrainProfile profile;
+            profile.rangeM = rangeM;
+            if (grid != nullptr) {
+                grid->loadTiles();
+                profile = TerrainProfile::compute(*grid->lockReader(), station, azimuthDeg, rangeM);
+            }
+            emit SIG_profileReady(profile);
         },
         Qt::QueuedConnection);
 }

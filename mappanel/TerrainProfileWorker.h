@@ -3,17 +3,16 @@
 #include "TerrainProfile.h"
 
 #include <QObject>
-#include <QString>
 #include <atomic>
-#include <memory>
 
 class QThread;
-class SRTMReader;
+class TerrainGrid;
 
 // Computes terrain profiles in a thread of its own, so that reading terrain
 // tiles never holds up the GUI. Requests that pile up while one is computed
-// collapse into the latest. The tiles read stay in the worker's own terrain
-// reader for the next profiles.
+// collapse into the latest. The heights come from a terrain grid's reader
+// (the station's grid, whose tiles this thread loads first), so the tiles
+// read stay there for the next profiles.
 class TerrainProfileWorker : public QObject
 {
     Q_OBJECT
@@ -26,17 +25,16 @@ public:
     // Ends the thread; call from the thread that made the worker.
     ~TerrainProfileWorker() override;
 
-    // Callable from the thread that made the worker; the answer comes with SIG_profileReady.
-    void request(const Position& station, double azimuthDeg, double rangeM, const QString& demPath);
+    // Callable from the thread that made the worker; the answer comes with
+    // SIG_profileReady. The grid must outlive the worker; without one the
+    // profile has no points.
+    void request(const Position& station, double azimuthDeg, double rangeM, TerrainGrid* grid);
 
 signals:
     void SIG_profileReady(TerrainProfile profile);
 
 private:
-    // A job of the worker's thread.
-    class Job;
-
     QThread* m_thread;
-    Job* m_job; // lives in m_thread
+    QObject* m_job; // lives in m_thread: the requests run there
     std::atomic<quint64> m_latestRequest{0};
 };

@@ -33,7 +33,7 @@ std::vector<double> CaptureReader::take(SampleFifo& queue, int count)
             std::free(block);
             break;
         }
-        qDebug() << "CaptureReader::take adding samples=" << blockCount;
+        qDebug().noquote() << QStringLiteral("ScriptEngine::getRxSamples adding samples=%1").arg(blockCount);
         const size_t used = place(block, static_cast<size_t>(blockCount));
         rest.assign(block + used, block + blockCount);
         std::free(block);

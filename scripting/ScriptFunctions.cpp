@@ -191,6 +191,8 @@ QScriptValue ScriptEngine::calcPower(const QScriptValue& vals, double size)
     qDebug() << "ScriptEngine::calcPower " << size;
     const int n = boundedCount(size, MaxSamples, "calcPower");
     const quint32 length = n > 0 ? arrayLength(vals) : 0;
+    if (n > 0 && vals.isArray())
+        qDebug().noquote() << QStringLiteral("ScriptEngine::calcPower vals size is %1").arg(length);
     if (length == 0)
         return engine()->newArray(0);
     return toScriptArray(ScriptSpectrum::power(readNumbers(vals, qMin<quint32>(length, 2 * n)), n));

@@ -118,6 +118,14 @@ void RemoteStream::stop()
     }
 }
 
+void RemoteStream::markFinished()
+{
+    if (m_thread.hasRun())
+        m_thread.requestStop();
+    m_current.store(Finished);
+    m_wanted.store(Reset);
+}
+
 bool RemoteStream::beginTransfer()
 {
     m_current.store(Starting);

@@ -64,6 +64,11 @@ public:
     bool isReceiving() const { return m_current.load() == Receiving; }
     int currentState() const { return m_current.load(); }
     int wantedState() const { return m_wanted.load(); }
+    // The transfer has returned, or a stop was asked.
+    bool isEnding() const { return m_current.load() == Returned || m_wanted.load() == Returned; }
+    // Marks the thread finished (current 4, wanted 0). A thread still running
+    // is asked to stop as well, so that the states stay true.
+    void markFinished();
 
 private:
     bool beginTransfer();

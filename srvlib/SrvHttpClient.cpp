@@ -86,6 +86,12 @@ std::string SrvHttpClient::sessionUID() const
     return m_session != nullptr && m_session->isValid() ? m_session->uid() : std::string();
 }
 
+bool SrvHttpClient::hasValidSession() const
+{
+    std::lock_guard<std::mutex> lock(m_sessionMutex);
+    return m_session != nullptr && m_session->isValid();
+}
+
 char* SrvHttpClient::sealedToken(const char* path, int length)
 {
     if (!m_hasKey || path == nullptr || length < 0)

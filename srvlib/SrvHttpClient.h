@@ -35,6 +35,8 @@ public:
     SrvSession* session() { return m_session; }
     // The session UID for another thread; empty without a valid session.
     std::string sessionUID() const;
+    // A session record exists and holds a UID.
+    bool hasValidSession() const;
 
     const std::string& baseUrl() const { return m_baseUrl; }
     const char* host() const { return m_host; }

@@ -85,3 +85,17 @@ std::vector<SrvSource*>* listSources()
     std::lock_guard<std::mutex> lock(r.lock);
     return listOf(r.sources);
 }
+
+size_t sourceCount()
+{
+    Registries& r = registries();
+    std::lock_guard<std::mutex> lock(r.lock);
+    return r.sources.size();
+}
+
+size_t streamCount()
+{
+    Registries& r = registries();
+    std::lock_guard<std::mutex> lock(r.lock);
+    return r.streams.size();
+}

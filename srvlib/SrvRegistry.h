@@ -18,3 +18,5 @@ bool hasSource(const std::string& uid);
 // New vectors in UID order; the caller deletes them.
 std::vector<RemoteStream*>* listStreams();
 std::vector<SrvSource*>* listSources();
+size_t sourceCount();
+size_t streamCount();

@@ -190,6 +190,19 @@ int SrvServer::requestStreams()
     return int(reply.size());
 }
 
+RemoteStream* SrvServer::firstStream() const
+{
+    return m_streams.empty() ? nullptr : m_streams.begin()->second;
+}
+
+RemoteStream* SrvServer::streamByName(const std::string& name) const
+{
+    for (const auto& entry : m_streams)
+        if (entry.second->name() == name)
+            return entry.second;
+    return nullptr;
+}
+
 SrvBookmark** SrvServer::requestBookmarks(int* count)
 {
     return requestRecords<SrvBookmark>(m_client, "bookmarks", count);

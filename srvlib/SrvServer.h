@@ -52,6 +52,10 @@ public:
     double asl() const { return m_asl; }
     const std::map<std::string, SrvSource*>& ownSources() const { return m_sources; }
     const std::map<std::string, RemoteStream*>& ownStreams() const { return m_streams; }
+    // The own stream with the smallest UID, or null when there is none.
+    RemoteStream* firstStream() const;
+    // The first own stream (in UID order) with that name, or null.
+    RemoteStream* streamByName(const std::string& name) const;
 
     // Session channel.
     void setHandler(VantorCBHandler* handler);

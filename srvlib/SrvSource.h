@@ -48,6 +48,9 @@ public:
 
     // The registered source this one is cut from, or null.
     SrvSource* inputSource() const;
+    // A listed source can always be asked for: the server reports no state
+    // that would make it unusable.
+    bool isAvailable() const { return true; }
 
     // Stage n is taken modulo the stage count; without stages, or for a
     // negative n, the getters give "" and 0 and setGain sends nothing.

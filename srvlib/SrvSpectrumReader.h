@@ -25,6 +25,9 @@ public:
     // The transfer ends within about a second, also when nothing arrives.
     void requestStop() { m_thread.requestStop(); }
     bool isRunning() const { return m_running.load(); }
+    // Forgets that the reader runs; the thread itself goes on until stopped
+    // (a new start or the destruction still stops and joins it).
+    void clearRunning() { m_running.store(false); }
     const std::string& sourceUid() const { return m_uid; }
 
 private:

@@ -50,6 +50,7 @@ public:
     bool feed(const char* data, size_t size);
 
     const remote_rf_context& context() const { return m_context; }
+    StreamKind kind() const { return m_kind; }
 
 private:
     enum class Part { Header, Format, BlockB, Payload, Trailer };

@@ -39,6 +39,22 @@ int streamProgressCallback(void* user, curl_off_t, curl_off_t, curl_off_t, curl_
     return static_cast<TransferState*>(user)->stop() ? 1 : 0;
 }
 
+// A transfer that failed (not one that was asked to stop). The I/Q thread
+// names the base URL and repeats the error text; the other two name the path.
+void reportTransferError(StreamKind kind, const char* threadName, const std::string& path,
+                         const std::string& baseUrl, const char* errorText)
+{
+    if (kind == StreamKind::IQ) {
+        std::fprintf(stderr, "error[%s]: unable to request stream from %s @ %s:\n", threadName, path.c_str(),
+                     baseUrl.c_str());
+        std::fprintf(stderr, "[%s] : %s\n", threadName, errorText);
+        std::fprintf(stderr, "%s\n", errorText);
+    } else {
+        std::fprintf(stderr, "error[%s]: unable to request stream from %s:\n", threadName, path.c_str());
+        std::fprintf(stderr, "[%s] : %s\n", threadName, errorText);
+    }
+}
+
 } // namespace
 
 void nameCurrentThread(const char* name)
@@ -51,10 +67,12 @@ void nameCurrentThread(const char* name)
 bool runStreamTransfer(SrvHttpClient& client, const std::string& path, bool sealed, StreamFrameParser& parser,
                        StreamStopCheck stop, const char* threadName)
 {
+    const StreamKind kind = parser.kind();
     ensureCurlGlobalInit();
     CURL* curl = curl_easy_init();
     if (curl == nullptr) {
-        std::fprintf(stderr, "%s\n", curl_easy_strerror(CURLE_OK));
+        if (kind == StreamKind::IQ)
+            std::fprintf(stderr, "%s\n", curl_easy_strerror(CURLE_OK));
         return false;
     }
 
@@ -95,15 +113,16 @@ bool runStreamTransfer(SrvHttpClient& client, const std::string& path, bool seal
     curl_slist_free_all(headers);
     std::free(token);
 
-    if (status != 0 && status != 200) {
+    // The write callback refuses an error page, so for the spectrum and session
+    // streams it ends as a failed transfer; the I/Q thread names the status.
+    const bool refused = status != 0 && status != 200;
+    if (refused && kind == StreamKind::IQ) {
         std::fprintf(stderr, "error: server responded with code %ld\n", status);
+        std::fprintf(stderr, "%s\n", curl_easy_strerror(CURLE_OK));
         return false;
     }
-    if (code != CURLE_OK && !stop()) {
-        std::fprintf(stderr, "error[%s]: unable to request stream from %s @ %s:\n", threadName, path.c_str(),
-                     client.baseUrl().c_str());
-        std::fprintf(stderr, "[%s] : %s\n", threadName,
-                     errorText[0] != '\0' ? errorText : curl_easy_strerror(code));
-    }
-    return code == CURLE_OK;
+    if (code != CURLE_OK && !stop())
+        reportTransferError(kind, threadName, path, client.baseUrl(),
+                            errorText[0] != '\0' ? errorText : curl_easy_strerror(code));
+    return code == CURLE_OK && !refused;
 }

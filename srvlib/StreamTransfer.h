@@ -20,7 +20,9 @@ struct StreamStopCheck
 // the parser refuses data, the stop check answers true (seen at least about
 // once a second, also while nothing arrives), or the connection cannot be made
 // within kStreamConnectTimeoutSeconds. A body with a status other than 200 is
-// not parsed. Failures other than a requested stop are printed on stderr.
+// not parsed. Failures other than a requested stop are printed on stderr,
+// each stream in its own words (the parser's kind tells which): the I/Q
+// stream also names the base URL and a refused status.
 // True when the transfer ran with status 200 and ended without error.
 bool runStreamTransfer(SrvHttpClient& client, const std::string& path, bool sealed, StreamFrameParser& parser,
                        StreamStopCheck stop, const char* threadName);

@@ -59,13 +59,26 @@ void MesurementFileWriter::fail(const QString& reason)
     emit recordingFailed(reason);
 }
 
+int MesurementFileWriter::writeBlockHeader(const RfBlockHeader* header, FILE* file)
+{
+    if (header == nullptr || file == nullptr)
+        return 0;
+    uint8_t encoded[RfFormat::HeaderSize];
+    RfFormat::encodeHeader(*header, encoded);
+    return int(std::fwrite(encoded, 1, sizeof encoded, file));
+}
+
+void MesurementFileWriter::floatToShorts(const float in[2], int16_t out[2])
+{
+    out[0] = RfFormat::floatToInt16(in[0]);
+    out[1] = RfFormat::floatToInt16(in[1]);
+}
+
 bool MesurementFileWriter::writeBlock(FILE* file, const RfBlockHeader& header, const void* samples,
                                       QString* reason)
 {
-    uint8_t encoded[RfFormat::HeaderSize];
-    RfFormat::encodeHeader(header, encoded);
     const size_t sampleBytes = static_cast<size_t>(header.sample_count) * kBytesPerSample;
-    if (std::fwrite(encoded, 1, sizeof encoded, file) != sizeof encoded ||
+    if (writeBlockHeader(&header, file) != RfFormat::HeaderSize ||
         (sampleBytes > 0 && std::fwrite(samples, 1, sampleBytes, file) != sampleBytes)) {
         *reason = tr("Erreur d'écriture dans le fichier %1").arg(m_fileName);
         return false;

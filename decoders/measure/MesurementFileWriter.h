@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 class SampleFifo;
@@ -47,6 +48,13 @@ public:
     // Seconds of signal in total samples recorded with the header's ddc_outrate,
     // which holds twice the rate the samples came at; 0 for an unknown rate.
     static int elapsedSeconds(qint64 totalSamples, float headerOutRate);
+
+    // Writes the 54-byte block header to an open file; the bytes written, 0
+    // without a file or a header.
+    static int writeBlockHeader(const RfBlockHeader* header, FILE* file);
+    // A complex float sample as two 16-bit integers (I, Q), each part scaled
+    // as in the raw-RF format: times 32767, truncated toward zero, saturated.
+    static void floatToShorts(const float in[2], int16_t out[2]);
 
 signals:
     void newFileWritten(QString fileName);

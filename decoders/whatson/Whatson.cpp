@@ -41,8 +41,9 @@ Whatson::Whatson(QObject* parent)
     connect(stepTimer, &QTimer::timeout, this, [this] { checkCoverage(); });
     connect(downloader, &FileDownloader::downloaded, this, &Whatson::SLOT_downloaded, Qt::QueuedConnection);
     connect(downloader, &FileDownloader::failed, this, &Whatson::SLOT_errorDownload, Qt::QueuedConnection);
-    // failed() follows downloaded() at once, before either queued slot runs:
-    // noting it here lets the answer's slot leave a not-found to the error slot.
+    // failed() comes before the queued answer slot runs (the reply reports its
+    // error before it finishes): noting it here lets the answer's slot leave a
+    // not-found to the error slot.
     connect(downloader, &FileDownloader::failed, this, [this] { notFoundPending = true; },
             Qt::DirectConnection);
 }

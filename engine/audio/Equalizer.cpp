@@ -71,7 +71,9 @@ void Equalizer::SLOT_SliderChanged(int channel, int value)
 
 void Equalizer::SLOT_turnOnOffEqualizer()
 {
-    m_enabled = !m_enabled.load();
+    const bool on = !m_enabled.load();
+    m_enabled = on;
+    emit enabledChanged(on);
 }
 
 void Equalizer::process(Complex* block, int count)

@@ -32,6 +32,11 @@ public:
     // Runs the sections over count samples in place when enabled.
     void process(Complex* block, int count);
 
+signals:
+    // After every toggle, with the state now in force, so that the controls
+    // show it whoever toggled.
+    void enabledChanged(bool on);
+
 public slots:
     // Sets band (channel % 4) to value dB in both channels.
     void SLOT_SliderChanged(int channel, int value);

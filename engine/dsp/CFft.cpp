@@ -39,6 +39,12 @@ void CFft::SetParameters(int newSize, bool newInvert, float newLevelOffsetDb, fl
     ResetAverages();
 }
 
+void CFft::SetParameters(int newSize, bool newInvert, float newLevelOffsetDb, float newSampleRate, bool apply)
+{
+    if (apply)
+        SetParameters(newSize, newInvert, newLevelOffsetDb, newSampleRate);
+}
+
 void CFft::Rebuild()
 {
     DestroyPlan();
@@ -63,10 +69,9 @@ void CFft::Rebuild()
 
 void CFft::SetAverageCount(int n)
 {
-    n = std::max(n, 1);
     if (n == averageCount)
         return;
-    averageCount = n;
+    averageCount = std::max(n, 1);
     ResetAverages();
 }
 
@@ -105,6 +110,20 @@ int CFft::PutInput(int count, const Complex* samples)
         levels[bin] = std::log10(average[bin] + floor) + offset;
     }
     return framesTotal;
+}
+
+void CFft::FftForward(Complex* buffer)
+{
+    if (buffer == nullptr)
+        return;
+    // The plan is made for the aligned work array; the caller's buffer may not be.
+    for (int i = 0; i < size; ++i) {
+        work[i][0] = buffer[i].real();
+        work[i][1] = buffer[i].imag();
+    }
+    fftwf_execute(plan);
+    for (int i = 0; i < size; ++i)
+        buffer[i] = Complex(work[i][0], work[i][1]);
 }
 
 void CFft::BuildPixelMap(int plotWidth, int startHz, int stopHz)

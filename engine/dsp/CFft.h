@@ -26,6 +26,10 @@ public:
     // size is limited to 512 .. 65536. Clears the averages; rebuilds the arrays when
     // the size or the level offset changes.
     void SetParameters(int size, bool invert, float levelOffsetDb, float sampleRate);
+    // The same, only when apply is set; otherwise nothing changes.
+    void SetParameters(int size, bool invert, float levelOffsetDb, float sampleRate, bool apply);
+    // A count of 0 or less means 1. A count other than the one in force (as asked,
+    // before that rule) clears the averages.
     void SetAverageCount(int n);
     void ResetAverages();
     // Transforms one frame (the first `size` samples; a shorter block is padded with
@@ -36,6 +40,9 @@ public:
     // (a real part above 32000).
     bool GetScreenData(int plotHeight, int plotWidth, float maxDb, float minDb, int startHz, int stopHz,
                        int* pixels);
+    // Unnormalised forward transform of Size() samples of the caller's buffer, in
+    // place, in natural bin order (bin 0 is zero frequency); no window, no average.
+    void FftForward(Complex* buffer);
 
     int Size() const { return size; }
     // Level of each bin in bels, negative frequencies first.

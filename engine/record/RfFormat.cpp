@@ -90,7 +90,9 @@ private:
     const uint8_t* m_in;
 };
 
-int16_t toInt16(float x)
+} // namespace
+
+int16_t floatToInt16(float x)
 {
     float scaled = x * 32767.0f;
     if (!(scaled == scaled))
@@ -101,8 +103,6 @@ int16_t toInt16(float x)
         return -32768;
     return int16_t(scaled); // truncation toward zero
 }
-
-} // namespace
 
 void encodeHeader(const RfBlockHeader& h, uint8_t out[HeaderSize])
 {
@@ -217,7 +217,7 @@ void contextFromHeader(const RfBlockHeader& h, SampleContext* c)
 void floatToInt16Pair(const float* iq, uint8_t out[BytesPerSample])
 {
     for (int part = 0; part < 2; ++part) {
-        uint16_t v = uint16_t(toInt16(iq[part]));
+        uint16_t v = uint16_t(floatToInt16(iq[part]));
         out[2 * part] = uint8_t(v);
         out[2 * part + 1] = uint8_t(v >> 8);
     }

@@ -86,8 +86,10 @@ RfBlockHeader headerFromContext(const SampleContext& context, int count);
 // Fills the fields a played-back block carries; leaves the others as they are.
 void contextFromHeader(const RfBlockHeader& header, SampleContext* context);
 
-// One complex sample to its stored pair: each part times 32767, truncated
-// toward zero and saturated at the 16-bit limits (NaN stores 0).
+// One part of a sample as a 16-bit integer: times 32767, truncated toward
+// zero and saturated at the 16-bit limits (NaN gives 0).
+int16_t floatToInt16(float x);
+// One complex sample to its stored pair, each part as floatToInt16.
 void floatToInt16Pair(const float* iq, uint8_t out[BytesPerSample]);
 // One stored pair back to a complex sample: each part divided by 32767.
 void int16PairToFloat(const uint8_t in[BytesPerSample], float* iq);

@@ -28,7 +28,8 @@ public:
     ~GeoTools() override;
 
     // Stores the station (longitude first), writes a trace line, builds the
-    // terrain grid on the first call of the process, then emits
+    // terrain grid on the first call of the process (without reading its
+    // tiles: its first user loads them on its own thread), then emits
     // SIG_StationLocationChanged on the calling thread, even when nothing moved.
     void setStationLocation(double longitude, double latitude);
     // The station as last set (altitude 0); all zero until set.

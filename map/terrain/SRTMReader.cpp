@@ -24,6 +24,11 @@ QString SRTMReader::tileName() const
     return SrtmTile::name(m_latitude, m_longitude);
 }
 
+QString SRTMReader::tileName(float longitude, float latitude) const
+{
+    return SrtmTile::name(latitude, longitude);
+}
+
 qint64 SRTMReader::currentOffset() const
 {
     return SrtmTile::sampleOffset(m_latitudeFraction, m_longitudeFraction);
@@ -46,11 +51,6 @@ double SRTMReader::getHeight()
     }
     auto tile = m_tiles.constFind(name);
     if (tile == m_tiles.constEnd()) {
-        // A tile that failed to load is not tried again here: a profile or a
-        // picture reads thousands of points over the sea or outside the
-        // downloaded area. An explicit load tries it again.
-        if (m_missingTiles.contains(name))
-            return -1.0;
         loadTile(m_demPath, name);
         tile = m_tiles.constFind(name);
         if (tile == m_tiles.constEnd())

@@ -24,12 +24,15 @@ public:
     void setPoint(double latitude, double longitude);
     // Name of the current point's tile.
     QString tileName() const;
+    // Name of the tile holding a point given longitude first.
+    QString tileName(float longitude, float latitude) const;
 
     // Height of the current point from the tiles in memory. A tile not yet in
     // memory is loaded at once (in the caller's thread); -1.0 when it cannot
     // be loaded (missing file, not an SRTM3 tile) or the point is not finite.
-    // A tile whose load failed is not tried again until loadTile or
-    // loadTilesAround asks for it.
+    // A tile that was missing is looked for again on every read, so that one
+    // added while the program runs is found: readers of many points go through
+    // a TerrainPass, which looks for each tile once per pass.
     double getHeight();
 
     // Reads one tile into memory, once; only a file of exactly the SRTM3 size is

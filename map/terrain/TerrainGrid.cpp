@@ -2,6 +2,7 @@
 
 #include "map/geo/SGGeodesy.h"
 #include "map/terrain/SRTMReader.h"
+#include "map/terrain/TerrainPass.h"
 
 #include <QPointF>
 #include <algorithm>
@@ -25,17 +26,30 @@ double validRange(double rangeM)
 } // namespace
 
 TerrainGrid::TerrainGrid(CentreSource centre, double rangeM)
-    : m_centre(std::move(centre)), m_reader(std::make_unique<SRTMReader>()), m_rangeM(validRange(rangeM))
+    : m_centre(std::move(centre)), m_firstCentre(m_centre()), m_reader(std::make_unique<SRTMReader>()),
+      m_demPath(m_reader->demPath()), m_rangeM(validRange(rangeM))
 {
     const int halfCells = int(m_rangeM / CellSizeM);
     m_columns = 2 * halfCells + 1;
     m_rows = m_columns;
     m_cells.assign(std::size_t(m_rows) * m_columns, Unread);
-    const Position at = m_centre();
-    m_reader->loadTilesAround(at.longitude(), at.latitude());
 }
 
 TerrainGrid::~TerrainGrid() = default;
+
+void TerrainGrid::loadTiles()
+{
+    std::lock_guard<std::mutex> lock(m_readerLock);
+    if (m_tilesLoaded)
+        return;
+    m_tilesLoaded = true;
+    m_reader->loadTilesAround(m_firstCentre.longitude(), m_firstCentre.latitude());
+}
+
+TerrainGrid::ReaderAccess TerrainGrid::lockReader()
+{
+    return ReaderAccess(m_readerLock, m_reader.get());
+}
 
 Position TerrainGrid::cellPosition(int row, int column) const
 {
@@ -50,21 +64,23 @@ Position TerrainGrid::offsetPosition(const Position& centre, int columnOffset, i
 void TerrainGrid::fillRadials()
 {
     // The reader is kept (users hold it): tiles it has already are not read again.
+    std::lock_guard<std::mutex> lock(m_readerLock);
     const Position at = m_centre();
     m_reader->loadTilesAround(at.longitude(), at.latitude());
     m_reader->setPoint(at.latitude(), at.longitude());
 
+    TerrainPass pass(*m_reader);
     const double cellsToEdge = m_rangeM / CellSizeM;
     for (int radial = 0; radial < kRadials; ++radial) {
         const float angleDeg = kFirstRadialDeg + kRadialStepDeg * float(radial);
         const double angle = angleDeg * kDegreesToRadians;
-        fillRadial(at, int(std::cos(angle) * cellsToEdge), int(std::sin(angle) * cellsToEdge));
+        fillRadial(pass, at, int(std::cos(angle) * cellsToEdge), int(std::sin(angle) * cellsToEdge));
     }
 }
 
 // Bresenham's walk from the centre cell to the cell (endColumnOffset,
 // endRowOffset) away from it, reading each unread cell on the way.
-void TerrainGrid::fillRadial(const Position& centre, int endColumnOffset, int endRowOffset)
+void TerrainGrid::fillRadial(TerrainPass& pass, const Position& centre, int endColumnOffset, int endRowOffset)
 {
     const int dx = std::abs(endColumnOffset);
     const int dy = -std::abs(endRowOffset);
@@ -77,8 +93,7 @@ void TerrainGrid::fillRadial(const Position& centre, int endColumnOffset, int en
         qint32& height = cellAt(centreIndex() + y, centreIndex() + x);
         if (height == Unread) {
             const Position point = offsetPosition(centre, x, y);
-            m_reader->setPoint(point.latitude(), point.longitude());
-            height = qint32(m_reader->getHeight());
+            height = qint32(pass.heightAt(point.latitude(), point.longitude()));
         }
         if (x == endColumnOffset && y == endRowOffset)
             return;

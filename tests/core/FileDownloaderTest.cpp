@@ -3,6 +3,7 @@
 #include "LoopbackHttpServer.h"
 #include "WaitFor.h"
 
+#include <QCoreApplication>
 #include <QNetworkProxy>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,9 @@ Outcome download(FileDownloader& downloader, const QUrl& url = QUrl())
                      [&] { outcome.emitted.push_back("failed"); });
     downloader.startDownload(url);
     waitFor([&] { return !outcome.emitted.empty(); });
+    // The reply's error report was queued before it finished: what it brings
+    // is delivered by the next pass over the queued events.
+    QCoreApplication::processEvents();
     outcome.succeeded = downloader.succeeded();
     outcome.data = downloader.downloadedData();
     outcome.text = downloader.downloadedText();
@@ -48,6 +52,8 @@ TEST(FileDownloader, OneGetIntoMemory)
     server.setReply("/text", Reply{200, QByteArray("12\0xyz", 6)});
     server.setReply("/missing", Reply{404, "no such file"});
     server.setReply("/broken", Reply{500, "oops"});
+    server.setReply("/denied", Reply{403, "no"});
+    server.setReply("/gone", Reply{410, "gone"});
     server.setReply("/moved", Reply{301, "", "text/plain", "Location: /text\r\n"});
     server.setReply("/empty", Reply{200, ""});
     server.setReply("/silent", Reply{200, "late", "text/plain", "", 0, true});
@@ -73,6 +79,9 @@ TEST(FileDownloader, OneGetIntoMemory)
          {"downloaded", "failed"},
          "server replied: Not Found"},
         {"/broken", false, "oops", "oops", ended, "server replied"},
+        // Only a resource that is not found is told by failed().
+        {"/denied", false, "no", "no", ended, "server replied"},
+        {"/gone", false, "gone", "gone", ended, "server replied"},
         {"/silent", false, "", "", ended, "not finished within 300 ms"},
         {"/large", false, "", "", ended, "larger than 50 bytes"},
     };

@@ -21,6 +21,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -298,6 +300,66 @@ TEST(MesurementFileWriter, ElapsedTimeFromTheTrueRate)
               "./record/RX_145.525_14072025_130559.zxmsr");
     EXPECT_EQ(MesurementFileWriter::fileNameFor(7100000.0, "14072025_130559", 3),
               "./record/RX_7.100_14072025_130559_3.zxmsr");
+}
+
+TEST(MesurementFileWriter, BlockHeaderGoesWholeToAWritableFileOnly)
+{
+    TempWorkDir work;
+    RfBlockHeader header;
+    header.block_type = RfFormat::MeasurementBlock;
+    header.hw_center = 145525000.0;
+    header.ddc_outrate = 60000.0f;
+    header.gps_year = 25;
+    header.sample_count = 1234;
+
+    FILE* writable = std::fopen("header.bin", "w+b");
+    ASSERT_NE(writable, nullptr);
+    EXPECT_EQ(MesurementFileWriter::writeBlockHeader(&header, writable), RfFormat::HeaderSize);
+    std::rewind(writable);
+    uint8_t bytes[RfFormat::HeaderSize + 1];
+    ASSERT_EQ(std::fread(bytes, 1, sizeof bytes, writable), size_t(RfFormat::HeaderSize));
+    const RfBlockHeader back = RawRfHeaderReader::read(bytes);
+    EXPECT_EQ(back.block_type, RfFormat::MeasurementBlock);
+    EXPECT_EQ(back.hw_center, 145525000.0);
+    EXPECT_EQ(back.ddc_outrate, 60000.0f);
+    EXPECT_EQ(back.gps_year, 25);
+    EXPECT_EQ(back.sample_count, 1234);
+
+    FILE* readOnly = std::fopen("header.bin", "rb");
+    ASSERT_NE(readOnly, nullptr);
+    const struct
+    {
+        const char* what;
+        const RfBlockHeader* header;
+        FILE* file;
+    } refused[] = {
+        {"no header", nullptr, writable}, {"no file", &header, nullptr}, {"read-only", &header, readOnly}};
+    for (const auto& c : refused)
+        EXPECT_EQ(MesurementFileWriter::writeBlockHeader(c.header, c.file), 0) << c.what;
+    std::fclose(readOnly);
+    std::fclose(writable);
+}
+
+TEST(MesurementFileWriter, FloatsToShortsScaleTruncateAndSaturate)
+{
+    const struct
+    {
+        float i, q;
+        int16_t outI, outQ;
+    } cases[] = {
+        {0.5f, -0.25f, 16383, -8191}, // I first, then Q
+        {1.0f, -1.0f, 32767, -32767},
+        {1.5f, -1.5f, 32767, -32768}, // beyond full scale: the limits, never a wrap
+        {-0.00005f, 0.00001f, -1, 0}, // toward zero
+        {std::nanf(""), 0.75f, 0, 24575},
+    };
+    for (const auto& c : cases) {
+        const float in[2] = {c.i, c.q};
+        int16_t out[2] = {7, 7};
+        MesurementFileWriter::floatToShorts(in, out);
+        EXPECT_EQ(out[0], c.outI) << c.i;
+        EXPECT_EQ(out[1], c.outQ) << c.q;
+    }
 }
 
 } // namespace

@@ -146,3 +146,67 @@ TEST(CFft, ShortBlockIsPaddedWithZeros)
     EXPECT_EQ(fft.PutInput(100, x.data()), 1);
     EXPECT_GT(*std::max_element(fft.Levels().begin(), fft.Levels().end()), -22.0f);
 }
+
+TEST(CFft, ParametersWithAFlagApplyOnlyWhenItIsSet)
+{
+    const auto x = tone(1024, 0.1, 100.0f);
+    CFft fft;
+    fft.SetParameters(1024, false, 0, 48000);
+    fft.SetAverageCount(4);
+    fft.PutInput(1024, x.data());
+    fft.PutInput(1024, x.data());
+
+    fft.SetParameters(4096, false, 0, 48000, false);
+    EXPECT_EQ(fft.Size(), 1024);
+    EXPECT_EQ(fft.PutInput(1024, x.data()), 3) << "the average was cleared";
+
+    fft.SetParameters(4096, false, 0, 48000, true);
+    EXPECT_EQ(fft.Size(), 4096);
+    EXPECT_EQ(fft.PutInput(1024, x.data()), 1);
+}
+
+TEST(CFft, AChangedAverageCountStartsTheAverageAgain)
+{
+    // The count asked is compared as it is: 0 or less means 1, yet asking for it
+    // while the count is 1 still starts again.
+    struct Case
+    {
+        int inForce, asked;
+        bool cleared;
+    };
+    const Case cases[] = {{1, 0, true}, {1, -3, true}, {1, 1, false}, {10, 10, false}, {10, 5, true}};
+    const auto x = tone(512, 0.1, 100.0f);
+    for (const Case& c : cases) {
+        CFft fft;
+        fft.SetParameters(512, false, 0, 48000);
+        fft.SetAverageCount(c.inForce);
+        fft.PutInput(512, x.data());
+        fft.PutInput(512, x.data());
+        fft.SetAverageCount(c.asked);
+        EXPECT_EQ(fft.PutInput(512, x.data()), c.cleared ? 1 : 3) << c.inForce << " then " << c.asked;
+    }
+}
+
+TEST(CFft, ForwardTransformOfACallersBufferIsTheUnnormalisedDft)
+{
+    const int n = 512;
+    std::vector<Complex> signal(n);
+    for (int i = 0; i < n; ++i)
+        signal[i] = Complex(float(std::sin(0.37 * i * i) * 3.0), float(std::cos(1.3 * i) - 0.25));
+    // One element in, so that the buffer is not aligned as FFTW's own arrays are.
+    std::vector<Complex> buffer(n + 1);
+    std::copy(signal.begin(), signal.end(), buffer.begin() + 1);
+
+    CFft fft;
+    fft.SetParameters(n, false, 0, 48000);
+    fft.FftForward(buffer.data() + 1);
+    double worst = 0;
+    for (int k = 0; k < n; ++k) {
+        std::complex<double> expected = 0;
+        for (int i = 0; i < n; ++i)
+            expected += std::complex<double>(signal[i]) * std::polar(1.0, -2.0 * M_PI * double(k) * i / n);
+        worst = std::max(worst, std::abs(std::complex<double>(buffer[k + 1]) - expected));
+    }
+    EXPECT_LT(worst, 1e-2);
+    EXPECT_EQ(buffer[0], Complex(0, 0)) << "wrote before the buffer";
+}

@@ -9,6 +9,7 @@
 #include "engine/demod/USBdemodulator.h"
 
 #include "AttachedEngine.h"
+#include "ProgramLog.h"
 #include "WaitFor.h"
 
 #include <QMutexLocker>
@@ -124,6 +125,30 @@ TEST_F(MultiSDRRunning, DemodulatorSignalReachesTheMixer)
     // Installed while the mixer runs: it hears about it through the queued signal.
     engine.installDemodulator(&usb, 0);
     EXPECT_TRUE(waitFor([&] { return engine.audioOutput->blocksDiscarded() >= before + 10; }));
+}
+
+TEST_F(MultiSDRRunning, ARefusedAudioBlockOfOneChannelIsLoggedAtDebugLevel)
+{
+    ProgramLog::capture();
+    engine.installDemodulator(&usb, 0);
+    engine.turnChannelOn(0);
+    ASSERT_TRUE(waitFor([&] { return engine.multiSdr->currentMode() == MultiSDR::ModeRxA; }));
+    engine.audioQueue->accepting = false;
+    const QString line = QStringLiteral("MultiSDR::run() single rx mode overflow audio queue audio.size=");
+    const auto logged = [&] {
+        for (const ProgramLog::Line& l : ProgramLog::lines())
+            if (l.second.startsWith(line))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(waitFor(logged));
+    engine.audioQueue->accepting = true;
+    for (const ProgramLog::Line& l : ProgramLog::lines()) {
+        if (l.second.startsWith(line)) {
+            EXPECT_EQ(l.first, "Debug");
+            EXPECT_TRUE(l.second.endsWith(" audio_frame_length=2048")) << l.second.toStdString();
+        }
+    }
 }
 
 } // namespace

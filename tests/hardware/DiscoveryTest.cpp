@@ -4,6 +4,7 @@
 #include "RemoteTestServer.h"
 #include "StubReceiver.h"
 
+#include "DebugCapture.h"
 #include "ProgramLog.h"
 #include "TempWorkDir.h"
 #include "hardware/HardwareTableModel.h"
@@ -11,6 +12,8 @@
 #include "hardware/RadioHardwareProvider.h"
 #include "hardware/RemoteReceiverHardware.h"
 #include "hardware/dbRemoteSDR.h"
+#include "srvlib/SrvHttpClient.h"
+#include "srvlib/SrvServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,7 +130,20 @@ TEST_F(DiscoveryTest, SavedServersGiveOneReceiverPerChannelizerStream)
 
     PersonalDatabase db;
     EXPECT_EQ(provider.scanDirectory("."), 1);
+    DebugCapture debug;
     provider.loadRemoteServers();
+    const QStringList lines = debug.lines();
+    const QString reached =
+        "one remote available at http://127.0.0.1:" + QString::number(remote.peer.port()) + "/api";
+    // The third row names no alias for a session without one: it does not connect.
+    EXPECT_EQ(lines.count(reached), 1);
+    EXPECT_EQ(lines.count("connection to 127.0.0.1 not ok"), 2);
+    for (const std::string& uid : {remote.streamUids[0], remote.streamUids[1], remote.wideStreamUid})
+        EXPECT_TRUE(lines.contains("adding RemoteReceiverHardware " + QString::fromStdString(uid))) << uid;
+    // The wide-band source's stream is no channelizer.
+    const int wide =
+        lines.indexOf("adding RemoteReceiverHardware " + QString::fromStdString(remote.wideStreamUid));
+    EXPECT_EQ(lines.value(wide + 1), " not channelizer , skipped");
     std::set<std::string> remoteKeys;
     for (ReceiverHardware* receiver : *provider.receivers())
         if (auto* r = dynamic_cast<RemoteReceiverHardware*>(receiver))
@@ -142,6 +158,46 @@ TEST_F(DiscoveryTest, SavedServersGiveOneReceiverPerChannelizerStream)
     for (const std::string& path : remote.peer.paths())
         aliased = aliased || path.rfind("sessions/alias/ALICE/", 0) == 0;
     EXPECT_TRUE(aliased);
+
+    keepUndestroyed(*provider.receivers(), nullptr);
+    provider.clearExceptSelected();
+}
+
+TEST_F(DiscoveryTest, OneMoreServerAddsItsNewChannelizerStreams)
+{
+    // Servers connected here without an alias; like every server whose
+    // streams are registered they stay for the process.
+    const auto keyedServer = [](const RemoteTestServer& remote) {
+        auto* client = new SrvHttpClient(remote.peer.host(), remote.peer.port());
+        EXPECT_TRUE(client->setServerKey(remote.peer.publicKeyText()));
+        return new SrvServer(client);
+    };
+    // The registry holds the streams of every server of this process: the
+    // first call lists them all.
+    RemoteTestServer first;
+    EXPECT_GE(provider.addTempRemote(keyedServer(first)), 1);
+    const int listed = provider.receivers()->size();
+
+    RemoteTestServer more;
+    DebugCapture debug;
+    EXPECT_EQ(provider.addTempRemote(keyedServer(more)), 1);
+    EXPECT_EQ(provider.receivers()->size(), listed + 1);
+    const QStringList lines = debug.lines();
+    const auto after = [&](const std::string& uid) {
+        return lines.value(lines.indexOf("adding RemoteReceiverHardware " + QString::fromStdString(uid)) + 1);
+    };
+    EXPECT_EQ(after(first.streamUids[0]), "already added in list from db");
+    EXPECT_EQ(after(more.wideStreamUid), " not channlizer , skipped");
+    EXPECT_TRUE(
+        lines.contains("adding RemoteReceiverHardware " + QString::fromStdString(more.streamUids[0])));
+
+    // A server that does not answer adds nothing.
+    const int gonePort = std::make_unique<fakeserver::FakeServer>()->port();
+    SrvHttpClient goneClient("127.0.0.1", gonePort);
+    SrvServer gone(&goneClient);
+    EXPECT_EQ(provider.addTempRemote(&gone), 0);
+    EXPECT_TRUE(debug.lines().contains("RadioHardwareProvider::addTempRemote() connect returns false"));
+    EXPECT_EQ(provider.receivers()->size(), listed + 1);
 
     keepUndestroyed(*provider.receivers(), nullptr);
     provider.clearExceptSelected();

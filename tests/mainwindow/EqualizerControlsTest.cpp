@@ -7,8 +7,10 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 TEST(EqualizerControls, ASliderIsForItsBandAndQuietWhileBuilt)
 {
@@ -53,4 +55,30 @@ TEST(EqualizerControls, OneButtonWhoseStateFollowsTheEqualizer)
     delete button;
     EXPECT_NE(EqualizerControls::getOnOffButton(), nullptr);
     delete EqualizerControls::getOnOffButton();
+}
+
+TEST(EqualizerControls, TheButtonShowsAToggleMadeElsewhere)
+{
+    auto* button = qobject_cast<zxPushButton*>(EqualizerControls::getOnOffButton());
+    ASSERT_NE(button, nullptr);
+    Equalizer* equalizer = Equalizer::instance();
+    // A script or another panel toggles without the button: directly on the
+    // GUI thread, or queued from another thread.
+    const std::function<void()> toggles[] = {
+        [equalizer] { equalizer->SLOT_turnOnOffEqualizer(); },
+        [equalizer] {
+            std::thread([equalizer] {
+                QMetaObject::invokeMethod(equalizer, &Equalizer::SLOT_turnOnOffEqualizer,
+                                          Qt::QueuedConnection);
+            }).join();
+        },
+    };
+    for (const auto& toggle : toggles) {
+        const bool before = equalizer->isEnabled();
+        ASSERT_EQ(button->getState(), before);
+        toggle();
+        EXPECT_TRUE(
+            waitFor([&] { return equalizer->isEnabled() != before && button->getState() != before; }));
+    }
+    delete button;
 }

@@ -164,6 +164,21 @@ TEST_F(TimeDomainView, RedrawsOnlyWhenNewSamplesCame)
     EXPECT_EQ(view.lowerPlot()->yValues()[DataPlot::Length - 2], drawn);
 }
 
+TEST(TimeDomainAlone, TriggerModeGoesToTheViewAndItsUpperPlotOnly)
+{
+    TimeDomain view;
+    const int modeBefore = view.upperPlot()->mode();
+    for (int mode : {2, 0, 5}) {
+        // Reached by name, as a trigger selector would connect it.
+        ASSERT_TRUE(QMetaObject::invokeMethod(&view, "SLOT_setTigger", Q_ARG(int, mode)));
+        EXPECT_EQ(view.trigger(), mode);
+        EXPECT_EQ(view.upperPlot()->trigger(), mode);
+        EXPECT_EQ(view.lowerPlot()->trigger(), 0);
+    }
+    EXPECT_EQ(view.upperPlot()->mode(), modeBefore);
+    EXPECT_EQ(view.lowerPlot()->mode(), 3);
+}
+
 TEST(TimeDomainAlone, RefreshFollowsTheSpeedSlider)
 {
     TimeDomain view;

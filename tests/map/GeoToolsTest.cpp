@@ -35,13 +35,18 @@ TEST(GeoTools, FirstLocationBuildsTheGridOnceAroundIt)
     TerrainGrid* grid = tools.terrainGrid();
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->columns(), 1333);
-    EXPECT_TRUE(grid->reader()->hasTile("N45E004.hgt"));
+    EXPECT_EQ(grid->demPath(), work.file("DEM"));
+    // Making the grid read nothing: its first user loads the tiles.
+    EXPECT_FALSE(grid->lockReader()->hasTile("N45E004.hgt"));
+    grid->loadTiles();
+    EXPECT_TRUE(grid->lockReader()->hasTile("N45E004.hgt"));
 
     QSignalSpy moved(&tools, &GeoTools::SIG_StationLocationChanged);
     tools.setStationLocation(10.5, 50.5);
     EXPECT_EQ(moved.count(), 1);
     EXPECT_EQ(tools.terrainGrid(), grid);
-    EXPECT_FALSE(grid->reader()->hasTile("N50E010.hgt"));
+    grid->loadTiles();
+    EXPECT_FALSE(grid->lockReader()->hasTile("N50E010.hgt"));
     EXPECT_EQ(grid->centre(), Position(10.5, 50.5, 0.0));
 }
 

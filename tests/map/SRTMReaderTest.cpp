@@ -5,6 +5,7 @@
 #include "TempWorkDir.h"
 #include "map/geo/GeoTools.h"
 #include "map/terrain/SrtmTile.h"
+#include "map/terrain/TerrainPass.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,9 +109,9 @@ TEST_F(SRTMReaderTest, TilesOfAnyOtherSizeAreRefusedOnEveryRead)
     EXPECT_EQ(reader.getHeight(), patternHeight(46.5, 4.5));
 }
 
-// Reads over a missing tile do not open it again and again (a profile reads
-// thousands of points); an explicit load looks for it anew.
-TEST_F(SRTMReaderTest, MissingTileIsLookedForAgainOnlyByAnExplicitLoad)
+// A tile added while the program runs (a download finished) is found by the
+// next read that needs it.
+TEST_F(SRTMReaderTest, AMissingTileIsLookedForAgainByALaterRead)
 {
     SRTMReader reader(work.file("DEM"));
     reader.setPoint(45.3, 4.2);
@@ -118,11 +119,50 @@ TEST_F(SRTMReaderTest, MissingTileIsLookedForAgainOnlyByAnExplicitLoad)
     EXPECT_EQ(reader.missingTileNames(), QStringList{"N45E004.hgt"});
 
     ASSERT_TRUE(SrtmTestTiles::write(tilePath("N45E004.hgt")));
-    EXPECT_EQ(reader.getHeight(), -1.0);
-
-    reader.loadTile(work.file("DEM"), "N45E004.hgt");
     EXPECT_EQ(reader.getHeight(), patternHeight(45.3, 4.2));
     EXPECT_TRUE(reader.missingTileNames().isEmpty());
+}
+
+// A picture or a profile reads thousands of points: through a pass each tile
+// that is not in memory is looked for once, and again by the next pass.
+TEST_F(SRTMReaderTest, APassLooksForEachTileOnce)
+{
+    ASSERT_TRUE(SrtmTestTiles::write(tilePath("N46E004.hgt")));
+    SRTMReader reader(work.file("DEM"));
+    {
+        TerrainPass pass(reader);
+        EXPECT_EQ(pass.heightAt(45.3, 4.2), -1.0);
+        // The tile arrives while the pass runs: this pass does not look again.
+        ASSERT_TRUE(SrtmTestTiles::write(tilePath("N45E004.hgt")));
+        EXPECT_EQ(pass.heightAt(45.7, 4.9), -1.0);
+        EXPECT_EQ(pass.heightAt(46.5, 4.5), patternHeight(46.5, 4.5));
+        EXPECT_EQ(pass.heightAt(46.2, 4.1), patternHeight(46.2, 4.1));
+        for (double off : {std::nan(""), double(INFINITY), 95.0})
+            EXPECT_EQ(pass.heightAt(off, 4.5), -1.0) << off;
+        EXPECT_EQ(pass.tilesTried(), 2);
+    }
+    TerrainPass next(reader);
+    EXPECT_EQ(next.heightAt(45.7, 4.9), patternHeight(45.7, 4.9));
+}
+
+TEST_F(SRTMReaderTest, TileNameOfAPointGivenLongitudeFirst)
+{
+    SRTMReader reader(work.file("DEM"));
+    const struct
+    {
+        float longitude, latitude;
+        const char* name;
+    } points[] = {{4.2f, 45.3f, "N45E004.hgt"},
+                  {-2.3f, -33.4f, "S34W003.hgt"},
+                  {-0.5f, -0.5f, "S01W001.hgt"},
+                  {0.5f, 0.5f, "N00E000.hgt"},
+                  {-179.5f, 89.5f, "N89W180.hgt"}};
+    for (const auto& p : points) {
+        EXPECT_EQ(reader.tileName(p.longitude, p.latitude), p.name) << p.longitude << "," << p.latitude;
+        // The same name as the current point's.
+        reader.setPoint(p.latitude, p.longitude);
+        EXPECT_EQ(reader.tileName(), p.name);
+    }
 }
 
 TEST_F(SRTMReaderTest, NonFinitePointHasNoHeight)

@@ -30,12 +30,14 @@ protected:
 
 } // namespace
 
-TEST_F(TerrainGridTest, StationGridStartsUnreadWithItsTilesLoaded)
+TEST_F(TerrainGridTest, StationGridStartsUnreadAndReadsNoTileUntilAsked)
 {
     ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N45E004.hgt")));
     ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N47E006.hgt")));
-    const Position station(4.2, 45.3);
+    Position station(4.2, 45.3);
     TerrainGrid grid(centreAt(&station), 60000.0);
+    EXPECT_FALSE(grid.lockReader()->hasTile("N45E004.hgt"));
+    EXPECT_TRUE(grid.lockReader()->missingTileNames().isEmpty()) << "no file was even looked for";
 
     EXPECT_EQ(grid.columns(), 1333);
     EXPECT_EQ(grid.rows(), 1333);
@@ -47,10 +49,19 @@ TEST_F(TerrainGridTest, StationGridStartsUnreadWithItsTilesLoaded)
     }
     EXPECT_TRUE(allUnread);
 
-    ASSERT_NE(grid.reader(), nullptr);
-    EXPECT_TRUE(grid.reader()->hasTile("N45E004.hgt"));
-    EXPECT_TRUE(grid.reader()->hasTile("N47E006.hgt"));
-    EXPECT_EQ(grid.reader()->missingTileNames().size(), 23);
+    // The tiles around the centre the grid was made for, also after a move.
+    station = Position(10.5, 50.5);
+    grid.loadTiles();
+    {
+        TerrainGrid::ReaderAccess reader = grid.lockReader();
+        EXPECT_TRUE(reader->hasTile("N45E004.hgt"));
+        EXPECT_TRUE(reader->hasTile("N47E006.hgt"));
+        EXPECT_EQ(reader->missingTileNames().size(), 23);
+    }
+    // Only the first call reads: a tile added since is left to the reads.
+    ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N44E003.hgt")));
+    grid.loadTiles();
+    EXPECT_FALSE(grid.lockReader()->hasTile("N44E003.hgt"));
 }
 
 TEST_F(TerrainGridTest, UnusableRangeGivesTheCentreCellOnly)
@@ -135,11 +146,11 @@ TEST_F(TerrainGridTest, RadialFillLoadsAroundTheCurrentCentreIntoTheSameReader)
 {
     Position station(4.5, 45.5);
     TerrainGrid grid(centreAt(&station), 900.0);
-    SRTMReader* reader = grid.reader();
+    SRTMReader* reader = &*grid.lockReader();
     ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N50E010.hgt")));
     station = Position(10.5, 50.5);
     grid.fillRadials();
-    EXPECT_EQ(grid.reader(), reader);
-    EXPECT_TRUE(reader->hasTile("N50E010.hgt"));
+    EXPECT_EQ(&*grid.lockReader(), reader);
+    EXPECT_TRUE(grid.lockReader()->hasTile("N50E010.hgt"));
     EXPECT_EQ(grid.cell(grid.centreIndex(), grid.centreIndex()), SrtmTestTiles::pattern(600, 600));
 }

@@ -6,6 +6,8 @@
 #include "WaitFor.h"
 #include "core/AntennaSystem.h"
 #include "map/geo/GeoTools.h"
+#include "map/terrain/SRTMReader.h"
+#include "map/terrain/TerrainGrid.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -109,7 +111,12 @@ TEST_F(DemUITest, AnInjectedLinkInABeaconNameDoesNotTuneButTheFrequencyLinkDoes)
     EXPECT_NEAR(double(receiver.getRxCenterFreq()), 433000000.0, Rate / 2);
 }
 
-TEST_F(DemUITest, TheProfileRunsInTheAntennaDirectionWithItsAxes)
+// The station's terrain grid is made once per process: this test makes it.
+class DemUIProfileTest : public DemUITest
+{
+};
+
+TEST_F(DemUIProfileTest, TheProfileRunsInTheAntennaDirectionWithItsAxesFromTheStationGrid)
 {
     ASSERT_TRUE(QDir().mkpath(dir.file("DEM")));
     // A plane at 100 m with a 300 m ridge east of the station.
@@ -134,4 +141,6 @@ TEST_F(DemUITest, TheProfileRunsInTheAntennaDirectionWithItsAxes)
     EXPECT_DOUBLE_EQ(plot->axisScaleDiv(QwtPlot::xBottom).upperBound(), 50.0);
     EXPECT_DOUBLE_EQ(plot->axisScaleDiv(QwtPlot::yLeft).lowerBound(), 90.0);
     EXPECT_DOUBLE_EQ(plot->axisScaleDiv(QwtPlot::yLeft).upperBound(), 350.0);
+    // Read through the station's grid, whose tiles stay there.
+    EXPECT_TRUE(GeoTools::instance().terrainGrid()->lockReader()->hasTile("N45E006.hgt"));
 }

@@ -5,7 +5,9 @@
 #include "WaitFor.h"
 #include "mappanel/TerrainProfile.h"
 #include "mappanel/TerrainProfileWorker.h"
+#include "map/geo/GeoTools.h"
 #include "map/terrain/SRTMReader.h"
+#include "map/terrain/TerrainGrid.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <QDir>
@@ -82,6 +84,8 @@ TEST_F(TerrainProfileTest, AProfileNoLongerThanOneStepHasNoPoints)
 
 TEST_F(TerrainProfileTest, TheWorkerAnswersOutsideTheCallingThreadWithTheLatestRequest)
 {
+    GeoTools::instance().setDemPath(work.file("DEM"));
+    TerrainGrid grid([] { return Station; }, 1000.0);
     TerrainProfileWorker worker;
     std::atomic<int> answers{0};
     TerrainProfile last;
@@ -92,8 +96,48 @@ TEST_F(TerrainProfileTest, TheWorkerAnswersOutsideTheCallingThreadWithTheLatestR
                      });
     // A burst (a knob being turned): the last request is always answered.
     for (int azimuth = 0; azimuth <= 90; azimuth += 10)
-        worker.request(Station, azimuth, 50000.0, work.file("DEM"));
+        worker.request(Station, azimuth, 50000.0, &grid);
     const double farEast = expectedHeight(90.0, 49800.0);
     ASSERT_TRUE(waitFor([&] { return last.heights.size() == 249 && std::abs(last.heights.last() - farEast) < 2.0; }));
     EXPECT_LE(answers.load(), 10);
+}
+
+// The profile reads the grid it is given: the grid's tiles are loaded (once,
+// by the worker's thread) and those the profile reads stay in its reader.
+TEST_F(TerrainProfileTest, TheWorkerReadsTheGridAndLoadsItsTilesFirst)
+{
+    ASSERT_TRUE(SrtmTestTiles::write(work.file("DEM/N43E004.hgt"))); // two degrees away: off every profile
+    GeoTools::instance().setDemPath(work.file("DEM"));
+    TerrainGrid grid([] { return Station; }, 1000.0);
+    TerrainProfileWorker worker;
+    std::atomic<int> answers{0};
+    TerrainProfile last;
+    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
+                     [&](const TerrainProfile& profile) {
+                         last = profile;
+                         ++answers;
+                     });
+    worker.request(Station, 90.0, 50000.0, &grid);
+    ASSERT_TRUE(waitFor([&] { return answers.load() == 1; }));
+    EXPECT_EQ(last.heights.size(), 249);
+    EXPECT_NEAR(last.heights.first(), expectedHeight(90.0, 200.0), 2.0);
+    TerrainGrid::ReaderAccess reader = grid.lockReader();
+    EXPECT_TRUE(reader->hasTile("N43E004.hgt"));
+    EXPECT_TRUE(reader->hasTile("N45E006.hgt"));
+}
+
+TEST_F(TerrainProfileTest, WithoutAGridTheProfileHasNoPoints)
+{
+    TerrainProfileWorker worker;
+    std::atomic<int> answers{0};
+    TerrainProfile last;
+    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
+                     [&](const TerrainProfile& profile) {
+                         last = profile;
+                         ++answers;
+                     });
+    worker.request(Station, 90.0, 50000.0, nullptr);
+    ASSERT_TRUE(waitFor([&] { return answers.load() == 1; }));
+    EXPECT_TRUE(last.heights.isEmpty());
+    EXPECT_EQ(last.rangeM, 50000.0);
 }

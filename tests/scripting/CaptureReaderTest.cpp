@@ -1,7 +1,9 @@
 // What getRxSamples hands a script from the capture queue: samples in order,
-// padded with zeros, and the rest of a block kept for the next call.
+// padded with zeros, the rest of a block kept for the next call, and a debug
+// line for each block taken from the queue.
 #include "scripting/CaptureReader.h"
 
+#include "DebugCapture.h"
 #include "engine/SampleFifo.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +29,10 @@ struct ReadCase
 {
     const char* what;
     std::vector<int> blocks;
-    std::vector<int> calls;    // count asked by each call
-    std::vector<int> firstOf;  // the first sample each call returns
-    std::vector<int> placedBy; // samples each call found (the rest is 0)
+    std::vector<int> calls;                // count asked by each call
+    std::vector<int> firstOf;              // the first sample each call returns
+    std::vector<int> placedBy;             // samples each call found (the rest is 0)
+    std::vector<std::vector<int>> takenBy; // sizes of the blocks each call took from the queue
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os)
@@ -48,7 +51,12 @@ TEST_P(CaptureReads, ReturnTheSamplesInOrderAndPadWithZeros)
     queueBlocks(queue, c.blocks);
     CaptureReader reader;
     for (size_t call = 0; call < c.calls.size(); ++call) {
+        DebugCapture debug;
         const std::vector<double> got = reader.take(queue, c.calls[call]);
+        QStringList announced;
+        for (int size : c.takenBy[call])
+            announced << QStringLiteral("ScriptEngine::getRxSamples adding samples=%1").arg(size);
+        EXPECT_EQ(debug.lines(), announced) << "call " << call;
         ASSERT_EQ(got.size(), 2 * size_t(c.calls[call])) << "call " << call;
         for (int i = 0; i < c.calls[call]; ++i) {
             const double expected = i < c.placedBy[call] ? c.firstOf[call] + i : 0;
@@ -60,12 +68,18 @@ TEST_P(CaptureReads, ReturnTheSamplesInOrderAndPadWithZeros)
 
 INSTANTIATE_TEST_SUITE_P(
     ScriptCapture, CaptureReads,
-    ::testing::Values(
-        ReadCase{"nothing captured", {}, {4}, {0}, {0}}, ReadCase{"short capture", {3}, {5}, {0}, {3}},
-        // Three blocks of 2048: the second call goes on where the first stopped,
-        // inside the second block; the third gets the last 144 and zeros.
-        ReadCase{"rest kept", {2048, 2048, 2048}, {3000, 3000, 3000}, {0, 3000, 6000}, {3000, 3000, 144}},
-        ReadCase{"rest alone serves a call", {10}, {3, 4, 3}, {0, 3, 7}, {3, 4, 3}}),
+    ::testing::Values(ReadCase{"nothing captured", {}, {4}, {0}, {0}, {{}}},
+                      ReadCase{"short capture", {3}, {5}, {0}, {3}, {{3}}},
+                      // Three blocks of 2048: the second call goes on where the first stopped,
+                      // inside the second block; the third gets the last 144 and zeros.
+                      ReadCase{"rest kept",
+                               {2048, 2048, 2048},
+                               {3000, 3000, 3000},
+                               {0, 3000, 6000},
+                               {3000, 3000, 144},
+                               {{2048, 2048}, {2048}, {}}},
+                      ReadCase{
+                          "rest alone serves a call", {10}, {3, 4, 3}, {0, 3, 7}, {3, 4, 3}, {{10}, {}, {}}}),
     [](const ::testing::TestParamInfo<ReadCase>& info) {
         std::string name = info.param.what;
         for (char& ch : name)

@@ -220,6 +220,7 @@ TEST_F(ScriptTest, SizesOutOfRangeGiveEmptyArrays)
         {"orvex.calcPower([1, 0], 1e12)", 0, "calcPower size 1e+12 outside"},
         {"orvex.calcFFT(5, 4)", 0, "not array"},
         {"orvex.calcPower([], 4)", 0, "array empty"},
+        {"orvex.calcPower([1, 0, 2, 0, 3], 4)", 4, "ScriptEngine::calcPower vals size is 5"},
         // A huge array with a small size: only what the size needs is read.
         {"orvex.calcFFT(huge, 4)", 8, nullptr},
     };

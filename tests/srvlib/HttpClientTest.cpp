@@ -211,12 +211,14 @@ TEST_F(HttpClientTest, SessionReplyWithoutStringUidFailsAndIsAskedAgain)
     EXPECT_FALSE(client.createSession("ALICE"));
     ASSERT_NE(client.session(), nullptr);
     EXPECT_FALSE(client.session()->isValid());
+    EXPECT_FALSE(client.hasValidSession());
 
     // A record left invalid does not count as a session.
     server.setJsonReply("sessions/create/*", "{\"UID\":\"s2\"}");
     EXPECT_TRUE(client.createSession("ALICE"));
     EXPECT_EQ(server.countPath("sessions/create/" + machineText() + "/ALICE"), 2);
     EXPECT_STREQ(client.session()->uid(), "s2");
+    EXPECT_TRUE(client.hasValidSession());
 }
 
 TEST_F(HttpClientTest, AliasSessionPutsAliasFirstAndReplacesUidAndAlias)
@@ -255,9 +257,11 @@ TEST(HttpClientSession, ClosedOnlyWhenValidAndOnDestruction)
     {
         SrvHttpClient client(server.host(), server.port());
         ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
+        EXPECT_FALSE(client.hasValidSession());
         client.closeSession();
         EXPECT_TRUE(server.requests().empty());
         client.setSessionUID("sess9");
+        EXPECT_TRUE(client.hasValidSession());
     }
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].path, "sessions/close");

@@ -233,10 +233,13 @@ TEST_F(ServerModelTest, ConnectWithoutRecordCreatesASessionWhenGivenAnAlias)
 TEST_F(ServerModelTest, RegistrationSkipsUnknownSourcesTemporaryStreamsAndKnownUids)
 {
     withKey();
+    const size_t sourcesBefore = sourceCount();
+    const size_t streamsBefore = streamCount();
     std::string src = uniqueName("RS");
     server.setJsonReply("sources", "{\"sources\":[" + sourceJson(src, "Channelizer") + "]}");
     SrvServer first(&client);
     EXPECT_EQ(first.requestSources(), 1);
+    EXPECT_EQ(sourceCount(), sourcesBefore + 1);
 
     // A second server offering the same source UID: kept out of both maps.
     FakeServer other;
@@ -246,6 +249,7 @@ TEST_F(ServerModelTest, RegistrationSkipsUnknownSourcesTemporaryStreamsAndKnownU
     SrvServer second(&otherClient);
     EXPECT_EQ(second.requestSources(), 1);
     EXPECT_TRUE(second.ownSources().empty());
+    EXPECT_EQ(sourceCount(), sourcesBefore + 1);
     EXPECT_EQ(findSource(src)->kind(), 1);
     EXPECT_EQ(findSource(src)->server(), &first);
 
@@ -258,11 +262,34 @@ TEST_F(ServerModelTest, RegistrationSkipsUnknownSourcesTemporaryStreamsAndKnownU
     ASSERT_NE(findStream(kept), nullptr);
     EXPECT_EQ(first.requestStreams(), 3); // the same UIDs again enter nothing
     EXPECT_EQ(first.ownStreams().size(), 1u);
+    EXPECT_EQ(streamCount(), streamsBefore + 1);
 
     std::vector<RemoteStream*>* all = listStreams();
     EXPECT_TRUE(std::is_sorted(all->begin(), all->end(),
                                [](RemoteStream* a, RemoteStream* b) { return a->uid() < b->uid(); }));
     delete all;
+}
+
+TEST_F(ServerModelTest, OwnStreamsAreFoundFirstByUidAndByName)
+{
+    withKey();
+    const std::string src = uniqueName("FS");
+    server.setJsonReply("sources", "{\"sources\":[" + sourceJson(src, "Channelizer") + "]}");
+    SrvServer srv(&client);
+    EXPECT_EQ(srv.firstStream(), nullptr);
+    ASSERT_EQ(srv.requestSources(), 1);
+    // Listed out of UID order; a stream of another server's source stays out.
+    const std::string later = uniqueName("Zs"), earlier = uniqueName("As");
+    const std::string stranger = streamJson(uniqueName("Bs"), uniqueName("nosrc"));
+    server.setJsonReply("streams", "{\"streams\":[" + streamJson(later, src) + "," +
+                                       streamJson(earlier, src) + "," + stranger + "]}");
+    ASSERT_EQ(srv.requestStreams(), 3);
+    EXPECT_EQ(srv.firstStream(), findStream(earlier));
+    EXPECT_EQ(srv.streamByName("Stream " + later), findStream(later));
+    EXPECT_EQ(srv.streamByName("Stream " + earlier), findStream(earlier));
+    EXPECT_EQ(srv.streamByName("Stream"), nullptr);
+    // Its source, whatever it holds, is always available.
+    EXPECT_TRUE(findSource(src)->isAvailable());
 }
 
 TEST_F(ServerModelTest, ListRequestsReportFailureAndMissingMembers)

@@ -10,8 +10,13 @@
 #include "srvlib/SrvServer.h"
 #include "srvlib/SrvSource.h"
 #include "srvlib/SrvSpectrumReader.h"
+#include "srvlib/StreamFrameParser.h"
+#include "srvlib/StreamTransfer.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <gtest/gtest.h>
 #include <mutex>
 
@@ -297,4 +302,140 @@ TEST_F(StreamThreadsTest, SpectrumReaderDeliversLinesAndStopsWhenIdle)
     reader->start(nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(waitFor([&] { return server.countPath(path) == 2; }));
     EXPECT_LT(elapsedMs([&] { reader.reset(); }), kStopBoundMs);
+}
+
+TEST_F(StreamThreadsTest, EndingAndFinishedStatesOfTheStream)
+{
+    // The stream's thread waits in the I/Q callback until the test lets it go.
+    struct HeldCallback
+    {
+        std::atomic<bool> entered{false};
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        static int onIQ(int, std::complex<float>* samples, remote_rf_context*, void* user)
+        {
+            std::free(samples);
+            auto* self = static_cast<HeldCallback*>(user);
+            self->entered = true;
+            self->released.wait_for(std::chrono::milliseconds(kWaitBoundMs));
+            return 1;
+        }
+    };
+    StreamScript oneFrame;
+    oneFrame.pieces = {paddedFrame(4, 0, 0)};
+    oneFrame.holdOpen = true;
+    server.setStream(rawPath, oneFrame);
+    server.setJsonReply("streams/" + uid + "/stop", "{}"); // the server leaves the transfer open
+
+    // Marked finished before it ever ran: nothing else happens.
+    auto stream = makeStream();
+    EXPECT_FALSE(stream->isEnding());
+    stream->markFinished();
+    EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
+    EXPECT_EQ(stream->wantedState(), RemoteStream::Reset);
+    EXPECT_TRUE(server.requests().empty());
+
+    // A stop makes the stream ending at once, before its thread has returned.
+    HeldCallback held;
+    ASSERT_TRUE(stream->start(HeldCallback::onIQ, &held, nullptr, nullptr));
+    ASSERT_TRUE(waitFor([&] { return held.entered.load(); }));
+    EXPECT_FALSE(stream->isEnding());
+    stream->stop();
+    EXPECT_TRUE(stream->isEnding());
+    held.release.set_value();
+    EXPECT_TRUE(waitFor([&] { return threadsNamed("stream_thread") == 0; }, kStopBoundMs));
+    EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
+    EXPECT_FALSE(stream->isEnding());
+
+    // Marked finished while receiving: the thread ends as well, and the
+    // stream starts again afterwards.
+    ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(waitFor([&] { return stream->isReceiving(); }));
+    stream->markFinished();
+    EXPECT_TRUE(waitFor([&] { return threadsNamed("stream_thread") == 0; }, kStopBoundMs));
+    EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
+    EXPECT_EQ(stream->wantedState(), RemoteStream::Reset);
+    ASSERT_TRUE(stream->start(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(waitFor([&] { return stream->isReceiving(); }));
+}
+
+TEST_F(StreamThreadsTest, ASpectrumReaderWhoseRunningFlagWasClearedIsStillStopped)
+{
+    std::string sourceUid = uniqueName("Cleared");
+    json_t* json = json_pack("{s:s}", "UID", sourceUid.c_str());
+    SrvSource source(&srvServer, json);
+    json_decref(json);
+    const std::string path = "sources/" + sourceUid + "/spectrum";
+    StreamScript idle;
+    idle.holdOpen = true;
+    server.setStream(path, idle);
+
+    auto reader = std::make_unique<SrvSpectrumReader>(&source);
+    reader->start(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(server.waitForOpenStream(path, kWaitBoundMs));
+    reader->clearRunning();
+    EXPECT_FALSE(reader->isRunning());
+    // A new start and the destruction stop and join the transfer all the same.
+    reader->start(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(reader->isRunning());
+    ASSERT_TRUE(waitFor([&] { return server.countPath(path) == 2 && server.openStreamCount(path) == 1; }));
+    reader->clearRunning();
+    reader.reset();
+    EXPECT_EQ(threadsNamed("spectrum_thread"), 0);
+    EXPECT_TRUE(waitFor([&] { return server.openStreamCount(path) == 0; }));
+}
+
+// What each streaming thread prints when its transfer fails: the I/Q thread
+// names the base URL and the status, the other two only the path.
+TEST(StreamTransferErrors, EachThreadPrintsItsOwnLines)
+{
+    FakeServer server; // answers 404 "not found" to these paths
+    int gonePort;
+    {
+        FakeServer gone;
+        gonePort = gone.port();
+    }
+    const struct
+    {
+        StreamKind kind;
+        const char* thread;
+        std::string path;
+    } streams[] = {{StreamKind::IQ, "stream_thread", "streams/E1/raw"},
+                   {StreamKind::Spectrum, "spectrum_thread", "sources/E2/spectrum"},
+                   {StreamKind::Session, "srvstream_thread", "sessions/datas"}};
+    const auto splitLines = [](const std::string& text) {
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    };
+    for (const auto& s : streams) {
+        for (bool reachable : {false, true}) {
+            SCOPED_TRACE(std::string(s.thread) + (reachable ? " 404" : " unreachable"));
+            SrvHttpClient client("127.0.0.1", reachable ? server.port() : gonePort);
+            ASSERT_TRUE(client.setServerKey(server.publicKeyText()));
+            StreamFrameParser parser(s.kind, StreamHandlers{});
+            testing::internal::CaptureStderr();
+            EXPECT_FALSE(runStreamTransfer(client, s.path, true, parser, StreamStopCheck{}, s.thread));
+            const std::vector<std::string> lines = splitLines(testing::internal::GetCapturedStderr());
+
+            if (reachable && s.kind == StreamKind::IQ) {
+                EXPECT_EQ(lines,
+                          (std::vector<std::string>{"error: server responded with code 404", "No error"}));
+                continue;
+            }
+            // Unreachable, or an error page that the others refuse as frames.
+            const std::string tag = "[" + std::string(s.thread) + "] : ";
+            const std::string first =
+                "error[" + std::string(s.thread) + "]: unable to request stream from " + s.path;
+            ASSERT_EQ(lines.size(), s.kind == StreamKind::IQ ? 3u : 2u);
+            EXPECT_EQ(lines[0],
+                      s.kind == StreamKind::IQ ? first + " @ " + client.baseUrl() + ":" : first + ":");
+            ASSERT_EQ(lines[1].rfind(tag, 0), 0u) << lines[1];
+            EXPECT_GT(lines[1].size(), tag.size());
+            if (s.kind == StreamKind::IQ)
+                EXPECT_EQ(lines[2], lines[1].substr(tag.size()));
+        }
+    }
 }

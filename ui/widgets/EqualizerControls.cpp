@@ -32,10 +32,8 @@ QWidget* getOnOffButton()
     zxPushButton* made = button;
     QObject::connect(made, &zxPushButton::pressed, equalizer, &Equalizer::SLOT_turnOnOffEqualizer,
                      Qt::QueuedConnection);
-    // Queued after the toggle, in the same thread: the state shown is the flag's.
-    QObject::connect(
-        made, &zxPushButton::pressed, made, [made, equalizer] { made->setState(equalizer->isEnabled()); },
-        Qt::QueuedConnection);
+    // Also a toggle that did not come from the button shows on it.
+    QObject::connect(equalizer, &Equalizer::enabledChanged, made, &zxPushButton::setState);
     return made;
 }
 
