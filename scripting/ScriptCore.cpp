@@ -63,6 +63,9 @@ ScriptCore::~ScriptCore()
         delete window;
         window = nullptr;
     }
+    const QList<QMessageBox*> boxes = openBoxes;
+    openBoxes.clear();
+    qDeleteAll(boxes);
     s_core = nullptr;
 }
 
@@ -222,6 +225,16 @@ void ScriptCore::SLOT_scriptError(QString src, QString msg, int line_no)
 
 void ScriptCore::showBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
-    box.exec();
+    if (openBoxes.size() >= MaxOpenBoxes) {
+        QLogger::logWarning(
+            LogModule,
+            QStringLiteral("ScriptCore: %1 boxes open, message not shown: %2").arg(MaxOpenBoxes).arg(text));
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    openBoxes.append(box);
+    connect(box, &QObject::destroyed, this, [this, box] { openBoxes.removeOne(box); });
+    box->show();
 }

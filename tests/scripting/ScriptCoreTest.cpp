@@ -119,6 +119,73 @@ TEST_F(ScriptTest, InlineActionRunsItsOneCall)
     EXPECT_EQ(h.engine->getRxOffset(0), before + h.engine->getStepSize(0));
 }
 
+// Boxes ----------------------------------------------------------------------
+
+// Every kind of script box counts towards one bound; a message beyond it goes
+// to the log. The requests come here without a turn of the event loop in
+// between, so no box is closed meanwhile.
+TEST_F(ScriptTest, BoxesBeyondTheBoundGoToTheLog)
+{
+    constexpr int Asked = ScriptCore::MaxOpenBoxes + 5;
+    const struct
+    {
+        const char* what;
+        std::function<void(int)> ask;
+        QString text;
+    } kinds[] = {
+        {"alert", [](int i) { core()->do_alert(QStringLiteral("alert %1").arg(i)); }, "alert "},
+        {"script error", [](int i) { core()->SLOT_scriptError({}, QStringLiteral("error %1").arg(i), 2); },
+         "error "},
+        {"program that does not start", [](int) { core()->do_exec(1, QString()); }, "Erreur au lancement"},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        const int loggedBefore = log().count("boxes open, message not shown: " + kind.text);
+        for (int i = 0; i < Asked; ++i)
+            kind.ask(i);
+        EXPECT_EQ(shownBoxes(), ScriptCore::MaxOpenBoxes);
+        EXPECT_EQ(log().count("boxes open, message not shown: " + kind.text) - loggedBefore,
+                  Asked - ScriptCore::MaxOpenBoxes);
+        // The end of the scripts' core closes what is still open.
+        ScriptCore::release();
+        EXPECT_EQ(shownBoxes(), 0);
+    }
+}
+
+// A script that alerts every millisecond for seconds, far faster than boxes
+// are closed: the boxes open at once never pass the bound, every alert is
+// either shown or logged, and the program keeps answering and closes.
+TEST_F(ScriptTest, AlertsFasterThanBoxesCloseStayWithinTheBound)
+{
+    constexpr int Alerts = 3000;
+    core()->runScriptSource(
+        QStringLiteral("for (var i = 0; i < %1; i++) { orvex.alert('x' + i); orvex.waitFor(1); }")
+            .arg(Alerts));
+    const QPointer<ScriptEngine> script = newestScript();
+    int most = 0;
+    const auto watch = [&](const std::function<bool()>& done) {
+        return waitFor(
+            [&] {
+                most = std::max(most, shownBoxes());
+                return done();
+            },
+            4 * ScriptMs);
+    };
+    ASSERT_TRUE(watch([&] { return script.isNull(); }));
+    const auto logged = [&] { return log().count("boxes open, message not shown: x"); };
+    EXPECT_TRUE(watch([&] { return int(boxes.seen().size()) + shownBoxes() + logged() == Alerts; }))
+        << boxes.seen().size() << " answered, " << shownBoxes() << " open, " << logged() << " logged";
+    EXPECT_GE(most, 1);
+    EXPECT_LE(most, ScriptCore::MaxOpenBoxes);
+
+    bool answered = false;
+    QMetaObject::invokeMethod(
+        core(), [&] { answered = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(waitFor([&] { return answered; }));
+    ScriptCore::release();
+    EXPECT_EQ(shownBoxes(), 0);
+}
+
 // Figures --------------------------------------------------------------------
 
 // Each script draws into its own window: figure() answers the window's number.
