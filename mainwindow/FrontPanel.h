@@ -23,6 +23,7 @@ class QPushButton;
 class QTabWidget;
 class QThread;
 class RadioHardwareProvider;
+class ReceiverHardware;
 class RemoteChatUI;
 class SpottedList;
 class SubReceiver;
@@ -180,6 +181,8 @@ private:
     // not stop is left behind (and logged) rather than destroyed while it runs.
     static void stopAndDelete(QThread* thread);
     void releaseReceivers();
+    // Deletes the plug-in that shows the receiver's own widget, if there is one.
+    static void removeReceiverPanel(ReceiverHardware* receiver);
 
     // Actions (FrontPanelActions.cpp).
     // Reloads the personal memories of the receiver's range into the bookmark store.

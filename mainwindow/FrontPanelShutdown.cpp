@@ -6,6 +6,8 @@
 #include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
+#include "engine/plugins/ContainerPlugin.h"
+#include "engine/plugins/PluginManager.h"
 #include "hardware/RadioHardwareProvider.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
@@ -87,9 +89,21 @@ void FrontPanel::releaseReceivers()
     if (hardwareProvider == nullptr)
         return;
     ReceiverHardware* receiver = controller->getReceiverHardware();
+    // A driver's own panel is code of its library, which goes with the receiver.
+    removeReceiverPanel(receiver);
     // The provider leaves the chosen receiver in place; it goes last (for a
     // remote receiver, with its streams).
     delete hardwareProvider;
     hardwareProvider = nullptr;
     delete receiver;
+}
+
+void FrontPanel::removeReceiverPanel(ReceiverHardware* receiver)
+{
+    PluginManager* plugins = PluginManager::instance();
+    for (int i = plugins->count() - 1; i >= 0; --i) {
+        auto* container = qobject_cast<ContainerPlugin*>(plugins->pluginAt(i));
+        if (container != nullptr && container->receiver() == receiver)
+            plugins->removePlugin(container);
+    }
 }
