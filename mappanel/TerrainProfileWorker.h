@@ -4,15 +4,13 @@
 
 #include <QObject>
 #include <QString>
-#include <atomic>
-#include <memory>
 
 class QThread;
-class SRTMReader;
+class TerrainProfileJob;
 
 // Computes terrain profiles in a thread of its own, so that reading terrain
 // tiles never holds up the GUI. Requests that pile up while one is computed
-// collapse into the latest. The tiles read stay in the worker's own terrain
+// collapse into the latest. The tiles read stay in the thread's own terrain
 // reader for the next profiles.
 class TerrainProfileWorker : public QObject
 {
@@ -22,8 +20,10 @@ public:
     // Longest wait for the thread at destruction (one profile is 250 reads).
     static constexpr unsigned long StopWaitMs = 30000;
 
-    explicit TerrainProfileWorker();
-    // Ends the thread; call from the thread that made the worker.
+    explicit TerrainProfileWorker(unsigned long stopWaitMs = StopWaitMs);
+    // Ends the thread, waiting at most stopWaitMs; call from the thread that
+    // made the worker. A thread still held in its reads is left to end by
+    // itself (logged), with all it uses.
     ~TerrainProfileWorker() override;
 
     // Callable from the thread that made the worker; the answer comes with SIG_profileReady.
@@ -33,10 +33,7 @@ signals:
     void SIG_profileReady(TerrainProfile profile);
 
 private:
-    // A job of the worker's thread.
-    class Job;
-
+    const unsigned long m_stopWaitMs;
     QThread* m_thread;
-    Job* m_job; // lives in m_thread
-    std::atomic<quint64> m_latestRequest{0};
+    TerrainProfileJob* m_job; // lives in m_thread, deleted there as it ends
 };
