@@ -11,8 +11,8 @@
 #include "hardware/RadioHardwareProvider.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
-#include "scripting/ScriptCore.h"
 #include "mappanel/DemUI.h"
+#include "scripting/ScriptCore.h"
 
 #include <QDebug>
 
@@ -51,8 +51,16 @@ void FrontPanel::endReception()
     }
     // Also without an engine: the GPS reader has its port open from the start.
     stopSideThreads();
-    if (attached)
-        releaseReceivers();
+    if (!attached)
+        return;
+    // A script left inside a call to the engine may be in the receiver's driver:
+    // the receivers are kept rather than freed under it.
+    if (ScriptCore::engineInUse()) {
+        QLogger::logError(
+            LogModule, QStringLiteral("FrontPanel: a script is still in the engine, the receivers are kept"));
+        return;
+    }
+    releaseReceivers();
 }
 
 void FrontPanel::stopSideThreads()

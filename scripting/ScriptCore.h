@@ -29,6 +29,8 @@ class ScriptEngine;
 // (or the application's quit, which calls it) stops every running script
 // within a bound and closes the figure windows and the boxes; it must run
 // before the engine or the RX A panel go away, since scripts call them directly.
+// A script that does not stop is left running, cut off from both; one still
+// inside a call to the engine then keeps the engine in use (engineInUse).
 class ScriptCore : public QObject
 {
     Q_OBJECT
@@ -39,6 +41,9 @@ public:
     static ScriptCore* instance();
     // Destroys the core, if there is one: the orderly stop described above.
     static void release();
+    // Whether a script left running by release() is still inside a call to
+    // the engine: the engine and its receiver must then not be freed.
+    static bool engineInUse();
 
     ~ScriptCore() override;
 

@@ -2,6 +2,7 @@
 // actions, figure windows and the orderly stop.
 #include "ScriptFixture.h"
 
+#include "ThreadGate.h"
 #include "scripting/JFigure.h"
 #include "scripting/JWindow.h"
 
@@ -345,6 +346,36 @@ INSTANTIATE_TEST_SUITE_P(
         RunningScript{"alerts_in_a_loop", "while (true) { orvex.alert('x'); orvex.waitFor(1); }",
                       "ScriptEngine::alert"}),
     [](const ::testing::TestParamInfo<RunningScript>& info) { return std::string(info.param.what); });
+
+// A script held inside a call to the engine when the core is released (here
+// in a listener of the engine's report, connected directly) is left running
+// and said so, and the engine counts as in use; once the call comes back, the
+// script reaches the engine no more and ends, and the engine is free again.
+TEST_F(ScriptTest, AScriptHeldInTheEngineAtTheEndKeepsTheEngineInUse)
+{
+    ThreadGate gate;
+    QObject context;
+    QObject::connect(
+        h.engine.get(), &Controller::MSG_ChannelTurnedOnOff, &context,
+        [&gate] {
+            if (QThread::currentThread() != qApp->thread())
+                gate.pass();
+        },
+        Qt::DirectConnection);
+    core()->runScriptSource(QStringLiteral("orvex.startRX(); orvex.stepUp();"));
+    const QPointer<ScriptEngine> script = newestScript();
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+    const int offset = h.engine->getRxOffset(0);
+
+    ScriptCore::release();
+    EXPECT_FALSE(script.isNull()) << "a running script was deleted";
+    EXPECT_TRUE(ScriptCore::engineInUse());
+    EXPECT_TRUE(log().contains("did not stop, left running inside a call to the engine, which is kept"));
+    gate.open();
+    ASSERT_TRUE(ended(script));
+    EXPECT_FALSE(ScriptCore::engineInUse());
+    EXPECT_EQ(h.engine->getRxOffset(0), offset);
+}
 
 } // namespace
 
