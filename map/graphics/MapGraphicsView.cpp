@@ -55,9 +55,11 @@ MapGraphicsView::~MapGraphicsView()
     m_tileObjects.clear();
     if (!m_tileSource.isNull()) {
         // The source goes in its own thread (when this was its last
-        // reference), and its thread ends with it.
+        // reference), and its thread ends with it. No events are served
+        // meanwhile: the window being torn down around this view would get
+        // them in widgets half destroyed.
         m_tileSource.clear();
-        TileThreads::join(m_tileSourceThread, TileThreadJoinMs, true);
+        TileThreads::join(m_tileSourceThread, TileThreadJoinMs);
         m_tileSourceThread = nullptr;
     }
 }
