@@ -19,6 +19,7 @@ class MainReceiver;
 class QComboBox;
 class QHBoxLayout;
 class QLCDNumber;
+class QMessageBox;
 class QPushButton;
 class QTabWidget;
 class QThread;
@@ -230,6 +231,8 @@ private:
     QWidget* pluginStrip = nullptr;
     // The one calibration dialog; cleared when it goes, however it goes.
     QPointer<IQCorrectionWidget> iqCorrection;
+    // The box that tells of a lost server link, while it is open.
+    QPointer<QMessageBox> linkLostBox;
     // Keeps the rows that the bookmarks made here point to.
     QObject* bookmarkRows = nullptr;
     qint64 lastRetunedCentre = 0;
