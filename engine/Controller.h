@@ -36,9 +36,9 @@ Q_DECLARE_METATYPE(Demodulator*)
 // threads connect queued. A channel's frequency is hwCenter plus its offset;
 // the channelizer mixes with minus the offset.
 //
-// Lock order: demodLock before a channelizer's lock; demodLock and the mixing
-// thread's lock are never held together; no control holds a lock while it
-// emits.
+// Lock order: demodLock before a channelizer's lock and before a demodulator's
+// time-domain lock; demodLock and the mixing thread's lock are never held
+// together; no control holds a lock while it emits.
 class Controller : public QThread, public VantorCBHandler
 {
     Q_OBJECT
