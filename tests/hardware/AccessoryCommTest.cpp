@@ -216,9 +216,12 @@ TEST_F(AccessoryLink, StopEndsTheThreadOnAnIdlePortAndStartThreadResumesTheLink)
 // so; once the call comes back, the thread ends.
 TEST_F(AccessoryLink, AStopWaitsOnlySoLongForAThreadHeldInACall)
 {
+    // Connected while the link is stopped: the link thread reads the connection.
+    ASSERT_TRUE(link->stop());
     ThreadGate gate;
     QObject::connect(
         link.get(), &AccessoryComm::request, &requestsProbe, [&gate] { gate.pass(); }, Qt::DirectConnection);
+    link->startThread();
     pty.sendText("<S-1000>\n");
     ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
 

@@ -214,9 +214,12 @@ TEST_F(GpsReaderOnPort, StopEndsTheThreadOnAnIdlePort)
 // once the call comes back, the thread ends.
 TEST_F(GpsReaderOnPort, AStopWaitsOnlySoLongForAThreadHeldInACall)
 {
+    // Connected while the reader is stopped: the reader thread reads the connection.
+    ASSERT_TRUE(gps->stop());
     ThreadGate gate;
     QObject::connect(
         gps.get(), &GPSD::hasGpsFix, probe.get(), [&gate] { gate.pass(); }, Qt::DirectConnection);
+    gps->start(QThread::LowestPriority);
     pty.sendText(MunichGga);
     ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
 

@@ -3,6 +3,7 @@
 #include "ScriptFixture.h"
 
 #include "ThreadGate.h"
+#include "engine/MultiSDR.h"
 #include "scripting/JFigure.h"
 #include "scripting/JWindow.h"
 
@@ -375,6 +376,10 @@ TEST_F(ScriptTest, AScriptHeldInTheEngineAtTheEndKeepsTheEngineInUse)
     ASSERT_TRUE(ended(script));
     EXPECT_FALSE(ScriptCore::engineInUse());
     EXPECT_EQ(h.engine->getRxOffset(0), offset);
+    // RX A off before its panel goes: while it is on, the mixing thread uses
+    // the panel's demodulator.
+    h.engine->turnChannelOff(0);
+    ASSERT_TRUE(waitFor([&] { return h.engine->multiSdr->currentMode() == MultiSDR::ModeOff; }));
 }
 
 } // namespace
