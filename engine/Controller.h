@@ -36,9 +36,9 @@ Q_DECLARE_METATYPE(Demodulator*)
 // threads connect queued. A channel's frequency is hwCenter plus its offset;
 // the channelizer mixes with minus the offset.
 //
-// Lock order: demodLock before a channelizer's lock; demodLock and the mixing
-// thread's lock are never held together; no control holds a lock while it
-// emits.
+// Lock order: demodLock before a channelizer's lock and before a demodulator's
+// time-domain lock; demodLock and the mixing thread's lock are never held
+// together; no control holds a lock while it emits.
 class Controller : public QThread, public VantorCBHandler
 {
     Q_OBJECT
@@ -93,8 +93,13 @@ public:
     // Clamps the edges to the channel's demodulator (unclamped without one) and
     // applies them to the demodulator and the channelizer.
     void applyBBLowHighCut(float low, float high, int channel, bool updateUI);
-    // The engine keeps the pointer only; the caller owns the demodulator.
+    // The engine keeps the pointer only; the caller owns the demodulator. The
+    // demodulator taken off the channel stops copying for the time-domain view.
     void installDemodulator(Demodulator* demodulator, int channel);
+    // Its owner is about to free demodulator: takes it off every channel that
+    // has it, whatever the locks (a lock holds a frequency, it does not keep a
+    // demodulator alive), and announces each channel left without one.
+    void releaseDemodulator(Demodulator* demodulator);
     // The installed demodulator, read under demodLock.
     Demodulator* currentDemodulator(int channel);
 
@@ -214,6 +219,8 @@ private:
     int halfRate() const;
     // Moves the channel's oscillator to the offset (Hz from the centre).
     void setChannelOffset(int channel, float offsetHz);
+    // Uninstalls the channel's demodulator, if any, and empties its slot; under demodLock.
+    void takeOff(int channel);
     void restoreFromBoardFile();
     bool stopEngineThread();
     // For a remote receiver: becomes its server's session handler and follows

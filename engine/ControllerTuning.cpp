@@ -219,8 +219,7 @@ void Controller::installDemodulator(Demodulator* demod, int channel)
     float low = 0;
     float high = 0;
     demodLock->acquire();
-    if (demodulator[channel] != nullptr)
-        demodulator[channel]->uninstall();
+    takeOff(channel);
     demodulator[channel] = demod;
     if (demod != nullptr) {
         demod->install();
@@ -232,6 +231,37 @@ void Controller::installDemodulator(Demodulator* demod, int channel)
     if (demod != nullptr && !channelLocked[channel])
         applyBBLowHighCut(low, high, channel, false);
     emit MSG_newDemodulatorInstalled(demod, channel);
+}
+
+void Controller::releaseDemodulator(Demodulator* demod)
+{
+    if (demod == nullptr)
+        return;
+    bool released[ChannelCount] = {};
+    demodLock->acquire();
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        if (demodulator[channel] == demod) {
+            takeOff(channel);
+            released[channel] = true;
+        }
+    }
+    demodLock->release();
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        if (released[channel])
+            emit MSG_newDemodulatorInstalled(nullptr, channel);
+    }
+}
+
+void Controller::takeOff(int channel)
+{
+    Demodulator* demod = demodulator[channel];
+    if (demod == nullptr)
+        return;
+    demod->uninstall();
+    // The view's queue goes with the installation: only the installed
+    // demodulator of a channel ever copies into it.
+    demod->setTDFifo(nullptr);
+    demodulator[channel] = nullptr;
 }
 
 Demodulator* Controller::currentDemodulator(int channel)

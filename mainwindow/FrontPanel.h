@@ -19,10 +19,12 @@ class MainReceiver;
 class QComboBox;
 class QHBoxLayout;
 class QLCDNumber;
+class QMessageBox;
 class QPushButton;
 class QTabWidget;
 class QThread;
 class RadioHardwareProvider;
+class ReceiverHardware;
 class RemoteChatUI;
 class SpottedList;
 class SubReceiver;
@@ -183,6 +185,8 @@ private:
     // not stop is left behind (and logged) rather than destroyed while it runs.
     static void stopAndDelete(QThread* thread);
     void releaseReceivers();
+    // Deletes the plug-in that shows the receiver's own widget, if there is one.
+    static void removeReceiverPanel(ReceiverHardware* receiver);
 
     // Actions (FrontPanelActions.cpp).
     // Reloads the personal memories of the receiver's range into the bookmark store.
@@ -230,6 +234,8 @@ private:
     QWidget* pluginStrip = nullptr;
     // The one calibration dialog; cleared when it goes, however it goes.
     QPointer<IQCorrectionWidget> iqCorrection;
+    // The box that tells of a lost server link, while it is open.
+    QPointer<QMessageBox> linkLostBox;
     // Keeps the rows that the bookmarks made here point to.
     QObject* bookmarkRows = nullptr;
     qint64 lastRetunedCentre = 0;

@@ -416,9 +416,16 @@ void FrontPanel::SLOT_VantorUpdateIndicator(QString name, double value)
 
 void FrontPanel::SLOT_VantorConnectionLost()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnx"),
-                    tr("La connection avec le serveur Beamhost est interrompue"), QMessageBox::Yes);
-    box.exec();
+    // The report is queued and may come again while the box is open: the box
+    // runs no event loop of its own, and one is enough.
+    if (linkLostBox != nullptr)
+        return;
+    linkLostBox =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tarnx"),
+                        tr("La connection avec le serveur Beamhost est interrompue"), QMessageBox::Yes, this);
+    linkLostBox->setAttribute(Qt::WA_DeleteOnClose);
+    linkLostBox->setWindowModality(Qt::ApplicationModal);
+    linkLostBox->show();
 }
 
 void FrontPanel::keyPressEvent(QKeyEvent* event)

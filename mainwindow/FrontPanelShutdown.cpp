@@ -6,11 +6,13 @@
 #include "core/QLogger.h"
 #include "engine/Controller.h"
 #include "engine/ReceiverHardware.h"
+#include "engine/plugins/ContainerPlugin.h"
+#include "engine/plugins/PluginManager.h"
 #include "hardware/RadioHardwareProvider.h"
 #include "hardware/accessory/AccessoryComm.h"
 #include "map/gps/GPSD.h"
-#include "scripting/ScriptCore.h"
 #include "mappanel/DemUI.h"
+#include "scripting/ScriptCore.h"
 
 #include <QDebug>
 
@@ -49,8 +51,16 @@ void FrontPanel::endReception()
     }
     // Also without an engine: the GPS reader has its port open from the start.
     stopSideThreads();
-    if (attached)
-        releaseReceivers();
+    if (!attached)
+        return;
+    // A script left inside a call to the engine may be in the receiver's driver:
+    // the receivers are kept rather than freed under it.
+    if (ScriptCore::engineInUse()) {
+        QLogger::logError(
+            LogModule, QStringLiteral("FrontPanel: a script is still in the engine, the receivers are kept"));
+        return;
+    }
+    releaseReceivers();
 }
 
 void FrontPanel::stopSideThreads()
@@ -87,9 +97,21 @@ void FrontPanel::releaseReceivers()
     if (hardwareProvider == nullptr)
         return;
     ReceiverHardware* receiver = controller->getReceiverHardware();
+    // A driver's own panel is code of its library, which goes with the receiver.
+    removeReceiverPanel(receiver);
     // The provider leaves the chosen receiver in place; it goes last (for a
     // remote receiver, with its streams).
     delete hardwareProvider;
     hardwareProvider = nullptr;
     delete receiver;
+}
+
+void FrontPanel::removeReceiverPanel(ReceiverHardware* receiver)
+{
+    PluginManager* plugins = PluginManager::instance();
+    for (int i = plugins->count() - 1; i >= 0; --i) {
+        auto* container = qobject_cast<ContainerPlugin*>(plugins->pluginAt(i));
+        if (container != nullptr && container->receiver() == receiver)
+            plugins->removePlugin(container);
+    }
 }

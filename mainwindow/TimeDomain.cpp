@@ -92,9 +92,8 @@ TimeDomain::TimeDomain(QWidget* parent) : QWidget(parent)
 
 TimeDomain::~TimeDomain()
 {
-    // The demodulator outlives this view: it must stop copying into our queue.
-    if (demodulator != nullptr)
-        demodulator->setTDFifo(nullptr);
+    // The demodulator may outlive this view: it must stop copying into our queue.
+    attachQueue(nullptr);
     tdFifo->accepting = false;
     while (SampleFifoElement* element = tdFifo->pop(false)) {
         freeBlock(static_cast<TimeDomainBlock*>(element->data));
@@ -118,11 +117,12 @@ int TimeDomain::refreshIntervalMs() const
     return refreshTimer->interval();
 }
 
-void TimeDomain::attachQueue(Demodulator* demod)
+void TimeDomain::attachQueue(SampleFifo* queue)
 {
-    demodulator = demod;
-    if (demod != nullptr)
-        demod->setTDFifo(tdFifo);
+    if (controller == nullptr)
+        return;
+    if (Demodulator* installed = controller->currentDemodulator(0))
+        installed->setTDFifo(queue);
 }
 
 void TimeDomain::SLOT_StartStop()
@@ -133,10 +133,9 @@ void TimeDomain::SLOT_StartStop()
         refreshTimer->stop();
         m_state = Stopped;
         m_startButton->setState(false);
-        if (demodulator != nullptr)
-            demodulator->setTDFifo(nullptr);
+        attachQueue(nullptr);
     } else if (controller != nullptr) {
-        attachQueue(controller->currentDemodulator(0));
+        attachQueue(tdFifo);
         tdFifo->accepting = true;
         m_state = Starting;
         refreshTimer->start();
@@ -147,10 +146,11 @@ void TimeDomain::SLOT_StartStop()
 
 void TimeDomain::SLOT_newDemodulatorInstalled(Demodulator* demod, int channel)
 {
+    // The announced demodulator may be gone by now: the engine's is the one in place.
     if (channel != 0 || demod == nullptr)
         return;
     controlLock.acquire();
-    attachQueue(demod);
+    attachQueue(tdFifo);
     controlLock.release();
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/dsp/Complex.h"
 
+#include <QPointer>
 #include <QSemaphore>
 #include <QWidget>
 
@@ -20,6 +21,10 @@ class zxPushButton;
 // (on the mixing thread); the view keeps the latest Length samples and redraws
 // them at the chosen rate, only when new samples came: the upper plot as I,
 // envelope or phase, the lower one as a level history.
+//
+// The view keeps no demodulator of its own: it hands its queue to the one the
+// engine has installed on channel 0, which gives it back when it is taken off
+// (demodulators come and go with their panels).
 class TimeDomain : public QWidget
 {
     Q_OBJECT
@@ -58,10 +63,11 @@ public slots:
     void SLOT_setTigger(int mode);
 
 private:
-    void attachQueue(Demodulator* demod);
+    // Hands the queue to channel 0's demodulator, or takes it back (null).
+    void attachQueue(SampleFifo* queue);
     void storeBlock(const Complex* samples, int count, int rate);
 
-    Controller* controller = nullptr;
+    QPointer<Controller> controller;
     zxPushButton* m_startButton = nullptr;
     QLineEdit* m_rateField = nullptr;
     QComboBox* m_modeBox = nullptr;
@@ -72,7 +78,6 @@ private:
     int m_state = Stopped;
     int m_trigger = 0;
     SampleFifo* tdFifo = nullptr;
-    Demodulator* demodulator = nullptr;
     DataPlot* m_upperPlot = nullptr;
     DataPlot* m_lowerPlot = nullptr;
     int generation = 0;

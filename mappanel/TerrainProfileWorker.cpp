@@ -1,47 +1,53 @@
 #include "TerrainProfileWorker.h"
 
-#include "map/terrain/SRTMReader.h"
-#include "map/terrain/TerrainGrid.h"
+#include "TerrainProfileJob.h"
 
 #include <QDebug>
 #include <QThread>
 
-TerrainProfileWorker::TerrainProfileWorker() : m_thread(new QThread), m_job(new QObject)
+TerrainProfileWorker::TerrainProfileWorker(unsigned long stopWaitMs)
+    : m_stopWaitMs(stopWaitMs), m_thread(new QThread), m_job(new TerrainProfileJob)
 {
     qRegisterMetaType<TerrainProfile>();
     m_thread->setObjectName(QStringLiteral("TerrainProfileWorker"));
     m_job->moveToThread(m_thread);
+    // The job goes on its own thread as the thread ends, whenever that is.
+    connect(m_thread, &QThread::finished, m_job, &QObject::deleteLater);
+    connect(m_job, &TerrainProfileJob::profileReady, this, &TerrainProfileWorker::SIG_profileReady);
     m_thread->start(QThread::LowPriority);
 }
 
 TerrainProfileWorker::~TerrainProfileWorker()
 {
     m_thread->quit();
-    if (!m_thread->wait(StopWaitMs)) {
-        // Never free what a running thread still uses.
-        qWarning() << "TerrainProfileWorker::~TerrainProfileWorker() the profile thread did not end";
+    if (m_thread->wait(m_stopWaitMs)) {
+        delete m_thread;
         return;
     }
-    delete m_job;
-    delete m_thread;
+    // Never free what a running thread still uses: the thread keeps its job
+    // and is released once it ends.
+    qWarning() << "TerrainProfileWorker: the profile thread did not end within" << m_stopWaitMs
+               << "ms; it is left to end by itself";
+    QThread* thread = m_thread;
+    const auto release = [thread] {
+        qWarning() << "TerrainProfileWorker: the profile thread ended late";
+        thread->deleteLater();
+    };
+    connect(thread, &QThread::finished, thread, release);
+    // It may have ended before the connection was made.
+    if (thread->isFinished())
+        QMetaObject::invokeMethod(thread, release, Qt::QueuedConnection);
 }
 
 void TerrainProfileWorker::request(const Position& station, double azimuthDeg, double rangeM,
                                    TerrainGrid* grid)
 {
-    const quint64 id = ++m_latestRequest;
+    TerrainProfileJob* job = m_job;
+    const quint64 id = job->newRequest();
     QMetaObject::invokeMethod(
-        m_job,
-        [this, id, station, azimuthDeg, rangeM, grid] {
-            if (id != m_latestRequest.load())
-                return; // a newer request waits behind this one
-            TerrainProfile profile;
-            profile.rangeM = rangeM;
-            if (grid != nullptr) {
-                grid->loadTiles();
-                profile = TerrainProfile::compute(*grid->lockReader(), station, azimuthDeg, rangeM);
-            }
-            emit SIG_profileReady(profile);
+        job,
+        [job, id, station, azimuthDeg, rangeM, grid] {
+            job->compute(id, station, azimuthDeg, rangeM, grid);
         },
         Qt::QueuedConnection);
 }

@@ -10,8 +10,17 @@
 #include <QProcess>
 #include <QThread>
 
+#include <atomic>
+#include <memory>
+
 namespace {
+
 ScriptCore* s_core = nullptr;
+// Scripts left running inside a call to the engine; each counts itself out as its thread ends.
+std::atomic<int> s_scriptsInEngine{0};
+// How long a script left running may take to come back from a call to the engine.
+constexpr int DetachTimeoutMs = 1000;
+
 } // namespace
 
 ScriptCore* ScriptCore::instance()
@@ -35,6 +44,11 @@ void ScriptCore::release()
     delete s_core;
 }
 
+bool ScriptCore::engineInUse()
+{
+    return s_scriptsInEngine.load() > 0;
+}
+
 ScriptCore::ScriptCore()
 {
     windowOwners.fill(-1);
@@ -51,18 +65,39 @@ ScriptCore::~ScriptCore()
     for (ScriptEngine* script : scripts) {
         if (script->wait(ScriptEngine::StopTimeoutMs)) {
             delete script;
-        } else {
-            // A running thread must not be destroyed: it is left behind, and said so.
+            continue;
+        }
+        // A running thread must not be destroyed: it is left behind, cut off
+        // from the engine and the panel, and said so.
+        script->setParent(nullptr);
+        if (script->detachContext(DetachTimeoutMs)) {
             QLogger::logError(
                 LogModule,
                 QStringLiteral("ScriptCore: script %1 did not stop, left running").arg(script->id()));
-            script->setParent(nullptr);
+            continue;
         }
+        QLogger::logError(LogModule,
+                          QStringLiteral("ScriptCore: script %1 did not stop, left running inside a "
+                                         "call to the engine, which is kept")
+                              .arg(script->id()));
+        ++s_scriptsInEngine;
+        // Counted out once as its thread ends, which may have happened already.
+        auto inEngine = std::make_shared<std::atomic<bool>>(true);
+        const auto countOut = [inEngine] {
+            if (inEngine->exchange(false))
+                --s_scriptsInEngine;
+        };
+        connect(script, &QThread::finished, countOut);
+        if (script->isFinished())
+            countOut();
     }
     for (JWindow*& window : windows) {
         delete window;
         window = nullptr;
     }
+    const QList<QMessageBox*> boxes = openBoxes;
+    openBoxes.clear();
+    qDeleteAll(boxes);
     s_core = nullptr;
 }
 
@@ -222,6 +257,16 @@ void ScriptCore::SLOT_scriptError(QString src, QString msg, int line_no)
 
 void ScriptCore::showBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
-    box.exec();
+    if (openBoxes.size() >= MaxOpenBoxes) {
+        QLogger::logWarning(
+            LogModule,
+            QStringLiteral("ScriptCore: %1 boxes open, message not shown: %2").arg(MaxOpenBoxes).arg(text));
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    openBoxes.append(box);
+    connect(box, &QObject::destroyed, this, [this, box] { openBoxes.removeOne(box); });
+    box->show();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -10,6 +11,7 @@
 class Controller;
 class JWindow;
 class MainReceiver;
+class QMessageBox;
 class ScriptEngine;
 
 // The one object through which scripts start and reach the GUI, on the GUI
@@ -18,19 +20,30 @@ class ScriptEngine;
 // queued requests: ten figure windows shared by all scripts (figure number =
 // slot + 1), message boxes titled "Orvex", and detached programs.
 //
+// A box never runs an event loop of its own (a script may alert faster than
+// boxes are closed, and each request arrives through the loop): it is shown
+// and left to close itself. At most MaxOpenBoxes are open at once; a message
+// beyond them goes to the log instead.
+//
 // Lifetime: created by the first instance() call, on the GUI thread. release()
 // (or the application's quit, which calls it) stops every running script
-// within a bound and closes the figure windows; it must run before the engine
-// or the RX A panel go away, since scripts call them directly.
+// within a bound and closes the figure windows and the boxes; it must run
+// before the engine or the RX A panel go away, since scripts call them directly.
+// A script that does not stop is left running, cut off from both; one still
+// inside a call to the engine then keeps the engine in use (engineInUse).
 class ScriptCore : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int FigureSlots = 10;
+    static constexpr int MaxOpenBoxes = 10;
 
     static ScriptCore* instance();
     // Destroys the core, if there is one: the orderly stop described above.
     static void release();
+    // Whether a script left running by release() is still inside a call to
+    // the engine: the engine and its receiver must then not be freed.
+    static bool engineInUse();
 
     ~ScriptCore() override;
 
@@ -70,11 +83,14 @@ private:
     ScriptCore();
     void start(ScriptEngine* engine);
     ScriptEngine* runningScript(int id) const;
-    static void showBox(const QString& text);
+    // Shows a box titled "Orvex", or logs text when MaxOpenBoxes are open.
+    void showBox(const QString& text);
 
     int scriptCounter = 0;
     Controller* controller = nullptr;
     MainReceiver* mainReceiver = nullptr;
     std::array<JWindow*, FigureSlots> windows{};
     std::array<int, FigureSlots> windowOwners;
+    // Shown and not yet closed; each box deletes itself when closed.
+    QList<QMessageBox*> openBoxes;
 };

@@ -31,7 +31,9 @@ class SampleFifo;
 // engine's and the panel's signals arrive queued) and record what they hear in
 // atomics; the script functions run on the script's thread and poll those.
 // Every wait of a script is bounded, and requestStop() ends any of them, and the
-// evaluation itself, within a few tens of milliseconds.
+// evaluation itself, within a few tens of milliseconds. The script functions
+// use the engine and the panel under contextLock, and not at all once a stop
+// is asked or the script is cut off from them (detachContext).
 class ScriptEngine : public QThread, protected QScriptable
 {
     Q_OBJECT
@@ -62,6 +64,10 @@ public:
     int id() const { return scriptId; }
     // Aborts the evaluation and every wait; the thread then ends. Any thread.
     void requestStop() { stopRequested = true; }
+    // For a script that did not stop: no script function reaches the engine
+    // or the RX A panel from now on. False when one is still inside a call to
+    // them after timeoutMs (it reaches them no more once the call comes back).
+    bool detachContext(int timeoutMs);
     // The script core's answer to ask_allocWindow: the figure number, 0 for none.
     void figureAllocated(int figno) { allocatedFigure = figno; }
 
@@ -115,6 +121,9 @@ private slots:
     void SLOT_onTimer();
 
 private:
+    // The engine and the panel for one script function, locked while it uses them.
+    class Context;
+
     // Reads the script file into scriptSource; false (reported) when it cannot.
     bool loadFile();
     // True once a stop is asked; then also aborts the evaluation.
@@ -142,6 +151,8 @@ private:
     Controller* controller = nullptr;
     MainReceiver* mainReceiver = nullptr;
     std::atomic<bool> stopRequested{false};
+    QMutex contextLock;
+    std::atomic<bool> detached{false};
 
     // Script thread only.
     QScriptEngine* interpreter = nullptr;

@@ -18,22 +18,53 @@ constexpr double MaxFrequencyMHz = 9.2e12;
 
 } // namespace
 
+// Null once a stop is asked or the script is cut off; the lock is held while
+// the function uses them.
+class ScriptEngine::Context
+{
+public:
+    explicit Context(ScriptEngine& script) : m_lock(&script.contextLock)
+    {
+        if (!script.stopRequested && !script.detached) {
+            engine = script.controller;
+            rxA = script.mainReceiver;
+        }
+    }
+
+    Controller* engine = nullptr;
+    MainReceiver* rxA = nullptr;
+
+private:
+    QMutexLocker m_lock;
+};
+
+bool ScriptEngine::detachContext(int timeoutMs)
+{
+    detached = true;
+    if (!contextLock.tryLock(timeoutMs))
+        return false;
+    contextLock.unlock();
+    return true;
+}
+
 void ScriptEngine::setRxFrequency(double frequency)
 {
     qDebug() << "ScriptEngine::setRxFrequency" << frequency;
-    if (controller == nullptr)
-        return;
     if (!(std::fabs(frequency) < MaxFrequencyMHz)) {
         QLogger::logWarning(LogModule,
                             QStringLiteral("ScriptEngine::setRxFrequency %1 MHz ignored").arg(frequency));
         return;
     }
-    controller->setAbsoluteRxFreq(std::llround(frequency * 1e6), 0);
+    const Context context(*this);
+    if (context.engine != nullptr)
+        context.engine->setAbsoluteRxFreq(std::llround(frequency * 1e6), 0);
 }
 
 double ScriptEngine::getRxFrequency()
 {
-    lastFrequencyMHz = double(controller->getRxCenterFreq() + controller->getRxOffset(0)) / 1e6;
+    const Context context(*this);
+    if (context.engine != nullptr)
+        lastFrequencyMHz = double(context.engine->getRxCenterFreq() + context.engine->getRxOffset(0)) / 1e6;
     qDebug() << "ScriptEngine::getRxFrequency" << lastFrequencyMHz;
     return lastFrequencyMHz;
 }
@@ -41,19 +72,25 @@ double ScriptEngine::getRxFrequency()
 void ScriptEngine::setStepSize(int hz)
 {
     qDebug() << "ScriptEngine::setStepSize" << hz;
-    controller->setStepSize(hz, 0);
+    const Context context(*this);
+    if (context.engine != nullptr)
+        context.engine->setStepSize(hz, 0);
 }
 
 void ScriptEngine::stepUp()
 {
     qDebug() << "ScriptEngine::stepUp";
-    controller->stepUp(0);
+    const Context context(*this);
+    if (context.engine != nullptr)
+        context.engine->stepUp(0);
 }
 
 void ScriptEngine::stepDown()
 {
     qDebug() << "ScriptEngine::stepDown";
-    controller->stepDown(0);
+    const Context context(*this);
+    if (context.engine != nullptr)
+        context.engine->stepDown(0);
 }
 
 double ScriptEngine::getSMeter()
@@ -65,16 +102,21 @@ double ScriptEngine::getSMeter()
 void ScriptEngine::setSquelchLevel(double level_dBm)
 {
     qDebug() << "ScriptEngine::setSquelchLevel" << level_dBm;
-    controller->setSquelchLevel(static_cast<float>(level_dBm), 0);
+    const Context context(*this);
+    if (context.engine != nullptr)
+        context.engine->setSquelchLevel(static_cast<float>(level_dBm), 0);
 }
 
 void ScriptEngine::startRX()
 {
     qDebug() << "ScriptEngine::startRX";
-    if (controller->channelOn[0])
-        return;
-    rx_onoff = false;
-    controller->turnChannelOn(0);
+    {
+        const Context context(*this);
+        if (context.engine == nullptr || context.engine->channelOn[0])
+            return;
+        rx_onoff = false;
+        context.engine->turnChannelOn(0);
+    }
     if (!waitUntil([this] { return rx_onoff.load(); }, ReplyTimeoutMs))
         reportTimeout(QStringLiteral("startRX"));
 }
@@ -82,10 +124,13 @@ void ScriptEngine::startRX()
 void ScriptEngine::stopRX()
 {
     qDebug() << "ScriptEngine::stopRX";
-    if (!controller->channelOn[0])
-        return;
-    rx_onoff = true;
-    controller->turnChannelOff(0);
+    {
+        const Context context(*this);
+        if (context.engine == nullptr || !context.engine->channelOn[0])
+            return;
+        rx_onoff = true;
+        context.engine->turnChannelOff(0);
+    }
     if (!waitUntil([this] { return !rx_onoff.load(); }, ReplyTimeoutMs))
         reportTimeout(QStringLiteral("stopRX"));
 }
@@ -93,13 +138,16 @@ void ScriptEngine::stopRX()
 void ScriptEngine::setDemodulator(const QString& demod, int flow, int fhigh)
 {
     qDebug() << "ScriptEngine::setDemodulator" << demod << flow << fhigh;
-    if (mainReceiver == nullptr)
-        return;
-    // Choosing a mode is the panel's widget work: it runs on the GUI thread.
-    MainReceiver* rxA = mainReceiver;
-    QMetaObject::invokeMethod(
-        rxA, [rxA, demod, flow, fhigh] { rxA->SLOT_setModulatorByName(demod, flow, fhigh); },
-        Qt::QueuedConnection);
+    {
+        const Context context(*this);
+        MainReceiver* rxA = context.rxA;
+        if (rxA == nullptr)
+            return;
+        // Choosing a mode is the panel's widget work: it runs on the GUI thread.
+        QMetaObject::invokeMethod(
+            rxA, [rxA, demod, flow, fhigh] { rxA->SLOT_setModulatorByName(demod, flow, fhigh); },
+            Qt::QueuedConnection);
+    }
     // An unknown name or a locked channel installs nothing: the wait runs out.
     if (!waitUntil([&] { return demodName() == demod; }, ReplyTimeoutMs))
         reportTimeout(QStringLiteral("setDemodulator ") + demod);

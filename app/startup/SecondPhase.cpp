@@ -20,6 +20,7 @@
 #include "srvlib/SrvServer.h"
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/ReceiverRange.h"
+#include "scripting/ScriptCore.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -233,5 +234,12 @@ int runSecondPhase(StartupFrame& frame)
     window.show();
     if (frame.splash)
         frame.splash->finish(&window);
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // The quit released the scripts: one left inside a call to the engine
+    // keeps it, never freed under that script.
+    if (ScriptCore::engineInUse()) {
+        QLogger::logError(LogModule, QStringLiteral("A script is still in the engine: the engine is kept"));
+        (void)engine.release();
+    }
+    return code;
 }

@@ -79,15 +79,21 @@ void ADSBReceiver::startADSB()
     timer->start(UpdateIntervalMs);
 }
 
-void ADSBReceiver::stopADSB()
+bool ADSBReceiver::stopADSB()
 {
     {
         QMutexLocker locker(&stopLock);
         stopRequested = true;
         stopWake.wakeAll();
     }
-    wait();
+    const bool stopped = wait(StopBoundMs);
     timer->stop();
+    if (!stopped)
+        QLogger::logError(LogModule,
+                          QStringLiteral("ADSBReceiver::stopADSB() the receiver thread did not end "
+                                         "within %1 ms")
+                              .arg(StopBoundMs));
+    return stopped;
 }
 
 bool ADSBReceiver::pauseUnlessStopped(int ms)

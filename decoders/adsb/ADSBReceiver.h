@@ -42,6 +42,8 @@ public:
     static constexpr int FetchBlocks = 32;
     // Pause after an empty fetch; a stop request cuts it short.
     static constexpr int IdleWaitMs = 10;
+    // The longest a stop waits for the thread.
+    static constexpr unsigned long StopBoundMs = 3000;
 
     explicit ADSBReceiver(QObject* parent = nullptr);
     // Stops the thread first (stopADSB).
@@ -54,9 +56,12 @@ public:
     void setHardware(ReceiverHardware* hw);
     // Starts the thread and the update timer.
     void startADSB();
-    // Asks the thread to end, waits for it and stops the timer. Safe to call
-    // at any time, also when nothing runs; call it on the object's own thread.
-    void stopADSB();
+    // Asks the thread to end, waits for it at most StopBoundMs and stops the
+    // timer; false (and logged) when the thread still runs, held in the
+    // receiver: the object and the receiver must then stay alive (Qt ends the
+    // process when a running thread's object is destroyed). Safe to call at
+    // any time, also when nothing runs; call it on the object's own thread.
+    bool stopADSB();
 
     // Clock of the rate reports and of the decoder's aircraft expiry; set it
     // before startADSB. The rate is measured from then on.

@@ -15,7 +15,7 @@ ContainerPlugin* ContainerPlugin::create(ReceiverHardware* hardware)
     return new ContainerPlugin(hardware, display);
 }
 
-ContainerPlugin::ContainerPlugin(ReceiverHardware* hardware, QWidget* display)
+ContainerPlugin::ContainerPlugin(ReceiverHardware* hardware, QWidget* display) : m_receiver(hardware)
 {
     // The receiver's name decoded as everywhere else, so it reads the same here
     // as in its board file and lists.

@@ -13,6 +13,12 @@ public:
     // none (or there is no receiver), so start-up registers nothing then.
     static ContainerPlugin* create(ReceiverHardware* hardware);
 
+    // The receiver whose widget this shows: the widget's code is in that
+    // receiver's driver library, so the container goes before the receiver.
+    ReceiverHardware* receiver() const { return m_receiver; }
+
 private:
     ContainerPlugin(ReceiverHardware* hardware, QWidget* display);
+
+    ReceiverHardware* m_receiver;
 };

@@ -118,6 +118,17 @@ void PluginManager::registerPlugin(OrvexPlugin* plugin)
     }
 }
 
+void PluginManager::removePlugin(OrvexPlugin* plugin)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_plugins.removeOne(plugin))
+            return;
+        m_byName.remove(plugin->name);
+    }
+    delete plugin;
+}
+
 void PluginManager::setController(Controller* controller)
 {
     QVector<OrvexPlugin*> plugins;

@@ -45,6 +45,9 @@ public:
     // Ignores null and a name that is already registered. A plug-in registered
     // after the engine was given gets it at once and is announced by newPlugin.
     void registerPlugin(OrvexPlugin* plugin);
+    // Takes a registered plug-in out of the strip and deletes it with its
+    // widgets; anything else is left alone.
+    void removePlugin(OrvexPlugin* plugin);
     // Keeps the engine and hands it to every registered plug-in in order.
     void setController(Controller* controller);
 

@@ -72,10 +72,15 @@ void AccessoryComm::loadSettings()
     start();
 }
 
-void AccessoryComm::stop()
+bool AccessoryComm::stop()
 {
     requestInterruption();
-    wait();
+    if (wait(StopBoundMs))
+        return true;
+    QLogger::logError(
+        LogModule,
+        QStringLiteral("AccessoryComm::stop() the link thread did not end within %1 ms").arg(StopBoundMs));
+    return false;
 }
 
 void AccessoryComm::startThread()

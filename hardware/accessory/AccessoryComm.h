@@ -20,9 +20,11 @@ struct FrequencyConverter;
 // The object lives in the GUI thread, where the engine's retune reports reach
 // SLOT_ChannelizerIsRetuned; run() is the link thread, which reads the port,
 // parses, and on each idle pass applies the rotor and sends the frequency. It
-// ends on stop() or when the device goes away; the destructor stops and joins
-// it before closing the port. Values shared by the two threads are atomic or
-// guarded by sendLock.
+// ends on stop() or when the device goes away; the destructor stops it before
+// closing the port. A thread held in its device or in a call that does not
+// return is waited for only so long: its owner then keeps the object alive
+// (Qt ends the process when a running thread's object is destroyed). Values
+// shared by the two threads are atomic or guarded by sendLock.
 class AccessoryComm : public QThread
 {
     Q_OBJECT
@@ -30,8 +32,10 @@ public:
     static constexpr int DefaultBauds = 38400;
     static constexpr int DefaultRotorResolution = 100;
     static constexpr int ReadSize = 1024;
-    // Silence that makes an idle pass; also the bound on a stop.
+    // Silence that makes an idle pass; also how soon an idle thread sees a stop.
     static constexpr int IdleWaitMs = 50;
+    // The longest a stop waits for the thread.
+    static constexpr unsigned long StopBoundMs = 3000;
 
     explicit AccessoryComm(QObject* parent = nullptr);
     ~AccessoryComm() override;
@@ -41,8 +45,9 @@ public:
     // Reads the settings, opens the port and starts the link thread. On the first
     // run (no "comm_port" yet) it writes the defaults and opens nothing.
     void loadSettings();
-    // Asks the link thread to end and waits until it has.
-    void stop();
+    // Asks the link thread to end and waits for it, at most StopBoundMs; false
+    // (and logged) when it still runs.
+    bool stop();
     // Starts the link thread unless it runs (loadSettings already does when the
     // port opens).
     void startThread();

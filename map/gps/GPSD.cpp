@@ -90,10 +90,15 @@ void GPSD::readSettingsAndOpenPort()
     QLogger::logError(LogModule, QStringLiteral("GPSD::GPSD() open ok "));
 }
 
-void GPSD::stop()
+bool GPSD::stop()
 {
     requestInterruption();
-    wait();
+    if (wait(StopBoundMs))
+        return true;
+    QLogger::logError(
+        LogModule,
+        QStringLiteral("GPSD::stop() the reader thread did not end within %1 ms").arg(StopBoundMs));
+    return false;
 }
 
 void GPSD::run()

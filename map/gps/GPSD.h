@@ -15,16 +15,20 @@ class QTimer;
 //
 // The object lives in its creator's thread (the local clock ticks there); only
 // run() is on the reader thread, which ends on stop(), when the device goes
-// away, or at once when no port is open. The destructor stops and joins it
-// before closing the port.
+// away, or at once when no port is open. The destructor stops it before
+// closing the port. A thread held in its device or in a call that does not
+// return is waited for only so long: its owner then keeps the object alive
+// (Qt ends the process when a running thread's object is destroyed).
 class GPSD : public QThread
 {
     Q_OBJECT
 public:
     static constexpr int DefaultBauds = 4800;
     static constexpr int ReadSize = 1024;
-    // Longest wait for bytes in one pass: the bound on a stop.
+    // Longest wait for bytes in one pass: how soon an idle thread sees a stop.
     static constexpr int IdleWaitMs = 50;
+    // The longest a stop waits for the thread.
+    static constexpr unsigned long StopBoundMs = 3000;
     static constexpr int LocalClockIntervalMs = 500;
 
     explicit GPSD(QObject* parent = nullptr);
@@ -33,8 +37,9 @@ public:
     bool isPortOpen() const { return portOpen; }
     // Starts the local clock unless it exists.
     void startLocalTimer();
-    // Asks the reader thread to end and waits until it has.
-    void stop();
+    // Asks the reader thread to end and waits for it, at most StopBoundMs;
+    // false (and logged) when it still runs.
+    bool stop();
 
 public slots:
     // One tick of the local clock.

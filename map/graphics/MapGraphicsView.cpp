@@ -56,10 +56,10 @@ MapGraphicsView::~MapGraphicsView()
     if (!m_tileSource.isNull()) {
         // The source goes in its own thread (when this was its last
         // reference), and its thread ends with it. No events are served
-        // meanwhile: this view may be going with the window around it, and an
-        // event served now could reach a widget already half destroyed.
+        // meanwhile: the window being torn down around this view would get
+        // them in widgets half destroyed.
         m_tileSource.clear();
-        TileThreads::join(m_tileSourceThread, TileThreadJoinMs, false);
+        TileThreads::join(m_tileSourceThread, TileThreadJoinMs);
         m_tileSourceThread = nullptr;
     }
 }

@@ -34,7 +34,7 @@ CompositeTileSource::~CompositeTileSource()
     m_layers.clear();
     for (QThread* thread : qAsConst(threads)) {
         if (thread != QThread::currentThread())
-            TileThreads::join(thread, LayerThreadJoinMs, false);
+            TileThreads::join(thread, LayerThreadJoinMs);
     }
 }
 

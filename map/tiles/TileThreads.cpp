@@ -2,15 +2,10 @@
 
 #include "MapTileSource.h"
 
-#include <QCoreApplication>
 #include <QThread>
 #include <QtDebug>
 
 namespace TileThreads {
-
-namespace {
-constexpr int WaitStepMs = 100;
-} // namespace
 
 QThread* host(MapTileSource* source, const QString& name)
 {
@@ -24,23 +19,15 @@ QThread* host(MapTileSource* source, const QString& name)
     return thread;
 }
 
-bool join(QThread* thread, int timeoutMs, bool serveEvents)
+bool join(QThread* thread, int timeoutMs)
 {
     if (thread == nullptr)
         return true;
-    for (int waited = 0; !thread->isFinished() && waited < timeoutMs; waited += WaitStepMs) {
-        if (thread->wait(WaitStepMs))
-            break;
-        if (serveEvents)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                            QEventLoop::ExcludeSocketNotifiers);
-    }
-    if (!thread->isFinished()) {
+    if (!thread->wait(timeoutMs)) {
         qWarning() << "Thread" << thread->objectName() << "did not end within" << timeoutMs << "ms";
         releaseWhenFinished(thread);
         return false;
     }
-    thread->wait();
     delete thread;
     return true;
 }

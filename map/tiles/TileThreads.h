@@ -14,11 +14,10 @@ namespace TileThreads {
 // source is destroyed.
 QThread* host(MapTileSource* source, const QString& name);
 
-// Waits at most timeoutMs for the thread to end - in 100 ms steps, serving the
-// calling thread's events between them when serveEvents is set - then deletes
-// it. A thread still running then deletes itself once it ends. True when it
-// ended in time.
-bool join(QThread* thread, int timeoutMs, bool serveEvents);
+// Waits at most timeoutMs for the thread to end, then deletes it; it serves no
+// events meanwhile. A thread still running then deletes itself once it ends.
+// True when it ended in time.
+bool join(QThread* thread, int timeoutMs);
 
 // Lets a thread whose source lives on elsewhere delete itself once it ends.
 void releaseWhenFinished(QThread* thread);

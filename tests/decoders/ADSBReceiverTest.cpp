@@ -3,9 +3,10 @@
 // fed by a receiver.
 #include "decoders/adsb/ADSBReceiver.h"
 #include "AdsbTestSupport.h"
-#include "StubReceiverHardware.h"
 #include "ProgramLog.h"
+#include "StubReceiverHardware.h"
 #include "TempWorkDir.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 #include "core/ProgramSettings.h"
 #include "core/QLogger.h"
@@ -326,6 +327,38 @@ TEST_F(ReceiverTest, ThreadEndsAtOnceWithoutAUsableReceiver)
         EXPECT_TRUE(readFile(dir.file("logs/vantor-sdr.log")).contains(c.logLine)) << c.name;
         receiver.reset();
     }
+}
+
+// A receiver thread held in the receiver (a fetch that does not come back) is
+// waited for only so long, and said so; once the fetch comes back, it ends.
+TEST_F(ReceiverTest, AStopWaitsOnlySoLongForAThreadHeldInTheReceiver)
+{
+    class HeldReceiver : public StubReceiverHardware
+    {
+    public:
+        HeldReceiver() : StubReceiverHardware("RTL held") {}
+        int prepareRXEngine() override { return 1; }
+        void* getRXSamples(int, int* count) override
+        {
+            *count = 0;
+            gate.pass();
+            return nullptr;
+        }
+        ThreadGate gate;
+    };
+    start("false");
+    HeldReceiver rtl;
+    receiver->setHardware(&rtl);
+    receiver->startADSB();
+    ASSERT_TRUE(waitFor([&] { return rtl.gate.held() == 1; }));
+
+    EXPECT_FALSE(receiver->stopADSB());
+    EXPECT_EQ(rtl.gate.held(), 1) << "the stop waited until the fetch came back";
+    EXPECT_TRUE(readFile(dir.file("logs/vantor-sdr.log"))
+                    .contains("ADSBReceiver::stopADSB() the receiver thread did not end within"));
+    rtl.gate.open();
+    EXPECT_TRUE(waitFor([&] { return receiver->isFinished(); }));
+    receiver.reset();
 }
 
 TEST_F(ReceiverTest, DestroyingARunningReceiverJoinsItsThread)

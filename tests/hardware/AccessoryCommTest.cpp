@@ -14,6 +14,7 @@
 #include "ProgramLog.h"
 #include "PtyPort.h"
 #include "TempWorkDir.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 
 #include <QFile>
@@ -208,6 +209,27 @@ TEST_F(AccessoryLink, StopEndsTheThreadOnAnIdlePortAndStartThreadResumesTheLink)
     link->startThread(); // a second call while it runs changes nothing
     ASSERT_TRUE(link->isRunning());
     speakAndSettle(120);
+}
+
+// A link thread held in a call that does not come back (here the window's
+// slot for a step, connected directly) is waited for only so long, and said
+// so; once the call comes back, the thread ends.
+TEST_F(AccessoryLink, AStopWaitsOnlySoLongForAThreadHeldInACall)
+{
+    // Connected while the link is stopped: the link thread reads the connection.
+    ASSERT_TRUE(link->stop());
+    ThreadGate gate;
+    QObject::connect(
+        link.get(), &AccessoryComm::request, &requestsProbe, [&gate] { gate.pass(); }, Qt::DirectConnection);
+    link->startThread();
+    pty.sendText("<S-1000>\n");
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+
+    EXPECT_FALSE(link->stop());
+    EXPECT_EQ(gate.held(), 1) << "the stop waited until the call came back";
+    EXPECT_TRUE(ProgramLog::text().contains("AccessoryComm::stop() the link thread did not end within"));
+    gate.open();
+    EXPECT_TRUE(waitFor([&] { return link->isFinished(); }));
 }
 
 TEST_F(AccessoryLink, OverlongNumbersAreLoggedAndDropped)

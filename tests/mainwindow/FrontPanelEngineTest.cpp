@@ -14,9 +14,10 @@
 #include "lists/dbBeacon.h"
 #include "lists/dbRadioSegment.h"
 #include "lists/dbUserFreq.h"
-#include "map/geo/GeoTools.h"
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/IQCorrectionWidget.h"
+#include "mainwindow/TimeDomain.h"
+#include "map/geo/GeoTools.h"
 #include "ui/panels/MainReceiver.h"
 #include "ui/widgets/CFreqCtrl.h"
 #include "ui/widgets/LayoutPanels.h"
@@ -332,6 +333,38 @@ TEST_F(FrontPanelEngine, ClosingStopsTheEngineThenSwitchesBothChannelsOff)
     EXPECT_FALSE(engine->channelOn[0]);
     EXPECT_EQ(board()->value(BoardSettings::channelKey(0, BoardSettings::ChannelNco)).toInt(), 12000);
 }
+
+class FrontPanelClose : public FrontPanelEngine, public ::testing::WithParamInterface<bool>
+{
+};
+
+// RX A's panel goes with the window, its demodulators with it: the close
+// leaves the engine and the time-domain view none of them, also when RX A's
+// mode changed while the view followed it, and when RX A is locked.
+TEST_P(FrontPanelClose, LeavesNothingHoldingThePanelsDemodulators)
+{
+    const bool locked = GetParam();
+    FrontPanel& w = attached();
+    w.tabWidget()->setCurrentWidget(w.timeDomainView());
+    for (Qt::Key mode : {Qt::Key_A, Qt::Key_U}) {
+        QTest::keyClick(&w, mode);
+        QCoreApplication::processEvents(); // the installation reaches the view
+    }
+    ASSERT_EQ(engine->currentDemodulator(0)->getName(), "USB");
+    if (locked)
+        w.lockControl()->click();
+    ASSERT_EQ(engine->isChannelLocked(0), locked);
+
+    window.reset();
+    EXPECT_EQ(engine->currentDemodulator(0), nullptr);
+    EXPECT_EQ(engine->currentDemodulator(1), nullptr);
+    engine->saveSettings(); // reads the name of each installed demodulator
+}
+
+INSTANTIATE_TEST_SUITE_P(RxA, FrontPanelClose, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "locked" : "unlocked");
+                         });
 
 TEST_F(FrontPanelEngine, ClosingOnARemoteReceiverWritesNoBoardFile)
 {

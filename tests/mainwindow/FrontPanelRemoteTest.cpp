@@ -1,6 +1,6 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded, and the user learns
-// when its name was cut or the server refused it.
+// when its name was cut or the server refused it; a lost link is told once.
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "ModalResponder.h"
@@ -9,6 +9,7 @@
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/SpotName.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -94,4 +95,29 @@ TEST_F(FrontPanelRemote, ASpotTheServerRefusesIsReportedToTheUser)
     EXPECT_EQ(spotNames(), std::vector<std::string>{"F4XYZ"});
     EXPECT_TRUE(answer.seen()[1].text.contains("n'a pas accepte")) << answer.seen()[1].text.toStdString();
     EXPECT_EQ(answer.unexpected(), 0);
+}
+
+// Reports of a lost link that come while the box telling it is open (they are
+// queued) neither nest an event loop nor stack boxes: the window goes on
+// serving its events with one box open.
+TEST_F(FrontPanelRemote, ALostLinkIsToldByOneBoxThatRunsNoLoopOfItsOwn)
+{
+    FrontPanel window;
+    window.setController(&engine);
+    ModalResponder answers; // only so that a box that runs its own loop ends it
+    const auto linkBoxes = [] {
+        int shown = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            shown += box != nullptr && box->isVisible() && box->text().contains("Beamhost") ? 1 : 0;
+        }
+        return shown;
+    };
+    emit engine.MSG_VantorLinkLost();
+    emit engine.MSG_VantorLinkLost();
+    int shownMeanwhile = -1;
+    QMetaObject::invokeMethod(
+        &window, [&] { shownMeanwhile = linkBoxes(); }, Qt::QueuedConnection);
+    ASSERT_TRUE(waitFor([&] { return shownMeanwhile >= 0; }));
+    EXPECT_EQ(shownMeanwhile, 1);
 }

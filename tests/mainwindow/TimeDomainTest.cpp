@@ -1,5 +1,6 @@
 // The time-domain view: start and stop, the sample window fed by blocks, the
-// plot modes and the refresh rate; the demodulator window and the transmit panel.
+// plot modes and the refresh rate, the demodulator it follows as RX A's mode
+// changes; the demodulator window and the transmit panel.
 #include "WindowFixture.h"
 
 #include "engine/SampleFifo.h"
@@ -9,15 +10,20 @@
 #include "mainwindow/TimeDomain.h"
 #include "mainwindow/TxPanel.h"
 #include "ui/widgets/CFreqCtrl.h"
+#include "ui/widgets/ModulationSelector.h"
 #include "ui/widgets/zxPushButton.h"
+
+#include <QCoreApplication>
 
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSlider>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
+#include <vector>
 
 namespace {
 
@@ -32,6 +38,17 @@ void pushBlock(SampleFifo* queue, int count, int rate, Complex value)
     auto* block = static_cast<TimeDomainBlock*>(malloc(sizeof(TimeDomainBlock)));
     *block = {header, samples};
     ASSERT_GT(queue->enqueue(block, 1, 0, nullptr), 0);
+}
+
+// Runs silent blocks through the demodulator as the mixing thread does: the
+// first block at a new rate is dropped before any copy, the second is copied.
+void demodulateTwice(Demodulator* demod)
+{
+    SampleFifo audio;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<Complex> block(600);
+        demod->performDemodulation(block.data(), int(block.size()), 4000, 48000, 2048, &audio, nullptr);
+    }
 }
 
 class TimeDomainView : public WindowFixture
@@ -177,6 +194,48 @@ TEST(TimeDomainAlone, TriggerModeGoesToTheViewAndItsUpperPlotOnly)
     }
     EXPECT_EQ(view.upperPlot()->mode(), modeBefore);
     EXPECT_EQ(view.lowerPlot()->mode(), 3);
+}
+
+// RX A's panel owns its demodulators and the view follows whichever is
+// installed: the one left behind by a mode change copies nothing more, and
+// neither the panel nor the view holds on to what the other freed, whichever
+// goes first (the main window's close takes the panel first).
+TEST_F(TimeDomainView, FollowsTheInstalledDemodulatorAndOutlivesOrPrecedesThePanel)
+{
+    const bool panelFirstCases[] = {true, false};
+    for (bool panelFirst : panelFirstCases) {
+        SCOPED_TRACE(panelFirst ? "panel goes first" : "view goes first");
+        auto panel = std::make_unique<ModulationSelector>(true);
+        panel->setController(engine.get(), 0);
+        auto shown = std::make_unique<TimeDomain>();
+        shown->setController(engine.get());
+        shown->SLOT_StartStop();
+        Demodulator* am = panel->demodulatorAt(3);
+        Demodulator* usb = panel->demodulatorAt(0);
+        ASSERT_EQ(am->getName(), "AM");
+        ASSERT_EQ(usb->getName(), "USB");
+        for (Demodulator* mode : {am, usb}) {
+            panel->SLOT_userChangeModulation(mode == am ? 3 : 0);
+            QCoreApplication::processEvents(); // the installation reaches the view
+        }
+        demodulateTwice(am);
+        EXPECT_EQ(shown->queue()->size(), 0) << "the mode left behind still copies";
+        demodulateTwice(usb);
+        EXPECT_EQ(shown->queue()->size(), 1);
+
+        if (panelFirst) {
+            panel.reset();
+            QCoreApplication::processEvents();
+            shown.reset();
+        } else {
+            shown.reset();
+            // Both modes run on: neither may copy into the view that went.
+            demodulateTwice(am);
+            demodulateTwice(usb);
+            panel.reset();
+        }
+        EXPECT_EQ(engine->currentDemodulator(0), nullptr);
+    }
 }
 
 TEST(TimeDomainAlone, RefreshFollowsTheSpeedSlider)

@@ -6,10 +6,11 @@
 #include "core/GlobalRFData.h"
 #include "core/ProgramSettings.h"
 
-#include "ProgramLog.h"
 #include "NmeaSentences.h"
+#include "ProgramLog.h"
 #include "PtyPort.h"
 #include "TempWorkDir.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 
 #include <QDateTime>
@@ -209,6 +210,27 @@ TEST_F(GpsReaderOnPort, StopEndsTheThreadOnAnIdlePort)
 {
     gps->stop();
     EXPECT_TRUE(gps->isFinished());
+}
+
+// A reader thread held in a call that does not come back (here a listener
+// of its fix, connected directly) is waited for only so long, and said so;
+// once the call comes back, the thread ends.
+TEST_F(GpsReaderOnPort, AStopWaitsOnlySoLongForAThreadHeldInACall)
+{
+    // Connected while the reader is stopped: the reader thread reads the connection.
+    ASSERT_TRUE(gps->stop());
+    ThreadGate gate;
+    QObject::connect(
+        gps.get(), &GPSD::hasGpsFix, probe.get(), [&gate] { gate.pass(); }, Qt::DirectConnection);
+    gps->start(QThread::LowestPriority);
+    pty.sendText(MunichGga);
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+
+    EXPECT_FALSE(gps->stop());
+    EXPECT_EQ(gate.held(), 1) << "the stop waited until the call came back";
+    EXPECT_TRUE(ProgramLog::text().contains("GPSD::stop() the reader thread did not end within"));
+    gate.open();
+    EXPECT_TRUE(waitFor([&] { return gps->isFinished(); }));
 }
 
 TEST(GpsReaderSettings, PortAndWrittenDefaultsFollowTheSettings)

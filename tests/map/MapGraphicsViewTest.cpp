@@ -1,9 +1,10 @@
 #include "map/graphics/MapGraphicsView.h"
 #include "DebugCapture.h"
 #include "FakeTileSource.h"
-#include "ProgramLog.h"
 #include "MapViewProbe.h"
+#include "ProgramLog.h"
 #include "TempWorkDir.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 #include "map/graphics/MapGraphicsScene.h"
 #include "map/graphics/MapTileGraphicsObject.h"
@@ -299,4 +300,34 @@ TEST_F(MapGraphicsViewTest, WithoutASourceTheViewConvertsNothingAndSaysWhyItDraw
     EXPECT_EQ(orphan.scene(), nullptr);
     EXPECT_TRUE(
         waitFor([] { return ProgramLog::text().contains("renderTiles() No MapGraphicsScene to render"); }));
+}
+
+// The view's end serves no events while it waits for its source's thread: the
+// window being torn down around the view would get them in widgets half
+// destroyed. Here the source's thread is held until a call queued in the
+// test's thread lets it go, so the view waits its whole bound for it.
+TEST_F(MapGraphicsViewTest, ItsEndServesNoEventsWhileItWaitsForTheSourcesThread)
+{
+    useSource(2);
+    ThreadGate gate;
+    const QPointer<QThread> home = source->thread();
+    const QPointer<FakeTileSource> watched = source.data();
+    QMetaObject::invokeMethod(
+        source.data(), [&gate] { gate.pass(); }, Qt::QueuedConnection);
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+    bool served = false;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context,
+        [&] {
+            served = true;
+            gate.open();
+        },
+        Qt::QueuedConnection);
+
+    source.clear();
+    view.reset();
+    EXPECT_FALSE(served) << "the view's end served the test's events";
+    // Then the thread goes, with the source, once let go.
+    EXPECT_TRUE(waitFor([&] { return served && watched.isNull() && home.isNull(); }));
 }

@@ -233,7 +233,7 @@ TEST_F(OSMTileSourceTest, LoadsTilesInAThreadOfItsOwn)
     QThread* thread = TileThreads::host(source.data(), "test tile thread");
     EXPECT_EQ(colorOf(collectTile(*source, 3, 2, 4)), QColor(Qt::blue));
     source.clear();
-    EXPECT_TRUE(TileThreads::join(thread, kWaitBoundMs, false));
+    EXPECT_TRUE(TileThreads::join(thread, kWaitBoundMs));
 }
 
 TEST_F(OSMTileSourceTest, TheTileServerIsASettingWithThePublicDefault)

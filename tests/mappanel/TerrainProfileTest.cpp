@@ -1,19 +1,25 @@
 // The terrain profile along the antenna's direction, read from generated tiles
 // whose height is the sample column (rising eastwards, 1 m per sample).
+#include "DebugCapture.h"
 #include "SrtmTestTiles.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
+#include "map/terrain/SRTMReader.h"
+#include "map/terrain/SrtmTile.h"
 #include "mappanel/TerrainProfile.h"
 #include "mappanel/TerrainProfileWorker.h"
 #include "map/geo/GeoTools.h"
-#include "map/terrain/SRTMReader.h"
 #include "map/terrain/TerrainGrid.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <QDir>
 #include <atomic>
 #include <cmath>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -140,4 +146,66 @@ TEST_F(TerrainProfileTest, WithoutAGridTheProfileHasNoPoints)
     ASSERT_TRUE(waitFor([&] { return answers.load() == 1; }));
     EXPECT_TRUE(last.heights.isEmpty());
     EXPECT_EQ(last.rangeM, 50000.0);
+}
+
+namespace {
+
+// A tile the profile thread is held at as it opens it: a named pipe, whose
+// opening for reading waits for a writer. Letting the thread through opens it
+// for writing, which succeeds only while a reader is there.
+class HeldTile
+{
+public:
+    explicit HeldTile(const QString& path) : m_path(path.toStdString())
+    {
+        made = ::mkfifo(m_path.c_str(), 0600) == 0;
+    }
+    ~HeldTile()
+    {
+        if (m_writer >= 0)
+            ::close(m_writer);
+    }
+    // Waits until the thread is at the tile, and lets it through (it then reads
+    // no tile there: a pipe has not the size of one).
+    bool letThrough()
+    {
+        return waitFor([this] {
+            m_writer = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
+            return m_writer >= 0;
+        });
+    }
+
+    bool made = false;
+
+private:
+    std::string m_path;
+    int m_writer = -1;
+};
+
+} // namespace
+
+// A worker that goes while its thread is held in its reads does not wait for
+// it beyond its bound, and leaves it everything it uses: the thread ends by
+// itself once it comes back, and is released.
+TEST_F(TerrainProfileTest, AWorkerGoingWhileItsThreadIsHeldLeavesItWhatItUses)
+{
+    ASSERT_TRUE(QDir().mkpath(work.file("HELD")));
+    // Westwards the profile reads the station's tile, then the one west of it.
+    HeldTile station(work.file("HELD/" + SrtmTile::name(45.5, 6.1)));
+    HeldTile west(work.file("HELD/" + SrtmTile::name(45.5, 5.9)));
+    ASSERT_TRUE(station.made && west.made);
+    GeoTools::instance().setDemPath(work.file("HELD"));
+    // The grid is made for a centre far from the station, so that the tiles it
+    // loads first are none of the held ones.
+    TerrainGrid grid([] { return Position(60.5, 10.5); }, 1000.0);
+    DebugCapture debug;
+    auto worker = std::make_unique<TerrainProfileWorker>(100);
+    worker->request(Station, 270.0, 50000.0, &grid);
+    // Past the station's tile, the thread is in the profile and will be held at the next.
+    ASSERT_TRUE(station.letThrough());
+
+    worker.reset();
+    EXPECT_TRUE(debug.contains("the profile thread did not end within 100 ms"));
+    ASSERT_TRUE(west.letThrough());
+    EXPECT_TRUE(waitFor([&] { return debug.contains("the profile thread ended late"); }));
 }

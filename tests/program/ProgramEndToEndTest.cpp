@@ -1,8 +1,9 @@
 // The program as a user runs it: the real executable on a private X server,
 // the synthetic receiver chosen in the selection dialog, RX A switched on in
 // AM and tuned with the frequency entry onto the AM carrier, whose 1 kHz tone
-// must come out of the sound card (the test null sink), an MP3 recording, and
-// the window closed: exit code 0 (a leak would make the sanitized program's
+// must come out of the sound card (the test null sink), an MP3 recording, RX A
+// switched to USB and the "timeDomain" tab opened, and the window closed: exit
+// code 0 (a leak or a use of freed memory would make the sanitized program's
 // code another), the board file written, nothing left running.
 #include "DrivenProgram.h"
 #include "SoundCapture.h"
@@ -118,6 +119,19 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
         ActionTimeoutMs))
         << "no MP3 recording grew";
 
+    // Another mode, and the time-domain view, which follows RX A's demodulator:
+    // the close must leave no view holding a demodulator that went with its panel.
+    x.key("u");
+    ASSERT_TRUE(program.waitForPicture(
+        [](const MainWindowPicture& shown) { return shown.modeLit(MainWindowPicture::USB); },
+        ActionTimeoutMs))
+        << "USB never lit";
+    // The wheel over the tab bar steps from "RX A" past "RX B", "Scan" and "Carte".
+    x.wheelDown(window, program.picture().firstTab(), 4);
+    ASSERT_TRUE(program.waitForPicture([](const MainWindowPicture& shown) { return shown.timeDomainShown(); },
+                                       ActionTimeoutMs))
+        << "the timeDomain tab never showed";
+
     ASSERT_TRUE(x.requestClose(window));
     ASSERT_TRUE(program.exitsWithin(ActionTimeoutMs)) << "the program did not end after its window closed";
     sound.stop();
@@ -131,5 +145,5 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     ASSERT_FALSE(board.isEmpty()) << "no board file";
     QSettings file(board, QSettings::IniFormat);
     EXPECT_EQ(file.value("Preferences/Channel_0_NCO").toInt(), 20000);
-    EXPECT_EQ(file.value("Preferences/Channel_0_Mod").toString(), "AM");
+    EXPECT_EQ(file.value("Preferences/Channel_0_Mod").toString(), "USB");
 }

@@ -342,7 +342,7 @@ TEST_F(ScriptTest, ExecStartsAProgramAndGoesOn)
 TEST_F(ScriptTest, ExecOfAMissingProgramShowsTheCommand)
 {
     ASSERT_TRUE(run(QStringLiteral("orvex.exec('/no/such/program --flag'); orvex.alert('went on');")));
-    // The two boxes may stack in either order: a box serves the next request while open.
+    // The two boxes may be open together, and answered in either order.
     EXPECT_THAT(boxTexts(), ::testing::UnorderedElementsAre(
                                 "Erreur au lancement de :\n/no/such/program --flag", "went on"));
     for (const ModalResponder::Seen& seen : boxes.seen())

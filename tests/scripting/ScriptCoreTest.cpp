@@ -2,6 +2,8 @@
 // actions, figure windows and the orderly stop.
 #include "ScriptFixture.h"
 
+#include "ThreadGate.h"
+#include "engine/MultiSDR.h"
 #include "scripting/JFigure.h"
 #include "scripting/JWindow.h"
 
@@ -117,6 +119,73 @@ TEST_F(ScriptTest, InlineActionRunsItsOneCall)
     core()->runAction(QStringLiteral("orvex.stepUp()"));
     ASSERT_TRUE(ended(newestScript()));
     EXPECT_EQ(h.engine->getRxOffset(0), before + h.engine->getStepSize(0));
+}
+
+// Boxes ----------------------------------------------------------------------
+
+// Every kind of script box counts towards one bound; a message beyond it goes
+// to the log. The requests come here without a turn of the event loop in
+// between, so no box is closed meanwhile.
+TEST_F(ScriptTest, BoxesBeyondTheBoundGoToTheLog)
+{
+    constexpr int Asked = ScriptCore::MaxOpenBoxes + 5;
+    const struct
+    {
+        const char* what;
+        std::function<void(int)> ask;
+        QString text;
+    } kinds[] = {
+        {"alert", [](int i) { core()->do_alert(QStringLiteral("alert %1").arg(i)); }, "alert "},
+        {"script error", [](int i) { core()->SLOT_scriptError({}, QStringLiteral("error %1").arg(i), 2); },
+         "error "},
+        {"program that does not start", [](int) { core()->do_exec(1, QString()); }, "Erreur au lancement"},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        const int loggedBefore = log().count("boxes open, message not shown: " + kind.text);
+        for (int i = 0; i < Asked; ++i)
+            kind.ask(i);
+        EXPECT_EQ(shownBoxes(), ScriptCore::MaxOpenBoxes);
+        EXPECT_EQ(log().count("boxes open, message not shown: " + kind.text) - loggedBefore,
+                  Asked - ScriptCore::MaxOpenBoxes);
+        // The end of the scripts' core closes what is still open.
+        ScriptCore::release();
+        EXPECT_EQ(shownBoxes(), 0);
+    }
+}
+
+// A script that alerts every millisecond for seconds, far faster than boxes
+// are closed: the boxes open at once never pass the bound, every alert is
+// either shown or logged, and the program keeps answering and closes.
+TEST_F(ScriptTest, AlertsFasterThanBoxesCloseStayWithinTheBound)
+{
+    constexpr int Alerts = 3000;
+    core()->runScriptSource(
+        QStringLiteral("for (var i = 0; i < %1; i++) { orvex.alert('x' + i); orvex.waitFor(1); }")
+            .arg(Alerts));
+    const QPointer<ScriptEngine> script = newestScript();
+    int most = 0;
+    const auto watch = [&](const std::function<bool()>& done) {
+        return waitFor(
+            [&] {
+                most = std::max(most, shownBoxes());
+                return done();
+            },
+            4 * ScriptMs);
+    };
+    ASSERT_TRUE(watch([&] { return script.isNull(); }));
+    const auto logged = [&] { return log().count("boxes open, message not shown: x"); };
+    EXPECT_TRUE(watch([&] { return int(boxes.seen().size()) + shownBoxes() + logged() == Alerts; }))
+        << boxes.seen().size() << " answered, " << shownBoxes() << " open, " << logged() << " logged";
+    EXPECT_GE(most, 1);
+    EXPECT_LE(most, ScriptCore::MaxOpenBoxes);
+
+    bool answered = false;
+    QMetaObject::invokeMethod(
+        core(), [&] { answered = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(waitFor([&] { return answered; }));
+    ScriptCore::release();
+    EXPECT_EQ(shownBoxes(), 0);
 }
 
 // Figures --------------------------------------------------------------------
@@ -278,6 +347,40 @@ INSTANTIATE_TEST_SUITE_P(
         RunningScript{"alerts_in_a_loop", "while (true) { orvex.alert('x'); orvex.waitFor(1); }",
                       "ScriptEngine::alert"}),
     [](const ::testing::TestParamInfo<RunningScript>& info) { return std::string(info.param.what); });
+
+// A script held inside a call to the engine when the core is released (here
+// in a listener of the engine's report, connected directly) is left running
+// and said so, and the engine counts as in use; once the call comes back, the
+// script reaches the engine no more and ends, and the engine is free again.
+TEST_F(ScriptTest, AScriptHeldInTheEngineAtTheEndKeepsTheEngineInUse)
+{
+    ThreadGate gate;
+    QObject context;
+    QObject::connect(
+        h.engine.get(), &Controller::MSG_ChannelTurnedOnOff, &context,
+        [&gate] {
+            if (QThread::currentThread() != qApp->thread())
+                gate.pass();
+        },
+        Qt::DirectConnection);
+    core()->runScriptSource(QStringLiteral("orvex.startRX(); orvex.stepUp();"));
+    const QPointer<ScriptEngine> script = newestScript();
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+    const int offset = h.engine->getRxOffset(0);
+
+    ScriptCore::release();
+    EXPECT_FALSE(script.isNull()) << "a running script was deleted";
+    EXPECT_TRUE(ScriptCore::engineInUse());
+    EXPECT_TRUE(log().contains("did not stop, left running inside a call to the engine, which is kept"));
+    gate.open();
+    ASSERT_TRUE(ended(script));
+    EXPECT_FALSE(ScriptCore::engineInUse());
+    EXPECT_EQ(h.engine->getRxOffset(0), offset);
+    // RX A off before its panel goes: while it is on, the mixing thread uses
+    // the panel's demodulator.
+    h.engine->turnChannelOff(0);
+    ASSERT_TRUE(waitFor([&] { return h.engine->multiSdr->currentMode() == MultiSDR::ModeOff; }));
+}
 
 } // namespace
 

@@ -13,7 +13,9 @@
 #include "DebugCapture.h"
 #include "ModalResponder.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -45,9 +47,21 @@ protected:
         }
         return newest;
     }
+    // Serves events until the script's engine is deleted and no box is open
+    // any more (the responder answers them in turn).
     static bool ended(const QPointer<ScriptEngine>& script, int timeoutMs = ScriptMs)
     {
-        return waitFor([&] { return script.isNull(); }, timeoutMs);
+        return waitFor([&] { return script.isNull() && shownBoxes() == 0; }, timeoutMs);
+    }
+    // The script boxes on screen.
+    static int shownBoxes()
+    {
+        int shown = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            shown += box != nullptr && box->isVisible() && box->windowTitle() == "Orvex" ? 1 : 0;
+        }
+        return shown;
     }
     // Runs the source as a script, serving events until its engine is deleted.
     static bool run(const QString& source)

@@ -11,6 +11,10 @@ const QRgb LampOn = qRgb(40, 220, 40);
 const QRgb LampOff = qRgb(70, 70, 70);
 // A lamp is a disc of a few hundred pixels; text antialiasing never makes this many.
 constexpr int LampMinPixels = 20;
+// The time-domain view's plot canvases (Qt::darkBlue) fill a good part of the
+// window; their grid cuts them into small cells, so their pixels are counted.
+const QRgb PlotCanvas = qRgb(0, 0, 128);
+constexpr double PlotMinShare = 0.2;
 
 bool sameColour(QRgb a, QRgb b)
 {
@@ -171,17 +175,34 @@ bool MainWindowPicture::modeLit(Mode mode) const
     return mode < m_modeLamps.size() && m_modeLamps[mode].lit;
 }
 
+QPoint MainWindowPicture::firstTab() const
+{
+    // The tab bar lies under the panel.
+    return m_bar.isNull() ? QPoint() : m_bar.bottomLeft() + QPoint(10, 9);
+}
+
 int MainWindowPicture::shownReceiverTab() const
 {
-    // The tab bar lies under the panel; the shown tab is drawn lighter than
-    // the others. "RX A" and "RX B" are its first two tabs.
-    const QPoint rxA = m_bar.bottomLeft() + QPoint(10, 9);
+    // The shown tab is drawn lighter than the others. "RX A" and "RX B" are
+    // the tab bar's first two tabs.
+    const QPoint rxA = firstTab();
     const QPoint rxB = m_bar.bottomLeft() + QPoint(80, 9);
     if (m_bar.isNull() || !m_picture.rect().contains(rxB))
         return -1;
     const int a = qGray(m_picture.pixel(rxA));
     const int b = qGray(m_picture.pixel(rxB));
     return a > b + 10 ? 0 : b > a + 10 ? 1 : -1;
+}
+
+bool MainWindowPicture::timeDomainShown() const
+{
+    if (!m_bar.isNull() || m_picture.isNull())
+        return false;
+    long canvas = 0;
+    for (int y = 0; y < m_picture.height(); ++y)
+        for (int x = 0; x < m_picture.width(); ++x)
+            canvas += sameColour(m_picture.pixel(x, y), PlotCanvas) ? 1 : 0;
+    return canvas >= PlotMinShare * m_picture.width() * m_picture.height();
 }
 
 bool MainWindowPicture::complete() const

@@ -25,8 +25,12 @@ public:
     QPoint mp3Button() const { return m_mp3Button; }
     // Whether the lamp of a mode button of the shown receiver panel is lit.
     bool modeLit(Mode mode) const;
+    // The first tab ("RX A") of the tab bar under the receiver panels.
+    QPoint firstTab() const;
     // 0 when RX A's tab is shown, 1 for RX B's, -1 for any other.
     int shownReceiverTab() const;
+    // Whether the "timeDomain" tab is shown: no receiver panel, and its plots.
+    bool timeDomainShown() const;
     // Whether the picture shows every control above.
     bool complete() const;
     // Whether the area around a control looks other than on an earlier picture.

@@ -103,6 +103,13 @@ void X11Session::click(qulonglong window, const QPoint& point)
     xdotool({"click", "1"});
 }
 
+void X11Session::wheelDown(qulonglong window, const QPoint& point, int notches)
+{
+    movePointer(window, point);
+    // Button 5 is a notch of the wheel towards the user.
+    xdotool({"click", "--repeat", QString::number(notches), "--delay", "100", "5"});
+}
+
 void X11Session::key(const QString& keys)
 {
     xdotool({"key", "--delay", "50", keys});

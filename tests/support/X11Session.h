@@ -27,6 +27,8 @@ public:
     // A left click at a point relative to the window.
     void click(qulonglong window, const QPoint& point);
     void movePointer(qulonglong window, const QPoint& point);
+    // The mouse wheel turned towards the user by notches, the pointer at a point of the window.
+    void wheelDown(qulonglong window, const QPoint& point, int notches);
     // Keys by their X names ("a", "Home", "F2"), one after the other.
     void key(const QString& keys);
     void type(const QString& text);

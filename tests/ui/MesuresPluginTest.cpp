@@ -89,6 +89,17 @@ TEST_F(MesuresPluginEngine, ShowsWhileMeasurementIsOnRxA)
     engine.installDemodulator(nullptr, 1);
 }
 
+// The measurement's panel going takes it off RX A: the plug-in forgets it, as
+// for another mode, rather than keep what the panel freed.
+TEST_F(MesuresPluginEngine, ForgetsAMeasurementThatGoesWithItsPanel)
+{
+    engine.installDemodulator(&mes, 0);
+    ASSERT_TRUE(waitFor([&] { return plugin.currentMeasurement() == &mes; }));
+    engine.releaseDemodulator(&mes);
+    ASSERT_TRUE(waitFor([&] { return plugin.currentMeasurement() == nullptr; }));
+    EXPECT_TRUE(plugin.isHidden());
+}
+
 TEST_F(MesuresPluginEngine, RecordButtonStartsAndStops)
 {
     plugin.SLOT_record_pressed(); // no measurement mode yet

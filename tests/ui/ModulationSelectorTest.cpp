@@ -6,6 +6,7 @@
 #include "engine/Controller.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/Demodulator.h"
+#include "engine/demod/USBdemodulator.h"
 #include "ui/widgets/zxPushButton.h"
 
 #include <QLCDNumber>
@@ -242,6 +243,48 @@ TEST_F(SelectorTest, LockedChannelKeepsItsModeButTheLampsMove)
     EXPECT_EQ(engine.currentDemodulator(0)->getName(), "USB");
     EXPECT_TRUE(selector->modeButton(indexOf("AM"))->getState());
     engine.setChannelLock(false, 0);
+}
+
+// A selector that goes takes its demodulators off every channel, a locked one
+// included (a lock holds a frequency; the program's close is no tune), and
+// says so; a demodulator of someone else stays where it is.
+TEST_F(SelectorTest, GoingAwayTakesItsDemodulatorsOffEveryChannel)
+{
+    const struct
+    {
+        const char* what;
+        bool locked;
+        bool alsoOnRxB;
+    } cases[] = {
+        {"unlocked", false, false}, {"locked", true, false}, {"on both channels, locked", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        USBdemodulator foreign;
+        engine.installDemodulator(&foreign, 1);
+        selector = std::make_unique<ModulationSelector>(true);
+        selector->setController(&engine, 0);
+        selector->SLOT_userChangeModulation(indexOf("AM"));
+        if (c.alsoOnRxB)
+            selector->installCurrentOn(1);
+        for (int channel : {0, 1})
+            engine.setChannelLock(c.locked, channel);
+
+        QSignalSpy announced(&engine, &Controller::MSG_newDemodulatorInstalled);
+        selector.reset();
+        EXPECT_EQ(engine.currentDemodulator(0), nullptr);
+        EXPECT_EQ(engine.currentDemodulator(1), c.alsoOnRxB ? nullptr : &foreign);
+        QList<int> emptied;
+        for (const QList<QVariant>& call : announced) {
+            EXPECT_EQ(call.at(0).value<Demodulator*>(), nullptr);
+            emptied << call.at(1).toInt();
+        }
+        EXPECT_EQ(emptied, c.alsoOnRxB ? (QList<int>{0, 1}) : QList<int>{0});
+        engine.saveSettings(); // reads the name of each installed demodulator
+
+        for (int channel : {0, 1})
+            engine.setChannelLock(false, channel);
+        engine.installDemodulator(nullptr, 1);
+    }
 }
 
 TEST_F(SelectorTest, SpanBoxAndAveraging)

@@ -94,9 +94,10 @@ void MesuresPlugin::followWriter(Mesurement* mes)
 
 void MesuresPlugin::SLOT_newDemodulatorInstalled(Demodulator* demod, int channel)
 {
-    if (!demod || channel != 0)
+    if (channel != 0)
         return;
-    if (demod->getName() == Mesurement::Name) {
+    // No demodulator: the one that was there may be gone with its panel.
+    if (demod != nullptr && demod->getName() == Mesurement::Name) {
         measurement = static_cast<Mesurement*>(demod);
         followWriter(measurement);
         show();

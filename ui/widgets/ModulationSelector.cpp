@@ -77,14 +77,11 @@ ModulationSelector::ModulationSelector(bool measurement, QWidget* parent)
 
 ModulationSelector::~ModulationSelector()
 {
-    // The engine keeps a bare pointer to the installed demodulator: take ours
-    // out before it goes away.
-    if (controller && installedDemodulator() != nullptr) {
-        Demodulator* installed = installedDemodulator();
-        for (const auto& demod : demodulators) {
-            if (demod.get() == installed)
-                controller->installDemodulator(nullptr, channel);
-        }
+    // The engine keeps bare pointers to installed demodulators: ours come off
+    // every channel before they go, a locked one included.
+    if (controller) {
+        for (const auto& demod : demodulators)
+            controller->releaseDemodulator(demod.get());
     }
 }
 
