@@ -76,6 +76,7 @@ public:
     int getStepSize(int channel) const;
     int getRxOffset(int channel) const;
     // The receiver's centre (also stored in hwCenter); -1 without a receiver.
+    // While a recording plays: the recording's centre, which tuning is relative to.
     qint64 getRxCenterFreq();
     void setHwCenterFreq(qint64 frequency, bool notify);
     // Retunes the receiver and puts both channels at the residual (asked minus
@@ -221,6 +222,10 @@ private:
     void setChannelOffset(int channel, float offsetHz);
     // Uninstalls the channel's demodulator, if any, and empties its slot; under demodLock.
     void takeOff(int channel);
+    // Makes centre the one the blocks are tuned around (hwCenter) and, when
+    // that moves it, tells both channels' listeners (MSG_ChannelizerIsRetuned
+    // with each channel's offset).
+    void moveCentre(qint64 centre);
     void restoreFromBoardFile();
     bool stopEngineThread();
     // For a remote receiver: becomes its server's session handler and follows
@@ -260,6 +265,8 @@ private:
     // Oscillator frequency of each channel (minus its offset), as last set.
     std::atomic<float> ncoHz[ChannelCount];
     std::atomic<qint64> hwCenter{0};
+    // While a recording plays, hwCenter is the recording's centre, not the receiver's.
+    std::atomic<bool> centreFromRecording{false};
     std::atomic<float> rxGain{10.0f};
     std::atomic<int> rxSampleRate{InitialSampleRate};
     Demodulator* demodulator[ChannelCount] = {nullptr, nullptr}; // under demodLock

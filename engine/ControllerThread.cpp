@@ -166,6 +166,14 @@ void Controller::idlePass()
     QThread::msleep(kIdleSleepMs);
 }
 
+void Controller::moveCentre(qint64 centre)
+{
+    if (hwCenter.exchange(centre) == centre)
+        return;
+    for (int channel = 0; channel < ChannelCount; ++channel)
+        emit MSG_ChannelizerIsRetuned(centre, float(getRxOffset(channel)), channel);
+}
+
 SampleContext* Controller::makeContext(int channel, bool live, qint64 centre, float rate)
 {
     auto* ctx = static_cast<SampleContext*>(std::calloc(1, sizeof(SampleContext)));
@@ -343,6 +351,7 @@ void Controller::waitForChannelQueues(int limit, bool bothQueues)
 
 void Controller::playback()
 {
+    centreFromRecording = true;
     while (state.load() == Playing) {
         if (rfReader->stopRequested() || !rfReader->isPlaybackRunning()) {
             letChannelsTakeTheirBlocks();
@@ -369,11 +378,7 @@ void Controller::playback()
             rate = recorded->rx_samplerate;
             std::free(recorded);
         }
-        if (centre != hwCenter.load()) {
-            hwCenter = centre;
-            for (int channel = 0; channel < ChannelCount; ++channel)
-                emit MSG_ChannelizerIsRetuned(centre, float(getRxOffset(channel)), channel);
-        }
+        moveCentre(centre);
         // The channels work at the recording's rate while it plays.
         setSampleRate(int(rate));
         if (channelOn[0] && !channelOn[1])
@@ -410,6 +415,11 @@ void Controller::letChannelsTakeTheirBlocks()
 
 void Controller::endPlayback()
 {
+    // The displays, and the board file written as the channels go off, come
+    // back to the receiver's own centre.
+    if (hardware != nullptr)
+        moveCentre(hardware->getRxCenterFreq());
+    centreFromRecording = false;
     for (int channel = 0; channel < ChannelCount; ++channel) {
         if (channelOn[channel])
             turnChannelOff(channel);

@@ -57,16 +57,14 @@ int Controller::setRxOffset(int offset, int channel)
     // Outside the window the receiver moves, unless RX B would pull it away from a running RX A.
     if (channel == 1 && channelOn[0])
         return 0;
-    hwCenter = hardware->getRxCenterFreq();
-    return retuneHardware(hwCenter.load() + offset, true) ? 1 : 0;
+    return retuneHardware(getRxCenterFreq() + offset, true) ? 1 : 0;
 }
 
 int Controller::setAbsoluteRxFreq(qint64 frequency, int channel)
 {
     if (!validChannel(channel) || channelLocked[channel] || hardware == nullptr)
         return 0;
-    hwCenter = hardware->getRxCenterFreq();
-    const qint64 offset = frequency - hwCenter.load();
+    const qint64 offset = frequency - getRxCenterFreq();
     if (std::llabs(offset) < halfRate()) {
         QLogger::logDebug(
             LogModule,
@@ -120,6 +118,8 @@ qint64 Controller::getRxCenterFreq()
 {
     if (hardware == nullptr)
         return -1;
+    if (centreFromRecording.load())
+        return hwCenter.load();
     hwCenter = hardware->getRxCenterFreq();
     return hwCenter.load();
 }

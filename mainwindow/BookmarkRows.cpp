@@ -103,8 +103,11 @@ int loadRemote(SrvServer* server, QObject* keeper)
     SrvBookmark** list = server->requestBookmarks(&count);
     if (list == nullptr)
         return 0;
+    int added = 0;
     for (int i = 0; i < count; ++i) {
         const SrvBookmark* mark = list[i];
+        if (mark == nullptr) // a list item that was no object
+            continue;
         auto* row = new dbBeacon(keeper);
         row->FREQ = quint64(mark->frequency);
         row->latitude = mark->latitude;
@@ -115,10 +118,11 @@ int loadRemote(SrvServer* server, QObject* keeper)
         entry.distance = -1.0f;
         entry.labelColor = QColor("lime");
         Bookmarks::instance()->addBookmark(entry);
+        ++added;
         delete mark;
     }
     free(list);
-    return count;
+    return added;
 }
 
 } // namespace BookmarkRows

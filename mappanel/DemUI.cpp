@@ -382,6 +382,8 @@ void DemUI::addRemoteBookmarks()
         return;
     for (int i = 0; i < count; ++i) {
         const SrvBookmark* mark = list[i];
+        if (mark == nullptr) // a list item that was no object
+            continue;
         auto* row = new dbBeacon;
         row->CALLSIGN = QString::fromStdString(mark->name);
         row->FREQ = quint64(std::max<int64_t>(0, mark->frequency));

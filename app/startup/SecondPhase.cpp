@@ -65,7 +65,9 @@ QList<dbRadioSegment*> remoteSegments(ReceiverHardware* receiver, const Receiver
         return selected;
     for (int i = 0; i < count; ++i) {
         const SrvBand* band = bands[i];
-        if (SecondPhase::segmentInRange(band->startFrequency, band->stopFrequency, range.low, range.high)) {
+        // A list item that was no object left no record.
+        if (band != nullptr &&
+            SecondPhase::segmentInRange(band->startFrequency, band->stopFrequency, range.low, range.high)) {
             auto* segment = new dbRadioSegment(owner);
             segment->ID = band->ID;
             segment->FSTART = quint64(band->startFrequency);

@@ -1,5 +1,5 @@
 // The decoder's console diagnostics: the aircraft table in both unit systems,
-// the dump of a decoded message and the names of extended-squitter types.
+// the dump of a decoded message, which names the kind of each squitter.
 #include "decoders/adsb/ModeSDecoder.h"
 
 #include "AdsbTestSupport.h"
@@ -90,39 +90,54 @@ TEST(ModeSConsole, MessageDumpNamesItsSquitterType)
     EXPECT_NE(dump.find("Identification: KLM1023"), std::string::npos) << dump;
 }
 
-TEST(ModeSConsole, SquitterTypeNames)
+namespace {
+
+// An extended squitter of another type: the identification frame with its
+// type and subtype replaced, its parity made good again.
+modesfixture::Frame squitterOfType(int type, int subtype)
 {
-    struct Case
+    modesfixture::Frame frame = modesfixture::identification(0x4840d6, "TEST");
+    frame[4] = uint8_t(type << 3 | subtype);
+    modesfixture::setParity(frame);
+    return frame;
+}
+
+} // namespace
+
+// The dump of each received extended squitter names its kind.
+TEST(ModeSConsole, TheDumpNamesTheKindOfEachSquitterReceived)
+{
+    using namespace modesfixture;
+    const struct
     {
-        int type, subtype;
-        const char* name;
+        const char* what;
+        Frame frame;
+        const char* named;
+    } cases[] = {
+        {"identification", identification(0x3c6586, "DLH4AB"), "(Aircraft Identification and Category)"},
+        {"airborne position", airbornePosition(0x3c6586, 48.5, 2.3, 35000, false),
+         "(Airborne Position (Baro Altitude))"},
+        {"ground speed", groundVelocity(0x3c6586, 300, -120), "(Airborne Velocity)"},
+        {"supersonic ground speed", groundVelocity(0x3c6586, 1200, 40, true), "(Airborne Velocity)"},
+        {"surface position", squitterOfType(6, 0), "(Surface Position)"},
+        {"position with GNSS height", squitterOfType(21, 0), "(Airborne Position (GNSS Height))"},
+        {"velocity of an unknown subtype", squitterOfType(19, 5), "(Unknown)"},
+        {"test message", squitterOfType(23, 0), "(Test Message)"},
+        {"test message of another subtype", squitterOfType(23, 1), "(Unknown)"},
+        {"surface system status", squitterOfType(24, 1), "(Surface System Status)"},
+        {"emergency status", squitterOfType(28, 1), "(Extended Squitter Aircraft Status (Emergency))"},
+        {"TCAS advisory", squitterOfType(28, 2), "(Extended Squitter Aircraft Status (1090ES TCAS RA))"},
+        {"target state", squitterOfType(29, 1), "(Target State and Status Message)"},
+        {"operational status", squitterOfType(31, 1), "(Aircraft Operational Status Message)"},
+        {"reserved type", squitterOfType(25, 0), "(Unknown)"},
     };
-    const Case cases[] = {
-        {1, 0, "Aircraft Identification and Category"},
-        {4, 7, "Aircraft Identification and Category"},
-        {5, 0, "Surface Position"},
-        {8, 0, "Surface Position"},
-        {9, 0, "Airborne Position (Baro Altitude)"},
-        {18, 0, "Airborne Position (Baro Altitude)"},
-        {19, 1, "Airborne Velocity"},
-        {19, 4, "Airborne Velocity"},
-        {19, 0, "Unknown"},
-        {19, 5, "Unknown"},
-        {20, 0, "Airborne Position (GNSS Height)"},
-        {22, 3, "Airborne Position (GNSS Height)"},
-        {23, 0, "Test Message"},
-        {23, 1, "Unknown"},
-        {24, 1, "Surface System Status"},
-        {28, 1, "Extended Squitter Aircraft Status (Emergency)"},
-        {28, 2, "Extended Squitter Aircraft Status (1090ES TCAS RA)"},
-        {28, 0, "Unknown"},
-        {29, 0, "Target State and Status Message"},
-        {29, 1, "Target State and Status Message"},
-        {31, 1, "Aircraft Operational Status Message"},
-        {31, 2, "Unknown"},
-        {0, 0, "Unknown"},
-        {25, 0, "Unknown"},
-    };
-    for (const Case& c : cases)
-        EXPECT_STREQ(ModeSDecoder::squitterTypeName(c.type, c.subtype), c.name) << c.type << "/" << c.subtype;
+    TestClock clock;
+    ModeSDecoder decoder;
+    decoder.setClock(clock.function());
+    for (const auto& c : cases) {
+        ModeSMessage mm{};
+        decoder.decodeMessage(&mm, c.frame.data(), 0);
+        const std::string dump = printed([&](std::FILE* out) { ModeSDecoder::printMessage(mm, out); });
+        EXPECT_NE(dump.find(c.named), std::string::npos) << c.what << ":\n" << dump;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -128,13 +129,44 @@ TEST(BoardSettings, CentreThatIsMissingOrNotANumberReadsAsZero)
     EXPECT_EQ(BoardSettings::readCenter(*settings), 0);
 }
 
-TEST(BoardSettings, KeyNames)
+// Board files written by earlier runs, or by hand, stay readable: each line
+// of the file is found under the key the engine asks for.
+TEST(BoardSettings, LinesOfAStoredFileAreFoundByTheEnginesKeys)
 {
-    EXPECT_EQ(BoardSettings::channelKey(0, BoardSettings::ChannelNco), "Channel_0_NCO");
-    EXPECT_EQ(BoardSettings::channelKey(1, BoardSettings::ChannelSquelch), "Channel_1_SQUELCH");
-    EXPECT_EQ(BoardSettings::gainKey(1, 1), "GainRF");
-    EXPECT_EQ(BoardSettings::gainKey(1, 3), "GainRF_1");
-    EXPECT_EQ(BoardSettings::gainKey(3, 3), "GainRF_3");
+    TempWorkDir dir;
+    const struct
+    {
+        const char* line;
+        QString key;
+        double value;
+    } cases[] = {
+        {"Channel_0_NCO=-12500", BoardSettings::channelKey(0, BoardSettings::ChannelNco), -12500},
+        {"Channel_0_LowCut=300", BoardSettings::channelKey(0, BoardSettings::ChannelLowCut), 300},
+        {"Channel_1_HighCut=2700", BoardSettings::channelKey(1, BoardSettings::ChannelHighCut), 2700},
+        {"Channel_1_SQUELCH=-70", BoardSettings::channelKey(1, BoardSettings::ChannelSquelch), -70},
+        {"GainRF=12", BoardSettings::gainKey(1, 1), 12},     // a receiver of one stage
+        {"GainRF_1=3.5", BoardSettings::gainKey(1, 3), 3.5}, // stages of a receiver of three
+        {"GainRF_3=-4", BoardSettings::gainKey(3, 3), -4},
+    };
+    QByteArray text = "[Preferences]\n";
+    for (const auto& c : cases)
+        text += QByteArray(c.line) + "\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(BoardSettings::filePath("stored")).path()));
+    QFile file(BoardSettings::filePath("stored"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+
+    auto settings = BoardSettings::open("stored");
+    for (const auto& c : cases) {
+        EXPECT_TRUE(settings->contains(c.key)) << c.line;
+        EXPECT_EQ(settings->value(c.key).toDouble(), c.value) << c.line;
+    }
+    // The demodulator's name, a text.
+    settings->setValue(BoardSettings::channelKey(1, BoardSettings::ChannelMod), "USB");
+    settings.reset();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Channel_1_Mod=USB"));
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "WaitFor.h"
 
 #include <QMutexLocker>
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -64,16 +65,17 @@ TEST(MultiSDRStereo, RxBAloneSoundsOnTheRightBothShareABlock)
     EXPECT_EQ(a[1], Complex(0.2f, 0.8f));
 }
 
-TEST(MultiSDRModes, NamesAndFlags)
+// The names that tell the modes apart in the diagnostics.
+TEST(MultiSDRModes, EachModeHasItsOwnNameAndAnyOtherValueIsUnknown)
 {
-    EXPECT_EQ(MultiSDR::modeFor(false, false), MultiSDR::ModeOff);
-    EXPECT_EQ(MultiSDR::modeFor(true, false), MultiSDR::ModeRxA);
-    EXPECT_EQ(MultiSDR::modeFor(false, true), MultiSDR::ModeRxB);
-    EXPECT_EQ(MultiSDR::modeFor(true, true), MultiSDR::ModeRxAB);
-    const char* names[] = {"MSDR_MODE_OFF", "MSDR_MODE_RXA", "MSDR_MODE_RXB", "MSDR_MODE_RXAB"};
-    for (int mode = 0; mode < 4; ++mode)
-        EXPECT_EQ(MultiSDR::modeName(mode), QString(names[mode]));
-    EXPECT_EQ(MultiSDR::modeName(7), QStringLiteral("??"));
+    const QString unknown = MultiSDR::modeName(7);
+    QSet<QString> names;
+    for (int mode : {MultiSDR::ModeOff, MultiSDR::ModeRxA, MultiSDR::ModeRxB, MultiSDR::ModeRxAB}) {
+        EXPECT_NE(MultiSDR::modeName(mode), unknown) << mode;
+        names.insert(MultiSDR::modeName(mode));
+    }
+    EXPECT_EQ(names.size(), 4);
+    EXPECT_EQ(MultiSDR::modeName(-1), unknown);
 }
 
 TEST(MultiSDRCapture, OneCaptureAtATime)
@@ -102,6 +104,35 @@ protected:
     AMDemodulator am;
     USBdemodulator usb;
 };
+
+TEST_F(MultiSDRRunning, TheModeFollowsTheChannelSwitches)
+{
+    engine.installDemodulator(&am, 0);
+    engine.installDemodulator(&usb, 1);
+    const struct
+    {
+        int channel;
+        bool on;
+        int mode;
+    } steps[] = {
+        {0, true, MultiSDR::ModeRxA},
+        {1, true, MultiSDR::ModeRxAB},
+        {0, false, MultiSDR::ModeRxB},
+        {1, false, MultiSDR::ModeOff},
+    };
+    for (const auto& step : steps) {
+        if (step.on)
+            engine.turnChannelOn(step.channel);
+        else
+            engine.turnChannelOff(step.channel);
+        // With no channel on, the sound output discards what still comes.
+        const bool discarding = step.mode == MultiSDR::ModeOff;
+        EXPECT_TRUE(waitFor([&] {
+            return engine.multiSdr->currentMode() == step.mode &&
+                   engine.audioOutput->noChannel.load() == discarding;
+        })) << MultiSDR::modeName(step.mode).toStdString();
+    }
+}
 
 TEST_F(MultiSDRRunning, ChannelWithoutDemodulatorNeverSilencesTheOther)
 {

@@ -55,12 +55,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ConverterCase{"Unset", 0, 0, 0, 7 * MHz, 0, 0}),
     [](const ::testing::TestParamInfo<ConverterCase>& info) { return std::string(info.param.name); });
 
-TEST(FrequencyConverter, StartsAtZero)
+// A converter nobody has set up yet passes nothing on: every frequency asked
+// lands on 0, and 0 reads back as 0, like one set to zeros.
+TEST(FrequencyConverter, NotYetSetTunesNothingButZero)
 {
-    FrequencyConverter converter;
-    EXPECT_EQ(converter.LO, 0);
-    EXPECT_EQ(converter.In_Min, 0);
-    EXPECT_EQ(converter.In_Max, 0);
+    const FrequencyConverter fresh;
+    for (qint64 asked : {qint64(0), 7 * MHz, 145 * MHz, -1 * MHz}) {
+        EXPECT_EQ(fresh.toHardwareFreq(asked), 0) << asked;
+        EXPECT_EQ(fresh.fromHardwareFreq(fresh.toHardwareFreq(asked)), 0) << asked;
+    }
 }
 
 TEST(ReceiverHardware, WithoutATableAnswersNeutrally)

@@ -108,9 +108,11 @@ TEST_F(RemoteSessionEngineTest, ARemoteCentreMoveKeepsTheChannelsOnTheirFrequenc
         int offset1;
     };
     const Case cases[] = {
-        {centre - 5000, 48000, 15000, 2000}, // within half the rate: same frequencies
-        {centre - 5000, 0, 15000, 2000},     // rate unknown: offsets kept
-        {centre + 25000, 48000, 0, 0},       // beyond half the rate: back to the centre
+        {centre - 5000, 48000, 15000, 2000},    // within half the rate: same frequencies
+        {centre + 5000, 0, 15000, 2000},        // rate unknown: the offsets stay as they are,
+        {centre + 95000, 0, 15000, 2000},       // however far the centre went
+        {centre + 100000, 48000, 10000, -3000}, // a known rate again: same frequencies
+        {centre + 25000, 48000, 0, 0},          // beyond half the rate: back to the centre
     };
     for (const Case& c : cases) {
         events.clear();

@@ -186,6 +186,27 @@ TEST_F(FrontPanelEngine, StepChoiceAndLockReachChannelZero)
     EXPECT_EQ(w.lockControl()->text(), "LOCK");
 }
 
+// Each step choice moves RX A by what it reads, in and beyond the band.
+TEST_F(FrontPanelEngine, EachStepChoiceMovesRxAByWhatItReads)
+{
+    FrontPanel& w = attached();
+    QComboBox* steps = w.stepBox();
+    ASSERT_GT(steps->count(), 1);
+    auto tuned = [&] { return engine->getRxCenterFreq() + engine->getRxOffset(0); };
+    // The last choice first, so that picking the first one is a change too.
+    for (int i = steps->count() - 1; i >= 0; --i) {
+        const QStringList words = steps->itemText(i).split(' ');
+        ASSERT_EQ(words.size(), 2) << steps->itemText(i).toStdString();
+        const qint64 hertz = qRound64(words[0].toDouble() * (words[1] == "MHz" ? 1e6 : 1e3));
+        steps->setCurrentIndex(i);
+        const qint64 before = tuned();
+        w.SLOT_stepUp();
+        EXPECT_EQ(tuned() - before, hertz) << steps->itemText(i).toStdString();
+        w.SLOT_stepDown();
+        EXPECT_EQ(tuned(), before) << steps->itemText(i).toStdString();
+    }
+}
+
 TEST_F(FrontPanelEngine, BalanceEndsShowTheirReceiverTab)
 {
     FrontPanel& w = attached();

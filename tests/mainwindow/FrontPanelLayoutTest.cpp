@@ -1,5 +1,5 @@
 // The window as the constructor builds it, before any engine: the settings it
-// writes back, its tabs, user action buttons, steps and sliders.
+// writes back, its tabs, user action buttons and sliders.
 #include "WindowFixture.h"
 
 #include "DebugCapture.h"
@@ -7,7 +7,6 @@
 #include "mainwindow/FrontPanel.h"
 #include "ui/widgets/zxSlider.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QTabWidget>
@@ -83,22 +82,6 @@ TEST_F(FrontPanelLayout, UserButtonsSitThreeToARowInTheirOwnCells)
         EXPECT_EQ(button->text(), c.caption);
     }
     EXPECT_EQ(ProgramSettings::open()->value("Interface/TEXT_5").toString(), QString());
-}
-
-TEST_F(FrontPanelLayout, StepChoicesCarryTheirStepInHertz)
-{
-    FrontPanel window;
-    const QComboBox* steps = window.stepBox();
-    const std::pair<const char*, int> expected[] = {
-        {"1 KHz", 1000},     {"2.5 KHz", 2500},  {"5 KHz", 5000},     {"6.25 KHz", 6250}, {"8.33 KHz", 8330},
-        {"9 KHz", 9000},     {"10 KHz", 10000},  {"12.5 KHz", 12500}, {"25 KHz", 25000},  {"100 KHz", 100000},
-        {"500 KHz", 500000}, {"1 MHz", 1000000}, {"10 MHz", 10000000}};
-    ASSERT_EQ(steps->count(), int(std::size(expected)));
-    for (int i = 0; i < steps->count(); ++i) {
-        EXPECT_EQ(steps->itemText(i), expected[i].first);
-        EXPECT_EQ(steps->itemData(i).toInt(), expected[i].second);
-    }
-    EXPECT_EQ(steps->currentIndex(), 0);
 }
 
 TEST_F(FrontPanelLayout, SlidersStartWhereTheEngineExpectsThem)

@@ -1,11 +1,14 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded, and the user learns
-// when its name was cut or the server refused it; a lost link is told once.
+// when its name was cut or the server refused it; a lost link is told once;
+// the server's bookmarks join the bookmark store.
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "ModalResponder.h"
 #include "WaitFor.h"
 #include "core/ProgramSettings.h"
+#include "lists/Bookmarks.h"
+#include "lists/dbBeacon.h"
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/SpotName.h"
 
@@ -120,4 +123,18 @@ TEST_F(FrontPanelRemote, ALostLinkIsToldByOneBoxThatRunsNoLoopOfItsOwn)
         &window, [&] { shownMeanwhile = linkBoxes(); }, Qt::QueuedConnection);
     ASSERT_TRUE(waitFor([&] { return shownMeanwhile >= 0; }));
     EXPECT_EQ(shownMeanwhile, 1);
+}
+
+TEST_F(FrontPanelRemote, TheServersBookmarksJoinTheStoreAndAListItemThatIsNoBookmarkIsSkipped)
+{
+    server.peer.setJsonReply("bookmarks",
+                             "{\"bookmarks\":[7,{\"name\":\"GB3VHF\",\"ID\":\"3\",\"frequency\":\"144.430\","
+                             "\"longitude\":\"0.5\",\"latitude\":\"51.2\"},\"GB3VHG\"]}");
+    FrontPanel window;
+    window.setController(&engine);
+    QStringList remote;
+    for (const BookmarkEntry& mark : Bookmarks::instance()->bookmarksInRange(144430000, 144430000, -1))
+        if (mark.labelColor == QColor("lime"))
+            remote << QStringLiteral("%1 %2 %3").arg(mark.name).arg(mark.distance).arg(mark.beacon->latitude);
+    EXPECT_EQ(remote, QStringList{"GB3VHF -1 51.2"});
 }

@@ -2,6 +2,7 @@
 #include "ui/widgets/CMeter.h"
 
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,11 +79,29 @@ TEST(CMeter, EmptyScaleDrawsNoBar)
     EXPECT_EQ(meter.getLevel(), -74); // the level is still smoothed
 }
 
-TEST(CMeter, SizeHints)
+// From the smallest size it lets a layout give it to its preferred one and
+// beyond, the meter draws its bar along 86 % of its width, inside itself.
+TEST(CMeter, TheBarKeepsToTheScaleAtEverySizeTheLayoutMayGive)
 {
-    CMeter meter;
-    EXPECT_EQ(meter.sizeHint(), QSize(100, 30));
-    EXPECT_EQ(meter.minimumSizeHint(), QSize(20, 10));
+    CMeter sized;
+    const QSize sizes[] = {sized.minimumSizeHint(), sized.sizeHint(), QSize(400, 40)};
+    for (const QSize& size : sizes) {
+        CMeter meter(-120, 0);
+        meter.resize(size);
+        meter.show();
+        for (int i = 0; i < 40; ++i)
+            meter.setLevel(-60);
+        const int w = size.width();
+        EXPECT_EQ(meter.getBarLength(), int(0.86 * w / 120 * 60)) << w;
+        const QImage image = meter.grab().toImage();
+        ASSERT_EQ(image.size(), size);
+        // The bar's green, give or take the level text drawn over a small meter.
+        auto barGreen = [](const QColor& c) { return c.green() > 150 && c.red() < 60 && c.blue() < 60; };
+        const int y = int(0.4 * size.height() + 1) + 2;
+        const int start = int(0.07 * w - 1);
+        EXPECT_TRUE(barGreen(image.pixelColor(start + meter.getBarLength() / 2, y))) << w;
+        EXPECT_FALSE(barGreen(image.pixelColor(std::min(w - 1, start + meter.getBarLength() + 2), y))) << w;
+    }
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <QSignalSpy>
 #include <qwt_plot_marker.h>
+#include <qwt_scale_div.h>
+#include <qwt_scale_draw.h>
 #include <vector>
 
 namespace {
@@ -138,3 +140,35 @@ TEST_F(SpectumScannerTest, VisibleSegmentsAreShownInMegahertz)
     EXPECT_DOUBLE_EQ(scanner.getSegment(0)->interval().minValue(), 144.0);
     EXPECT_DOUBLE_EQ(scanner.getSegment(0)->interval().maxValue(), 146.0);
 }
+
+TEST_F(SpectumScannerTest, TheAxisReadsTheReceiversMegahertzBeforeTheFirstSpectrum)
+{
+    const struct
+    {
+        const char* when;
+        qint64 retunedTo; // 0: no retune
+        double low, high; // MHz
+    } cases[] = {
+        {"once attached", 0, 143.976, 146.024},
+        {"after a retune", Centre + 10000000, 153.976, 156.024},
+    };
+    SpectrumPlot* plot = scanner.getPlot();
+    for (const auto& c : cases) {
+        if (c.retunedTo != 0)
+            scanner.SLOT_ChannelizerIsRetuned(c.retunedTo, 0, 0);
+        plot->updateAxes(); // what the next paint draws
+        const QwtScaleDiv axis = plot->axisScaleDiv(QwtPlot::xBottom);
+        EXPECT_NEAR(axis.lowerBound(), c.low, 1e-9) << c.when;
+        EXPECT_NEAR(axis.upperBound(), c.high, 1e-9) << c.when;
+        // Every label is a frequency of the band, written in MHz.
+        const QList<double> ticks = axis.ticks(QwtScaleDiv::MajorTick);
+        ASSERT_GE(ticks.size(), 2) << c.when;
+        for (double tick : ticks) {
+            const double shown = plot->axisScaleDraw(QwtPlot::xBottom)->label(tick).text().toDouble();
+            EXPECT_GE(shown, c.low) << c.when;
+            EXPECT_LE(shown, c.high) << c.when;
+        }
+    }
+    EXPECT_EQ(plot->getCount(), 2048) << "no spectrum came";
+}
+

@@ -1,6 +1,7 @@
 // Small custom widgets: lamp buttons, captioned slider and knob, layout panels,
 // gain binding.
 #include "WidgetsFakeReceiver.h"
+#include "ui/widgets/FittedScaleSlider.h"
 #include "ui/widgets/HWSettingWrapper.h"
 #include "ui/widgets/LayoutPanels.h"
 #include "ui/widgets/zxDial.h"
@@ -10,8 +11,11 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QSignalSpy>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <qwt_knob.h>
+#include <qwt_scale_div.h>
+#include <qwt_scale_draw.h>
 #include <qwt_scale_engine.h>
 #include <qwt_slider.h>
 
@@ -116,6 +120,71 @@ TEST(zxSlider, QuietSetsToTheShownValueDoNotSwallowTheNextUserChange)
     slider.findChild<QwtSlider*>()->setValue(51); // the user's first drag step
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 51);
+}
+
+// The labels of the slider's major ticks, where its scale draws them, in
+// scale order.
+QList<QRectF> tickLabels(const QwtSlider& slider)
+{
+    const QwtScaleDraw* draw = slider.scaleDraw();
+    QList<double> ticks = draw->scaleDiv().ticks(QwtScaleDiv::MajorTick);
+    std::sort(ticks.begin(), ticks.end());
+    QList<QRectF> labels;
+    for (double tick : ticks)
+        labels << draw->labelRect(slider.font(), tick).translated(draw->labelPosition(tick));
+    return labels;
+}
+
+TEST(zxSlider, LabelsAsManyTicksAsItsHeightHolds)
+{
+    const struct
+    {
+        const char* what;
+        float min, max;
+        int height;
+        int fewestLabels;
+        bool askedStepKept;
+    } cases[] = {
+        {"squelch in the window", -110, 0, 90, 3, false},
+        {"volume in the window", 0, 100, 90, 3, false},
+        {"a remote gain stage", 0, 49.5f, 90, 3, false},
+        {"balance: Qwt's own ticks", -10, 10, 90, 3, true},
+        {"squelch standing tall", -110, 0, 600, 16, true},
+        {"squelch squeezed", -110, 0, 45, 2, false},
+    };
+    for (const auto& c : cases) {
+        zxSlider slider("Squelch A");
+        slider.setRange(c.min, c.max);
+        slider.resize(60, c.height);
+        slider.show();
+        auto* inner = slider.findChild<FittedScaleSlider*>();
+        ASSERT_NE(inner, nullptr);
+        const QList<QRectF> labels = tickLabels(*inner);
+        EXPECT_GE(labels.size(), c.fewestLabels) << c.what;
+        int overlapping = -1;
+        for (int i = 1; i < labels.size() && overlapping < 0; ++i)
+            if (labels[i].intersects(labels[i - 1]))
+                overlapping = i;
+        EXPECT_EQ(overlapping, -1) << c.what << ": this label runs into the one before";
+        EXPECT_EQ(inner->scaleStepSize() == inner->askedStep(), c.askedStepKept) << c.what;
+        // The range stays the rule's, whatever the labels.
+        EXPECT_DOUBLE_EQ(inner->minimum(), c.min) << c.what;
+        EXPECT_DOUBLE_EQ(inner->maximum(), c.max) << c.what;
+    }
+}
+
+TEST(zxSlider, GrowingBackToRoomRestoresTheAskedStep)
+{
+    zxSlider slider("Volume");
+    slider.setRange(0, 100);
+    slider.resize(60, 90);
+    slider.show();
+    auto* inner = slider.findChild<FittedScaleSlider*>();
+    ASSERT_NE(inner->scaleStepSize(), inner->askedStep());
+    slider.resize(60, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inner->scaleStepSize(), 6);
+    EXPECT_EQ(tickLabels(*inner).size(), 17);
 }
 
 // An equalizer-like slider reports through its own signal instead.

@@ -195,7 +195,9 @@ void SubReceiver::SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequ
     if (channel == 0) {
         const int rate = controller->getSampleRate();
         freqCtrl->setup(11, hwRXCenter - rate / 2, hwRXCenter + rate / 2, 10, 2);
-        freqCtrl->setFrequency(hwRXCenter + controller->getRxOffset(1));
+        // Shown, not asked for again: a report read after the centre moved on
+        // (a playback, a fast retune) would pull RX B off its frequency.
+        freqCtrl->showFrequency(hwRXCenter + controller->getRxOffset(1));
     } else if (channel == 1) {
         const qint64 f = hwRXCenter + qint64(newFrequency);
         freqCtrl->showFrequency(f);

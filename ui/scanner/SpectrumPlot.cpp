@@ -36,7 +36,7 @@ SpectrumPlot::SpectrumPlot(QWidget* parent, bool withGrid) : QwtPlot(parent)
     canvas()->setAutoFillBackground(true);
     setAxisMaxMajor(QwtPlot::xBottom, 6);
     setAxisMaxMinor(QwtPlot::xBottom, 10);
-    setAxisScale(QwtPlot::xBottom, -1000000, 1000000);
+    showFrequencies();
     setAxisScale(QwtPlot::yLeft, yMin, yMax);
 
     if (withGrid) {
@@ -122,7 +122,7 @@ void SpectrumPlot::setSpectrum(qint64 centreHz, const double* values, int n, dou
 
     const bool replotting = autoReplot();
     setAutoReplot(false);
-    setAxisScale(QwtPlot::xBottom, (centre - span / 2) / 1000000.0, (centre + span / 2) / 1000000.0);
+    showFrequencies();
     setAutoReplot(replotting);
 
     if (showPeak) {
@@ -164,6 +164,11 @@ void SpectrumPlot::setCenterAndSpan(double newCentre, double newSpan)
         centre = newCentre;
     if (newSpan > 0)
         span = newSpan;
+    showFrequencies();
+}
+
+void SpectrumPlot::showFrequencies()
+{
     setAxisScale(QwtPlot::xBottom, (centre - span / 2) / 1000000.0, (centre + span / 2) / 1000000.0);
 }
 

@@ -46,6 +46,8 @@ signals:
 
 private:
     void resize(int n);
+    // The bottom axis over the data's band, in MHz.
+    void showFrequencies();
 
     QwtPlotCurve* levelCurve = nullptr;
     QwtPlotCurve* maxCurve = nullptr;

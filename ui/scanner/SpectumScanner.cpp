@@ -53,10 +53,13 @@ void SpectumScanner::setController(Controller* engine, int followed)
     channel = followed;
     if (controller == nullptr)
         return;
+    const qint64 centre = controller->getRxCenterFreq();
     {
         QMutexLocker locker(&lock);
-        tracker.setCentre(controller->getRxCenterFreq());
+        tracker.setCentre(centre);
     }
+    // The plot reads the receiver's band before the first spectrum comes.
+    plot->setCenterAndSpan(double(centre), double(controller->getSampleRate()));
     // Attaching again must not double the connections.
     const auto queuedOnce = Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection);
     connect(controller, &Controller::MSG_ChannelizerIsRetuned, this,
@@ -110,6 +113,7 @@ void SpectumScanner::SLOT_ChannelizerIsRetuned(qint64 hwRXCenter, float newFrequ
     if (retuned != channel)
         return;
     plot->SLOT_setCurrentRXFreq(double(hwRXCenter + qint64(newFrequency)) / 1000000.0, retuned);
+    plot->setCenterAndSpan(double(hwRXCenter), 0);
     QMutexLocker locker(&lock);
     tracker.ageAll();
     tracker.setCentre(hwRXCenter);

@@ -1,13 +1,14 @@
 #include "ui/widgets/zxSlider.h"
 
+#include "ui/widgets/FittedScaleSlider.h"
 #include "ui/widgets/ScaleRange.h"
 
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <qwt_slider.h>
 
-zxSlider::zxSlider(const QString& label, QWidget* parent) : QWidget(parent), slider(new QwtSlider(this))
+zxSlider::zxSlider(const QString& label, QWidget* parent)
+    : QWidget(parent), slider(new FittedScaleSlider(this))
 {
     slider->setHandleSize(QSize(17, 6));
     auto* caption = new QLabel(label, this);
@@ -23,6 +24,7 @@ zxSlider::zxSlider(const QString& label, QWidget* parent) : QWidget(parent), sli
 void zxSlider::setRange(float min, float max)
 {
     applyScaleRange(slider, min, max);
+    slider->adoptAskedScale();
 }
 
 void zxSlider::setValue(float v)

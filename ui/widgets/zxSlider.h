@@ -2,10 +2,10 @@
 
 #include <QWidget>
 
-class QwtSlider;
+class FittedScaleSlider;
 
 // A vertical Qwt slider above a caption that reports whole values and can be
-// set without reporting.
+// set without reporting. Its scale labels as many ticks as its height holds.
 class zxSlider : public QWidget
 {
     Q_OBJECT
@@ -30,5 +30,5 @@ private slots:
     void setNum(double v);
 
 private:
-    QwtSlider* slider;
+    FittedScaleSlider* slider;
 };
