@@ -13,7 +13,6 @@
 
 #include <GeographicLib/Geodesic.hpp>
 #include <QDir>
-#include <atomic>
 #include <cmath>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -88,24 +87,39 @@ TEST_F(TerrainProfileTest, AProfileNoLongerThanOneStepHasNoPoints)
     EXPECT_EQ(TerrainProfile::compute(reader, Station, 90.0, 201.0).heights.size(), 1);
 }
 
+namespace {
+
+// The worker's answers, as they reach this thread.
+struct ProfileAnswers
+{
+    explicit ProfileAnswers(TerrainProfileWorker& worker)
+    {
+        QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
+                         [this](const TerrainProfile& profile) {
+                             last = profile;
+                             ++count;
+                         });
+    }
+    int count = 0;
+    TerrainProfile last;
+};
+
+} // namespace
+
 TEST_F(TerrainProfileTest, TheWorkerAnswersOutsideTheCallingThreadWithTheLatestRequest)
 {
     GeoTools::instance().setDemPath(work.file("DEM"));
     TerrainGrid grid([] { return Station; }, 1000.0);
     TerrainProfileWorker worker;
-    std::atomic<int> answers{0};
-    TerrainProfile last;
-    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
-                     [&](const TerrainProfile& profile) {
-                         last = profile;
-                         ++answers;
-                     });
+    ProfileAnswers answers(worker);
     // A burst (a knob being turned): the last request is always answered.
     for (int azimuth = 0; azimuth <= 90; azimuth += 10)
         worker.request(Station, azimuth, 50000.0, &grid);
     const double farEast = expectedHeight(90.0, 49800.0);
-    ASSERT_TRUE(waitFor([&] { return last.heights.size() == 249 && std::abs(last.heights.last() - farEast) < 2.0; }));
-    EXPECT_LE(answers.load(), 10);
+    ASSERT_TRUE(waitFor([&] {
+        return answers.last.heights.size() == 249 && std::abs(answers.last.heights.last() - farEast) < 2.0;
+    }));
+    EXPECT_LE(answers.count, 10);
 }
 
 // The profile reads the grid it is given: the grid's tiles are loaded (once,
@@ -116,17 +130,11 @@ TEST_F(TerrainProfileTest, TheWorkerReadsTheGridAndLoadsItsTilesFirst)
     GeoTools::instance().setDemPath(work.file("DEM"));
     TerrainGrid grid([] { return Station; }, 1000.0);
     TerrainProfileWorker worker;
-    std::atomic<int> answers{0};
-    TerrainProfile last;
-    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
-                     [&](const TerrainProfile& profile) {
-                         last = profile;
-                         ++answers;
-                     });
+    ProfileAnswers answers(worker);
     worker.request(Station, 90.0, 50000.0, &grid);
-    ASSERT_TRUE(waitFor([&] { return answers.load() == 1; }));
-    EXPECT_EQ(last.heights.size(), 249);
-    EXPECT_NEAR(last.heights.first(), expectedHeight(90.0, 200.0), 2.0);
+    ASSERT_TRUE(waitFor([&] { return answers.count == 1; }));
+    EXPECT_EQ(answers.last.heights.size(), 249);
+    EXPECT_NEAR(answers.last.heights.first(), expectedHeight(90.0, 200.0), 2.0);
     TerrainGrid::ReaderAccess reader = grid.lockReader();
     EXPECT_TRUE(reader->hasTile("N43E004.hgt"));
     EXPECT_TRUE(reader->hasTile("N45E006.hgt"));
@@ -135,17 +143,11 @@ TEST_F(TerrainProfileTest, TheWorkerReadsTheGridAndLoadsItsTilesFirst)
 TEST_F(TerrainProfileTest, WithoutAGridTheProfileHasNoPoints)
 {
     TerrainProfileWorker worker;
-    std::atomic<int> answers{0};
-    TerrainProfile last;
-    QObject::connect(&worker, &TerrainProfileWorker::SIG_profileReady, &worker,
-                     [&](const TerrainProfile& profile) {
-                         last = profile;
-                         ++answers;
-                     });
+    ProfileAnswers answers(worker);
     worker.request(Station, 90.0, 50000.0, nullptr);
-    ASSERT_TRUE(waitFor([&] { return answers.load() == 1; }));
-    EXPECT_TRUE(last.heights.isEmpty());
-    EXPECT_EQ(last.rangeM, 50000.0);
+    ASSERT_TRUE(waitFor([&] { return answers.count == 1; }));
+    EXPECT_TRUE(answers.last.heights.isEmpty());
+    EXPECT_EQ(answers.last.rangeM, 50000.0);
 }
 
 namespace {
