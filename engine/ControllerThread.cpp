@@ -2,6 +2,7 @@
 // raw-RF recording.
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
+#include "engine/FetchBackoff.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
 #include "engine/SampleBlockMemory.h"
@@ -299,14 +300,16 @@ void Controller::receive()
     main_channelizer->flush(0);
     beacon_channelizer->flush(0);
     const float rate = float(receptionRate.load());
+    FetchBackoff backoff;
     while (state.load() == Receiving) {
         int count = 0;
         void* block = hardware->getRXSamples(blocks_per_fetch.load(), &count);
         if (block == nullptr || count <= 0) {
             std::free(block);
-            QCoreApplication::processEvents();
+            serveEventsAndSleep(backoff.nextPauseMs());
             continue;
         }
+        backoff.reset();
         const qint64 centre = hwCenter.load();
         recordBlock(block, count, centre, rate);
         if (!routeBlock(block, count, true, centre, rate)) {

@@ -2,6 +2,7 @@
 // demodulators, the board file and the signals they emit.
 #include "engine/Controller.h"
 #include "engine/Channelizer.h"
+#include "engine/FetchBackoff.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
@@ -50,6 +51,26 @@ TEST(ControllerSizes, FetchSizeAndDisplayLengthFollowTheRate)
                           Case{10000000, 65536, 512}, Case{1500000, 32768, 94}, Case{48000, 32768, 5}}) {
         EXPECT_EQ(Controller::fullbandFftLengthFor(c.rate), c.fftLength) << c.rate;
         EXPECT_EQ(Controller::blocksPerFetchFor(c.rate), c.blocks) << c.rate;
+    }
+}
+
+// The pause after each of a row of empty fetches doubles up to its cap; samples
+// coming make the next empty fetch's pause the shortest again.
+TEST(ControllerSizes, EmptyFetchPausesGrowToTheCapAndRestartAfterSamples)
+{
+    FetchBackoff backoff;
+    struct Step
+    {
+        bool samplesCame;
+        int pauseMs;
+    };
+    const Step steps[] = {{false, 1}, {false, 2}, {false, 4}, {false, 8}, {false, 8}, {false, 8},
+                          {true, 1},  {false, 2}, {true, 1},  {true, 1},  {false, 2}, {false, 4}};
+    int index = 0;
+    for (const Step& step : steps) {
+        if (step.samplesCame)
+            backoff.reset();
+        EXPECT_EQ(backoff.nextPauseMs(), step.pauseMs) << "step " << index++;
     }
 }
 

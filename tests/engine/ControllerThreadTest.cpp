@@ -3,6 +3,7 @@
 // carry, overload, and the stop handshake.
 #include "engine/Channelizer.h"
 #include "engine/Controller.h"
+#include "engine/FetchBackoff.h"
 #include "engine/MultiSDR.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
@@ -19,6 +20,8 @@
 #include <QMutexLocker>
 #include <QSettings>
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace {
 
@@ -163,6 +166,31 @@ TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
     EXPECT_EQ(engine.engineState(), Controller::StopState);
     EXPECT_FALSE(engine.isRunning());
     EXPECT_EQ(receiver.finalizes.load(), receiver.prepares.load());
+}
+
+// A driver that answers "no samples" at once: the engine thread pauses after each
+// empty fetch, at least 1, 2, 4 and then 8 ms, instead of asking again at once on a
+// whole core. Over any stretch of time the fetches are then at most one per 8 ms
+// (and the four of the first pauses), however fast or slow the machine.
+TEST_F(ControllerThread, EmptyFetchesAreRetriedAfterAPause)
+{
+    start();
+    receiver.silent = true;
+    engine.turnChannelOn(0);
+    ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1 && receiver.fetches.load() > 0; }));
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point from = Clock::now();
+    const int before = receiver.fetches.load();
+    ASSERT_TRUE(waitFor([&] { return receiver.fetches.load() >= before + 24; }));
+    const int fetched = receiver.fetches.load() - before;
+    const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count();
+    EXPECT_LE(fetched, elapsedMs / FetchBackoff::CapMs + 5) << "in " << elapsedMs << " ms";
+
+    // Samples again: they reach the channel.
+    QueuedSpy levels(&engine, &Controller::MSG_UpdatePowerLevelMain);
+    receiver.silent = false;
+    EXPECT_TRUE(waitFor([&] { return levels.count() > 2; }));
 }
 
 TEST_F(ControllerThread, StopHandshakeEndsAnIdleEngine)

@@ -38,6 +38,8 @@ public:
     // Gated: a fetch delivers only against a permit from allowFetches; without
     // one it answers "no samples" after a short wait, and the engine asks again.
     std::atomic<bool> gated{false};
+    // Silent: a fetch answers "no samples" at once, as a driver without a wait of its own.
+    std::atomic<bool> silent{false};
     double toneOffsetHz = 20000;
 
     // What the engine did.
@@ -47,6 +49,8 @@ public:
     std::atomic<int> retunes{0};
     std::atomic<qint64> blocksDelivered{0};
     std::atomic<int> fetchesDelivered{0};
+    // Every fetch the engine asked for, answered or not.
+    std::atomic<int> fetches{0};
     // The deliveries made when the engine last asked for samples: once it equals
     // fetchesDelivered, the engine has handled every fetch it was given.
     std::atomic<int> fetchesHandled{0};
@@ -95,7 +99,12 @@ public:
     float getMaxGainValue(int stage) override { return gainMax.at(size_t(stage)); }
     void* getRXSamples(int blocks, int* count) override
     {
+        ++fetches;
         fetchesHandled = fetchesDelivered.load();
+        if (silent) {
+            *count = 0;
+            return nullptr;
+        }
         const int rate = m_rate.load();
         const int n = blocks * BlockLength;
         if (gated && !permits.tryAcquire(1, 10)) {
