@@ -173,10 +173,7 @@ int Channelizer::EnqueuePieces(SharedSamples* samples, SampleContext* ctx, int p
 
 Complex* Channelizer::getData(int* count, SampleContext** ctx, int inputWaitMs)
 {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        transfert(inputWaitMs);
-    }
+    transfert(inputWaitMs);
     *count = 0;
     *ctx = nullptr;
     // Only the step just run fills the output queue: waiting on it would only sleep.
@@ -185,15 +182,20 @@ Complex* Channelizer::getData(int* count, SampleContext** ctx, int inputWaitMs)
 
 int Channelizer::transfert(int inputWaitMs)
 {
+    // The wait for input is outside the lock: a control never waits for a stalled
+    // receiver, only for a block being processed.
     int count = 0;
     SampleContext* ctx = nullptr;
+    inputWait = true;
     auto* samples = static_cast<SharedSamples*>(inputQueue.dequeue(&count, 0, &ctx, true, inputWaitMs));
+    inputWait = false;
     if (samples == nullptr || count <= 0) {
         SharedSamples::release(samples);
         free(ctx);
         return 0;
     }
 
+    std::lock_guard<std::mutex> guard(lock);
     if (chain.IsPassThrough()) {
         // The block may be another channel's too: the mixed copy goes on.
         auto* block = static_cast<Complex*>(malloc(size_t(count) * sizeof(Complex)));

@@ -50,10 +50,11 @@ public:
     int EnqueueShared(SharedSamples* samples, SampleContext* ctx);
     // Runs one processing step, waiting at most inputWaitMs for a receiver block, then
     // hands out the oldest output block (null when none). The caller owns the block and
-    // the context.
+    // the context. The wait does not hold the channel's lock: the controls go on
+    // meanwhile.
     Complex* getData(int* count, SampleContext** ctx, int inputWaitMs);
-    // One processing step, waiting at most inputWaitMs for a receiver block: 1 when it
-    // queued output, 0 otherwise.
+    // One processing step, waiting at most inputWaitMs for a receiver block (without
+    // the lock): 1 when it queued output, 0 otherwise.
     int transfert(int inputWaitMs = SampleFifo::WaitMs);
     // Empties the input queue when it holds more than keep blocks, and the output queue.
     void flush(int keep);
@@ -75,6 +76,8 @@ public:
     float lowCut() const;
     float highCut() const;
     int maxPieceLength() const { return pieceLength.load(); }
+    // A getData or transfert is waiting for a receiver block now (for a test or a watchdog).
+    bool waitingForInput() const { return inputWait.load(); }
 
 private:
     int EnqueuePieces(SharedSamples* samples, SampleContext* ctx, int piece);
@@ -86,6 +89,7 @@ private:
     SampleFifo inputQueue;
     SampleFifo outputQueue;
     std::atomic<int> pieceLength{-1};
+    std::atomic<bool> inputWait{false};
     // Set once a block was refused as too long: later blocks are always cut.
     bool pieceLengthLearned = false;
 };

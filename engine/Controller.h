@@ -38,7 +38,9 @@ Q_DECLARE_METATYPE(Demodulator*)
 //
 // Lock order: demodLock before a channelizer's lock and before a demodulator's
 // time-domain lock; demodLock and the mixing thread's lock are never held
-// together; no control holds a lock while it emits.
+// together; no control holds a lock while it emits. A channelizer's lock is held
+// while a block is processed, never while the mixing thread waits for input, so
+// that a stalled receiver holds up no control.
 class Controller : public QThread, public VantorCBHandler
 {
     Q_OBJECT

@@ -3,13 +3,17 @@
 #include "engine/SampleContext.h"
 
 #include "DspTestSignals.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <thread>
 
 using dsptest::tone;
 
@@ -450,3 +454,53 @@ TEST_F(ChannelizerTest, CicDecimatorTakesFactorsUpToItsRegisterWidth)
     // Factor 1 leaves the rate alone.
     EXPECT_EQ(channel.cicDecimate(input.data(), 4096, out.data(), 1), 4096);
 }
+
+// The mixing thread waits in getData for a receiver block that does not come (a
+// stalled receiver or remote stream): the controls the window, the scripts and the
+// engine use meanwhile complete at once, without waiting for that block.
+TEST_F(ChannelizerTest, ControlsCompleteWhileGetDataWaitsForInput)
+{
+    struct Control
+    {
+        const char* name;
+        std::function<void(Channelizer&)> apply;
+    };
+    const Control controls[] = {
+        {"offset", [](Channelizer& c) { c.setOffset(-12000); }},
+        {"filter", [](Channelizer& c) { c.setFilter(-5000, 5000); }},
+        {"offset and filter", [](Channelizer& c) { c.setOffsetAndFilter(3000, 10, 3600); }},
+        {"low edge", [](Channelizer& c) { c.setLowCut(-2000); }},
+        {"high edge", [](Channelizer& c) { c.setHighCut(2500); }},
+        {"input rate", [](Channelizer& c) { c.setInputRate(96000); }},
+        {"stage tap", [](Channelizer& c) { c.setStageCallback(1, nullptr); }},
+        {"filter edges read", [](Channelizer& c) { (void)(c.lowCut() + c.highCut() + c.inputRate()); }},
+        {"flush", [](Channelizer& c) { c.flush(0); }},
+        // Equal rates last: the block below then passes straight through.
+        {"pass-through filter", [](Channelizer& c) { c.setFilter(-48000, 48000); }},
+    };
+
+    Channelizer channel(48000, 3300);
+    std::atomic<bool> returned{false};
+    int count = 0;
+    SampleContext* ctx = nullptr;
+    Complex* block = nullptr;
+    std::thread mixer([&] {
+        block = channel.getData(&count, &ctx, kWaitBoundMs);
+        returned = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return channel.waitingForInput(); }));
+    for (const Control& control : controls) {
+        control.apply(channel);
+        EXPECT_FALSE(returned.load()) << control.name << " waited for the receiver's block";
+    }
+
+    const std::vector<Complex> samples(256, Complex(0.5f, 0.0f));
+    channel.EnqueueData(mallocBlock(samples.data(), 256), mallocContext(), 256);
+    EXPECT_TRUE(waitFor([&] { return returned.load(); }));
+    mixer.join();
+    EXPECT_EQ(count, 256);
+    EXPECT_NE(block, nullptr);
+    free(block);
+    free(ctx);
+}
+
