@@ -24,6 +24,7 @@ RemoteStream::~RemoteStream()
 
 bool RemoteStream::parse(json_t* object)
 {
+    std::lock_guard<std::mutex> guard(m_lock);
     jsonGetString(object, "UID", m_uid);
     jsonGetString(object, "name", m_name);
     jsonGetString(object, "source", m_source);
@@ -40,8 +41,62 @@ bool RemoteStream::parse(json_t* object)
 std::string RemoteStream::key(bool withHost) const
 {
     if (withHost && m_client != nullptr)
-        return m_uid + "@" + m_client->name();
+        return uid() + "@" + m_client->name();
+    return uid();
+}
+
+std::string RemoteStream::uid() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
     return m_uid;
+}
+
+std::string RemoteStream::name() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_name;
+}
+
+std::string RemoteStream::source() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_source;
+}
+
+int64_t RemoteStream::fmin() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_fmin;
+}
+
+int64_t RemoteStream::fmax() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_fmax;
+}
+
+int RemoteStream::sampleRate() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_sr;
+}
+
+int RemoteStream::maxUsers() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_maxUsers;
+}
+
+int RemoteStream::subscribers() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_subscribers;
+}
+
+bool RemoteStream::isUserTemporary() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_userTemp;
 }
 
 namespace {
@@ -61,8 +116,11 @@ bool RemoteStream::tuneRequest(int64_t hz)
 {
     if (m_client == nullptr)
         return false;
-    hz = std::min(std::max(hz, m_fmin), m_fmax);
-    std::string path = "streams/" + encodePathText(m_uid) + "/tune/" + formatFixed(double(hz) / 1e6, 3);
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        hz = std::min(std::max(hz, m_fmin), m_fmax);
+    }
+    std::string path = "streams/" + encodePathText(uid()) + "/tune/" + formatFixed(double(hz) / 1e6, 3);
     char* reply = m_client->request(path.c_str());
     if (reply == nullptr)
         return false;
@@ -82,8 +140,8 @@ bool RemoteStream::tuneRequest(int64_t hz)
 
 bool RemoteStream::setGain(float value, int n)
 {
-    SrvSource* source = findSource(m_source);
-    return source != nullptr && source->setGain(value, n);
+    SrvSource* streamSource = findSource(source());
+    return streamSource != nullptr && streamSource->setGain(value, n);
 }
 
 bool RemoteStream::start(SrvIQCallback iq, void* iqUser, SrvContextCallback context, void* contextUser)
@@ -98,7 +156,7 @@ bool RemoteStream::start(SrvIQCallback iq, void* iqUser, SrvContextCallback cont
     handlers.contextUser = contextUser;
     m_current.store(Reset);
     m_wanted.store(Starting);
-    StreamThread::Transfer transfer{m_client, "streams/" + encodePathText(m_uid) + "/raw",
+    StreamThread::Transfer transfer{m_client, "streams/" + encodePathText(uid()) + "/raw",
                                     m_client != nullptr && m_client->hasServerKey(), StreamKind::IQ};
     if (!m_thread.start(transfer, handlers, [this] { return beginTransfer(); }, [this] { endTransfer(); })) {
         m_wanted.store(Reset);
@@ -110,7 +168,7 @@ bool RemoteStream::start(SrvIQCallback iq, void* iqUser, SrvContextCallback cont
 void RemoteStream::stop()
 {
     if (m_client != nullptr)
-        std::free(m_client->request(("streams/" + encodePathText(m_uid) + "/stop").c_str()));
+        std::free(m_client->request(("streams/" + encodePathText(uid()) + "/stop").c_str()));
     // Also a stop made while the thread is still starting is kept.
     if (m_thread.hasRun() && m_current.load() < Returned) {
         m_wanted.store(Returned);

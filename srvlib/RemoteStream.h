@@ -6,13 +6,18 @@
 #include <atomic>
 #include <cstdint>
 #include <jansson.h>
+#include <mutex>
 #include <string>
 
 class SrvServer;
 class SrvHttpClient;
 
 // An I/Q stream offered by a server, and the thread ("stream_thread") that
-// receives it. The thread's progress is a pair of states, current and wanted:
+// receives it. Its description (names, limits, rate) is rewritten by a tune
+// reply on the tuning thread while the engine and the stream threads read it:
+// it is read and written under a lock, and a reply changes it whole.
+//
+// The thread's progress is a pair of states, current and wanted:
 //   0 reset by start, thread not yet running
 //   1 thread starting                 | wanted 1: run
 //   2 transfer running                | wanted 2: keep receiving
@@ -33,16 +38,16 @@ public:
     bool parse(json_t* object);
 
     std::string key(bool withHost) const;
-    const std::string& uid() const { return m_uid; }
-    std::string name() const { return m_name; }
-    std::string source() const { return m_source; }
+    std::string uid() const;
+    std::string name() const;
+    std::string source() const;
     int64_t center() const { return m_center.load(); }
-    int64_t fmin() const { return m_fmin; }
-    int64_t fmax() const { return m_fmax; }
-    int sampleRate() const { return m_sr; }
-    int maxUsers() const { return m_maxUsers; }
-    int subscribers() const { return m_subscribers; }
-    bool isUserTemporary() const { return m_userTemp; }
+    int64_t fmin() const;
+    int64_t fmax() const;
+    int sampleRate() const;
+    int maxUsers() const;
+    int subscribers() const;
+    bool isUserTemporary() const;
     SrvServer* server() const { return m_server; }
 
     // A centre reported by the stream itself (from the radio context).
@@ -76,8 +81,9 @@ private:
 
     SrvServer* m_server;
     SrvHttpClient* m_client;
+    mutable std::mutex m_lock; // the description below
     std::string m_uid, m_source, m_name;
-    std::atomic<int64_t> m_center{0};
+    std::atomic<int64_t> m_center{0}; // also set alone, by the stream's own reports
     int64_t m_fmax = 0, m_fmin = 0;
     int m_sr = 0;
     int m_maxUsers = 0, m_subscribers = 0;

@@ -36,8 +36,16 @@ CDownConvert::~CDownConvert() = default;
 
 void CDownConvert::SetNcoFrequency(float hz)
 {
+    std::lock_guard<std::mutex> guard(tuneLock);
     ncoFrequency = hz;
     oscillator.SetFrequency(hz, inputRate);
+}
+
+void CDownConvert::SetInputRateLocked(float rate)
+{
+    std::lock_guard<std::mutex> guard(tuneLock);
+    inputRate = rate;
+    oscillator.SetFrequency(ncoFrequency, inputRate);
 }
 
 bool CDownConvert::SamePlan(Planner planner, float rate, float bw) const
@@ -51,7 +59,7 @@ int CDownConvert::PlanDecimation(float newInputRate, float newBandwidth)
     if (SamePlan(Planner::General, newInputRate, newBandwidth))
         return outputRate;
     lastPlanner = Planner::General;
-    inputRate = newInputRate;
+    SetInputRateLocked(newInputRate);
     bandwidth = newBandwidth;
     DeleteStagesLocked();
 
@@ -71,7 +79,6 @@ int CDownConvert::PlanDecimation(float newInputRate, float newBandwidth)
     if (!stages.empty() && stages.front()->Taps() > 11)
         maxInputLength = kHalfBandMaxInput;
     outputRate = rate;
-    SetNcoFrequency(ncoFrequency);
     return outputRate;
 }
 
@@ -81,7 +88,7 @@ float CDownConvert::PlanHalfBandDecimation(float newInputRate, float newBandwidt
     if (SamePlan(Planner::HalfBand, newInputRate, newBandwidth))
         return float(outputRate);
     lastPlanner = Planner::HalfBand;
-    inputRate = newInputRate;
+    SetInputRateLocked(newInputRate);
     bandwidth = newBandwidth;
     DeleteStagesLocked();
     maxInputLength = kHalfBandMaxInput;
@@ -92,7 +99,6 @@ float CDownConvert::PlanHalfBandDecimation(float newInputRate, float newBandwidt
         rate *= 0.5f;
     }
     outputRate = static_cast<int>(rate);
-    SetNcoFrequency(ncoFrequency);
     return float(outputRate);
 }
 

@@ -39,7 +39,8 @@ public:
     CDownConvert(const CDownConvert&) = delete;
     CDownConvert& operator=(const CDownConvert&) = delete;
 
-    // The oscillator shifts the spectrum up by hz; its state runs on.
+    // The oscillator shifts the spectrum up by hz; its state runs on. Any thread, also
+    // while another plans or processes.
     void SetNcoFrequency(float hz);
     // General plan (comb, 11-tap and N-tap half-band stages); returns the output rate.
     int PlanDecimation(float inputRate, float bandwidth);
@@ -61,17 +62,22 @@ private:
     enum class Planner { None, General, HalfBand };
     bool SamePlan(Planner planner, float inputRate, float bandwidth) const;
     void DeleteStagesLocked();
+    // Takes the planned input rate and turns the oscillator at it; under lock.
+    void SetInputRateLocked(float rate);
 
     static constexpr int kRunLength = 4096; // samples mixed and decimated at a time
 
-    mutable std::mutex lock;
+    mutable std::mutex lock; // the plan and the stages
+    // The oscillator's frequency and the rate it turns at change together under
+    // tuneLock (taken after lock): a retune never meets half of a rate change.
+    std::mutex tuneLock;
     PhasorOscillator oscillator;
     std::vector<Complex> run = std::vector<Complex>(kRunLength); // mixed, then decimated in place
     std::vector<std::unique_ptr<CDec2>> stages;
     Planner lastPlanner = Planner::None;
     int outputRate = 100000;
-    float ncoFrequency = 0.0f;
-    float inputRate = 100000.0f;
+    float ncoFrequency = 0.0f;   // under tuneLock
+    float inputRate = 100000.0f; // written under both locks, read under either
     float bandwidth = 10000.0f;
     int maxInputLength = -1;
 };

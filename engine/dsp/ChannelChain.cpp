@@ -23,10 +23,16 @@ ChannelChain::ChannelChain(int inputRate, int outputRate) : inputRate(inputRate)
 
 void ChannelChain::SetOffset(float ncoHz)
 {
+    std::lock_guard<std::mutex> guard(tuneLock);
     ncoFrequency = ncoHz;
-    passThroughOscillator.SetFrequency(ncoHz, inputRate);
-    passThroughOscillator.Reset();
+    RestartPassThroughLocked();
     downConverter.SetNcoFrequency(ncoHz);
+}
+
+void ChannelChain::RestartPassThroughLocked()
+{
+    passThroughOscillator.SetFrequency(ncoFrequency, inputRate);
+    passThroughOscillator.Reset();
 }
 
 bool ChannelChain::SetFilter(float low, float high)
@@ -45,8 +51,8 @@ bool ChannelChain::SetFilter(float low, float high)
     else
         decimatedRate = int(downConverter.PlanHalfBandDecimation(inputRate, width));
     filter.SetBand(low, high, 0, decimatedRate);
-    passThroughOscillator.SetFrequency(ncoFrequency, inputRate);
-    passThroughOscillator.Reset();
+    std::lock_guard<std::mutex> guard(tuneLock);
+    RestartPassThroughLocked();
     return true;
 }
 
@@ -56,8 +62,12 @@ bool ChannelChain::SetInputRate(int rate)
         qDebug() << "Channelizer::setInputRate refused:" << rate;
         return false;
     }
-    inputRate = rate;
-    SetOffset(ncoFrequency);
+    {
+        std::lock_guard<std::mutex> guard(tuneLock);
+        inputRate = rate;
+        RestartPassThroughLocked();
+    }
+    // The down-converter takes the rate with its new plan, together with its offset.
     SetFilter(lowCut, highCut);
     return true;
 }

@@ -8,6 +8,7 @@
 #include "engine/dsp/PhasorOscillator.h"
 
 #include <atomic>
+#include <mutex>
 #include <vector>
 
 struct SampleContext;
@@ -28,7 +29,10 @@ using ChannelStageCallback = int (*)(const Complex* samples, int count, float sa
 //
 // Process, CicDecimate, SetFilter and SetInputRate must not run at the same time (the
 // owner's lock); SetOffset may come from another thread at any time, and the rates and
-// the power level may be read from anywhere.
+// the power level may be read from anywhere. The offset and the input rate the
+// oscillators turn at change together under a lock of their own, so that a retune and
+// a rate change on two threads never leave an oscillator with one and the other's
+// former value.
 class ChannelChain
 {
 public:
@@ -71,8 +75,11 @@ public:
 private:
     void EnsureCapacity(int count, float ratio);
     void UpdatePowerLevel(int count);
+    // Turns the pass-through oscillator at ncoFrequency and inputRate; under tuneLock.
+    void RestartPassThroughLocked();
 
-    int inputRate;
+    std::mutex tuneLock; // ncoFrequency and inputRate written together; before the converter's
+    std::atomic<int> inputRate;
     std::atomic<int> outputRate;
     std::atomic<int> decimatedRate;
     std::atomic<float> ncoFrequency{0.0f};

@@ -504,3 +504,44 @@ TEST_F(ChannelizerTest, ControlsCompleteWhileGetDataWaitsForInput)
     free(ctx);
 }
 
+// The window, the scripts and the accessory link retune a channel on their threads
+// while the engine thread changes the receiver's rate and the mixing thread runs the
+// channel. No step reads a value half-written (ThreadSanitizer watches this test), and
+// once they are done the channel mixes with the last offset at the last rate, never
+// with one of them and the other's former value.
+TEST_F(ChannelizerTest, RetunesAndRateChangesOnOtherThreadsNeverTear)
+{
+    const float offsets[] = {100000, -250000, 50000}; // Hz from the centre
+    const int rates[] = {1024000, 2048000};
+    constexpr int kRounds = 120;
+    Channelizer channel(2048000, 3300);
+    channel.setFilter(-5000, 5000);
+
+    std::atomic<bool> rateChanges{true};
+    float lastOffset = 0;
+    std::thread window([&] {
+        // Retunes for as long as the rate changes, whichever thread gets going first.
+        for (int i = 0; rateChanges.load() || i < kRounds; ++i) {
+            lastOffset = offsets[i % 3];
+            channel.setOffset(-lastOffset);
+        }
+    });
+    std::thread engine([&] {
+        for (int i = 0; i < kRounds; ++i)
+            channel.setInputRate(rates[i % 2]);
+        rateChanges = false;
+    });
+    const auto noise = tone(4096, 0.1234, 0.1f);
+    while (rateChanges.load())
+        runChannel(channel, noise, 4096);
+    window.join();
+    engine.join();
+
+    const double offset = lastOffset;
+    const int rate = rates[(kRounds - 1) % 2];
+    ASSERT_EQ(channel.inputRate(), rate);
+    channel.flush(0);
+    const auto out = runChannel(channel, tone(1 << 19, (offset + 1000.0) / rate, 0.1f), 16384);
+    ASSERT_GT(out.size(), 2000u);
+    EXPECT_NEAR(dsptest::toneFrequency(out, 1000) * channel.outputRate(), 1000.0, 0.5);
+}

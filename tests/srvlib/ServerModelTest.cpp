@@ -11,8 +11,10 @@
 #include "srvlib/SrvSource.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <thread>
 
 using fakeserver::FakeServer;
 
@@ -464,6 +466,47 @@ TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
     EXPECT_FALSE(stream.tuneRequest(145000000));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("RemoteStream::tuneRequest() error refused"),
               std::string::npos);
+}
+
+// The window retunes a remote stream while the engine thread reads its rate and
+// limits and the receivers' list its names: every read sees whole values
+// (ThreadSanitizer watches this test), and the stream ends with the reply's.
+TEST_F(ServerModelTest, RetuningWhileOtherThreadsReadTheStream)
+{
+    withKey();
+    std::string uid = uniqueName("Tune");
+    json_t* json = parse(streamJson(uid, "any"));
+    SrvServer srv(&client);
+    RemoteStream stream(&srv, json);
+    json_decref(json);
+    server.setJsonReply("streams/" + uid + "/tune/*",
+                        "{\"UID\":\"" + uid + "\",\"name\":\"Stream " + uid +
+                            "\",\"source\":\"any\",\"center\":\"145.5\",\"fmin\":\"144\","
+                            "\"fmax\":\"146\",\"sr\":\"96000\",\"max_users\":\"4\",\"subscribers\":\"2\"}");
+
+    std::atomic<bool> tuning{true};
+    std::atomic<int> reads{0}, unsound{0};
+    std::thread engine([&] {
+        while (tuning.load() || reads.load() == 0) {
+            const int rate = stream.sampleRate();
+            const bool sound = (rate == 48000 || rate == 96000) && stream.fmin() == 144000000 &&
+                               stream.fmax() == 146000000 && stream.name() == "Stream " + uid &&
+                               stream.source() == "any" && stream.key(false) == uid &&
+                               stream.maxUsers() == 4 && stream.subscribers() >= 1 &&
+                               !stream.isUserTemporary();
+            if (!sound)
+                ++unsound;
+            ++reads;
+        }
+    });
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(stream.tuneRequest(145500000 + i * 1000));
+    tuning = false;
+    engine.join();
+    EXPECT_EQ(unsound.load(), 0);
+    EXPECT_EQ(stream.center(), 145500000);
+    EXPECT_EQ(stream.sampleRate(), 96000);
+    EXPECT_EQ(stream.subscribers(), 2);
 }
 
 // A tune reply whose centre or limits are not sound frequencies is a failure:
