@@ -23,11 +23,35 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 // How long the stop handshake waits for the engine thread.
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kThreadStopTimeoutMs = 5000;
+
+// A stopped thread's wait; a thread that does not end within the bound is logged.
+void waitBounded(QThread* thread, const char* what)
+{
+    if (!thread->wait(kThreadStopTimeoutMs))
+        QLogger::logError(
+            LogModule,
+            QStringLiteral("Controller::shutdown() the %1 does not stop").arg(QLatin1String(what)));
+}
+
+// A thread that did not stop within its bound is taken out of the engine's children
+// and left to end by itself (logged), so that the engine's end does not destroy it
+// under itself; true then.
+bool leaveIfRunning(QThread* thread, const char* what)
+{
+    if (!thread->isRunning())
+        return false;
+    QLogger::logError(
+        LogModule, QStringLiteral("Controller::~Controller() the %1 still runs, it is left with what it uses")
+                       .arg(QLatin1String(what)));
+    thread->setParent(nullptr);
+    return true;
+}
 } // namespace
 
 Controller::Controller(const QString& audioDevice)
@@ -69,10 +93,27 @@ Controller::~Controller()
 {
     shutdown();
     QLogger::logDebug(LogModule, QStringLiteral("Controller::~Controller() "));
-    // The threads are stopped: nothing uses these any more. The QObject parts
-    // (recorders, player, mixer, audio output, audio queue) go with the engine.
-    delete audioOutput;
+    // Nothing a thread still running can reach is freed: it is left to that thread.
+    if (isRunning() || multiSdr->isRunning()) {
+        // They reach every part of the engine (and the engine itself: its owner
+        // should have kept it, see shutdown).
+        QLogger::logError(LogModule, QStringLiteral("Controller::~Controller() the engine or mixing "
+                                                    "thread still runs, the engine's parts are left"));
+        for (QObject* part : std::initializer_list<QObject*>{multiSdr, audioOutput, audioQueue, mp3Writer,
+                                                             rfWriter, rfReader})
+            part->setParent(nullptr);
+        return;
+    }
+    if (leaveIfRunning(audioOutput, "audio output"))
+        audioQueue->setParent(nullptr); // what it reads
+    else
+        delete audioOutput;
     audioOutput = nullptr;
+    // Each recorder and the player use only their own queue, their child.
+    leaveIfRunning(mp3Writer, "MP3 recorder");
+    leaveIfRunning(rfWriter, "raw-RF recorder");
+    leaveIfRunning(rfReader, "raw-RF player");
+    // The remaining QObject parts go with the engine.
     delete multiSdr;
     multiSdr = nullptr;
     delete main_channelizer;
@@ -102,27 +143,25 @@ bool Controller::stopEngineThread()
     return wait(kThreadStopTimeoutMs);
 }
 
-void Controller::shutdown()
+bool Controller::shutdown()
 {
-    if (shutDown)
-        return;
-    shutDown = true;
-    if (!stopEngineThread())
-        QLogger::logError(LogModule,
-                          QStringLiteral("Controller::shutdown() the engine thread does not stop"));
-    multiSdr->requestStop();
-    if (!multiSdr->wait(kThreadStopTimeoutMs))
-        QLogger::logError(LogModule,
-                          QStringLiteral("Controller::shutdown() the mixing thread does not stop"));
-    audioOutput->requestStop();
-    audioOutput->wait(kThreadStopTimeoutMs);
-    mp3Writer->stopRecording();
-    mp3Writer->wait(kThreadStopTimeoutMs);
-    rfWriter->stopWriting();
-    rfWriter->wait(kThreadStopTimeoutMs);
-    rfReader->stopPlaying();
-    rfReader->wait(kThreadStopTimeoutMs);
-    detachRemoteSession();
+    if (!shutDown) {
+        shutDown = true;
+        if (!stopEngineThread())
+            QLogger::logError(LogModule,
+                              QStringLiteral("Controller::shutdown() the engine thread does not stop"));
+        multiSdr->requestStop();
+        waitBounded(multiSdr, "mixing thread");
+        audioOutput->stop(kThreadStopTimeoutMs);
+        mp3Writer->stopRecording();
+        waitBounded(mp3Writer, "MP3 recorder");
+        rfWriter->stopWriting();
+        waitBounded(rfWriter, "raw-RF recorder");
+        rfReader->stopPlaying();
+        waitBounded(rfReader, "raw-RF player");
+        detachRemoteSession();
+    }
+    return !isRunning() && !multiSdr->isRunning();
 }
 
 void Controller::setReceiverHardware(ReceiverHardware* hw)

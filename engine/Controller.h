@@ -54,7 +54,9 @@ public:
     // audioDevice picks the sound output (empty: the system's default); a name
     // no device has leaves the audio output discarding what it is given.
     explicit Controller(const QString& audioDevice = QString());
-    // Stops every thread the engine runs (shutdown), then releases what it owns.
+    // Stops every thread the engine runs (shutdown), then releases what it owns. A
+    // thread that did not stop is left running with what it uses (logged); its owner
+    // destroys the engine only when shutdown says that the engine's own threads ended.
     ~Controller() override;
 
     // Attaches the receiver and restores its board-file state; once, before startEngine.
@@ -65,7 +67,10 @@ public:
     // The orderly stop, in this order: the engine thread (state 99, repeated
     // every 20 ms until the thread has seen it), the mixing thread, the audio
     // output, the recorders and the player. Every wait is bounded. Idempotent.
-    void shutdown();
+    // False (logged) while the engine thread or the mixing thread still runs,
+    // held in a driver or a call that does not return: they use the engine, which
+    // must then be kept rather than destroyed.
+    bool shutdown();
 
     // Tuning: 1 when done, 0 when refused (locked channel, no receiver, a
     // request the window or a lock does not allow).

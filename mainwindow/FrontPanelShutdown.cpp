@@ -36,10 +36,11 @@ FrontPanel::~FrontPanel()
 void FrontPanel::endReception()
 {
     const bool attached = controller != nullptr && controller->getReceiverHardware() != nullptr;
+    bool engineStopped = true;
     if (attached) {
         // The engine thread (its state-99 handshake), the mixing thread, the
         // audio output, the recorders, the player and the remote session.
-        controller->shutdown();
+        engineStopped = controller->shutdown();
         // The window no longer follows the engine: its own reaction to a channel
         // going off would write a remote receiver's board file.
         disconnect(controller, nullptr, this, nullptr);
@@ -58,6 +59,12 @@ void FrontPanel::endReception()
     if (ScriptCore::engineInUse()) {
         QLogger::logError(
             LogModule, QStringLiteral("FrontPanel: a script is still in the engine, the receivers are kept"));
+        return;
+    }
+    // So may the engine's own threads that did not stop.
+    if (!engineStopped) {
+        QLogger::logError(
+            LogModule, QStringLiteral("FrontPanel: the engine's threads still run, the receivers are kept"));
         return;
     }
     releaseReceivers();

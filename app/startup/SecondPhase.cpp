@@ -242,6 +242,10 @@ int runSecondPhase(StartupFrame& frame)
     if (ScriptCore::engineInUse()) {
         QLogger::logError(LogModule, QStringLiteral("A script is still in the engine: the engine is kept"));
         (void)engine.release();
+    } else if (!engine->shutdown()) {
+        // Its own threads, held in the receiver's driver, use it too.
+        QLogger::logError(LogModule, QStringLiteral("The engine's threads still run: the engine is kept"));
+        (void)engine.release();
     }
     return code;
 }

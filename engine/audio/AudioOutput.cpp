@@ -42,14 +42,24 @@ AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObj
 
 AudioOutput::~AudioOutput()
 {
-    requestStop();
-    wait();
+    stop();
 }
 
 void AudioOutput::requestStop()
 {
     m_stopRequested = true;
     m_audioQueue->wakeConsumer();
+}
+
+bool AudioOutput::stop(unsigned long boundMs)
+{
+    requestStop();
+    if (wait(boundMs))
+        return true;
+    QLogger::logError(
+        LogModule,
+        QStringLiteral("AudioOutput::stop() the audio output thread did not end within %1 ms").arg(boundMs));
+    return false;
 }
 
 void AudioOutput::chooseDevice(const QString& requestedName)

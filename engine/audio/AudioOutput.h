@@ -31,11 +31,14 @@ public:
     // this thread may wake 100 ms late: 150 ms plays on without underruns there, while
     // a retune is still heard within a quarter of a second.
     static constexpr int kDeviceBufferMs = 150;
+    // The longest a stop waits for the thread.
+    static constexpr unsigned long kStopBoundMs = 3000;
 
     // An empty deviceName takes the first output device that supports the format,
     // otherwise the first whose name contains deviceName.
     AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent = nullptr);
-    // Stops the thread and waits for it.
+    // Stops the thread (stop). Its owner destroys it only once the thread has ended:
+    // Qt ends the process when a running thread's object is destroyed.
     ~AudioOutput() override;
 
     int getSampleRate() const { return kSampleRate; }
@@ -48,6 +51,10 @@ public:
     const AudioMixdown& mixdown() const { return m_mixdown; }
     // Ends run at its next turn, waking it if it waits for audio.
     void requestStop();
+    // requestStop, then waits for the thread at most boundMs; false (and logged) when it
+    // still runs, held in the sound system or a call that does not return: the object
+    // and its audio queue must then stay alive.
+    bool stop(unsigned long boundMs = kStopBoundMs);
 
     // No channel is on: blocks are taken and discarded. Written by the mixing thread.
     std::atomic<bool> noChannel{false};

@@ -3,6 +3,7 @@
 
 #include "ProgramLog.h"
 #include "TempWorkDir.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 
 #include <complex>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -98,4 +100,26 @@ TEST(AudioOutput, StopsPromptlyWhenIdle)
     EXPECT_TRUE(output.wait(kWaitBoundMs));
     // An idle pass sleeps at most 100 ms: far less than this, on any machine.
     EXPECT_LT(clock.elapsed(), 5000);
+}
+
+// A thread held in a call that does not come back (here a call it serves) is waited
+// for only so long, and said so; once the call comes back, it ends.
+TEST(AudioOutput, AStopWaitsOnlySoLongForAThreadHeldInACall)
+{
+    TempWorkDir dir;
+    ProgramLog::capture();
+    SampleFifo queue;
+    AudioOutput output(QStringLiteral("no device is called like this"), &queue);
+    output.start();
+    ThreadGate gate;
+    std::unique_ptr<QObject> inOutputThread = holdInQueuedCall(&output, gate);
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+
+    EXPECT_FALSE(output.stop(100));
+    EXPECT_EQ(gate.held(), 1) << "the stop waited until the call came back";
+    EXPECT_TRUE(
+        ProgramLog::text().contains("AudioOutput::stop() the audio output thread did not end within 100 ms"));
+    gate.open();
+    EXPECT_TRUE(waitFor([&] { return output.isFinished(); }));
+    EXPECT_TRUE(output.stop());
 }

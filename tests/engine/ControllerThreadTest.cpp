@@ -8,20 +8,25 @@
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
 #include "engine/VisuFifo.h"
+#include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
 #include "engine/demod/AMDemodulator.h"
 #include "engine/demod/USBdemodulator.h"
 
 #include "AttachedEngine.h"
+#include "ProgramLog.h"
 #include "QueuedSpy.h"
+#include "ThreadGate.h"
 #include "WaitFor.h"
 
 #include <QDir>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QSettings>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 
 namespace {
 
@@ -204,6 +209,35 @@ TEST_F(ControllerThread, StopHandshakeEndsAnIdleEngine)
     // Once stopped, the engine does not start again.
     engine.startEngine();
     EXPECT_FALSE(engine.isRunning());
+}
+
+// An audio output whose thread does not stop (here held in a call it serves) is
+// waited for only so long as the engine ends: the engine's end returns, says so,
+// and leaves the audio output running with its queue rather than destroy them
+// under it.
+TEST(ControllerEnd, AnAudioOutputThatDoesNotStopIsLeftWithItsQueue)
+{
+    TempWorkDir dir;
+    ProgramLog::capture();
+    auto engine = std::make_unique<Controller>(QStringLiteral("no such sound device"));
+    AudioOutput* output = engine->audioOutput;
+    SampleFifo* queue = engine->audioQueue;
+    output->start();
+    ThreadGate gate;
+    std::unique_ptr<QObject> inOutputThread = holdInQueuedCall(output, gate);
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; }));
+
+    QPointer<AudioOutput> left(output);
+    engine.reset();
+    EXPECT_EQ(gate.held(), 1) << "the engine's end waited until the call came back";
+    EXPECT_TRUE(ProgramLog::text().contains("the audio output still runs, it is left"));
+    ASSERT_TRUE(left) << "destroyed while its thread ran";
+    gate.open();
+    ASSERT_TRUE(waitFor([&] { return output->isFinished(); }));
+    // What the engine left is the test's to free.
+    inOutputThread.reset();
+    delete output;
+    delete queue;
 }
 
 } // namespace

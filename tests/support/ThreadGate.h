@@ -4,8 +4,12 @@
 
 #include "WaitFor.h"
 
+#include <QObject>
+#include <QThread>
+
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 // A stall the test controls: a thread of the code under test that calls
@@ -48,3 +52,15 @@ private:
     bool m_open = false;
     int m_held = 0;
 };
+
+// Holds a thread that serves its queued calls (its run processes events) in the
+// gate: a call queued to an object of that thread passes it. The object is
+// returned; destroy it once the thread has ended.
+inline std::unique_ptr<QObject> holdInQueuedCall(QThread* thread, ThreadGate& gate)
+{
+    auto inThread = std::make_unique<QObject>();
+    inThread->moveToThread(thread);
+    QMetaObject::invokeMethod(
+        inThread.get(), [&gate] { gate.pass(); }, Qt::QueuedConnection);
+    return inThread;
+}
