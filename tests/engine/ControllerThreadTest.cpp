@@ -240,4 +240,38 @@ TEST(ControllerEnd, AnAudioOutputThatDoesNotStopIsLeftWithItsQueue)
     delete queue;
 }
 
+// The engine thread held in the receiver's driver (a fetch that does not come
+// back): the stop gives up after its bounds and says that the engine's threads
+// still run, so that its owner keeps the engine and the receiver; once the fetch
+// comes back, the thread ends and the engine may go.
+TEST(ControllerEnd, AnEngineThreadHeldInTheDriverIsReported)
+{
+    class HeldReceiver : public ControllerTestReceiver
+    {
+    public:
+        void* getRXSamples(int, int* count) override
+        {
+            *count = 0;
+            gate.pass();
+            return nullptr;
+        }
+        ThreadGate gate;
+    };
+    TempWorkDir dir;
+    ProgramLog::capture();
+    HeldReceiver receiver;
+    Controller engine(QStringLiteral("no such sound device"));
+    engine.setReceiverHardware(&receiver);
+    engine.startEngine();
+    engine.turnChannelOn(0);
+    ASSERT_TRUE(waitFor([&] { return receiver.gate.held() == 1; }));
+
+    EXPECT_FALSE(engine.shutdown());
+    EXPECT_EQ(receiver.gate.held(), 1) << "the stop waited until the fetch came back";
+    EXPECT_TRUE(ProgramLog::text().contains("Controller::shutdown() the engine thread does not stop"));
+    receiver.gate.open();
+    ASSERT_TRUE(waitFor([&] { return engine.isFinished(); }));
+    EXPECT_TRUE(engine.shutdown());
+}
+
 } // namespace
