@@ -130,14 +130,15 @@ bool RemoteReceiverHardware::streamThreadActive() const
 
 bool RemoteReceiverHardware::stopStream(bool processEvents)
 {
-    if (!streamThreadActive()) {
-        m_started = false;
-        return true;
+    if (streamThreadActive()) {
+        m_stream->stop();
+        if (!waitFor([this] { return !streamThreadActive(); }, StopTimeoutMs, processEvents))
+            return false;
     }
-    m_stream->stop();
-    if (!waitFor([this] { return !streamThreadActive(); }, StopTimeoutMs, processEvents))
-        return false;
-    m_stream->join(); // it has ended: at once
+    // Also a run that ended on its own (a server that could not be reached or
+    // ended the transfer) leaves a thread to join: at once, it has ended.
+    if (m_started.load())
+        m_stream->join();
     m_started = false;
     return true;
 }

@@ -3,8 +3,10 @@
 #include "core/QLogger.h"
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
+#include "engine/record/PlaybackPacer.h"
 #include "engine/record/RecordingFiles.h"
 #include "engine/record/RfBlockReader.h"
+#include "engine/record/RfFormat.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -42,16 +44,10 @@ QString SDRFileReader::errorText() const
     return m_error;
 }
 
-qint64 SDRFileReader::pacingDelayUs(int sampleCount, float sampleRate)
+void SDRFileReader::setClock(std::unique_ptr<PlaybackClock> clock)
 {
-    if (!(sampleRate > 0) || sampleCount <= 0)
-        return 0;
-    // In double precision and clamped before the conversion: a rate near 0
-    // must neither overflow the integer nor stall the player for days.
-    const double pause = double(sampleCount) * 1e6 / double(sampleRate) - PacingLeadUs;
-    if (!(pause > 0))
-        return 0;
-    return pause < double(MaxPacingDelayUs) ? qint64(pause) : MaxPacingDelayUs;
+    if (!isRunning() && clock != nullptr)
+        m_clock = std::move(clock);
 }
 
 void SDRFileReader::report(const QString& text)
@@ -85,6 +81,8 @@ void SDRFileReader::playFile()
         return;
     }
     RfBlockReader reader(file);
+    PlaybackPacer pacer;
+    pacer.start(m_clock->nowUs());
     for (;;) {
         while (m_fifo->size() > MaxQueuedBeforeWait && !m_stop.waitForMs(2)) {
         }
@@ -116,8 +114,8 @@ void SDRFileReader::playFile()
             std::free(context);
         }
 
-        qint64 pause = pacingDelayUs(header.sample_count, header.rx_samplerate);
-        if (pause > 0 && m_stop.waitForUs(pause))
+        const qint64 pause = pacer.pauseAfter(header.sample_count, header.rx_samplerate, m_clock->nowUs());
+        if (pause > 0 && m_clock->pauseUs(pause, m_stop))
             break;
     }
     std::fclose(file);

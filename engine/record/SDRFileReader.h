@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/record/RfFormat.h"
+#include "engine/record/PlaybackClock.h"
 #include "engine/record/StopSignal.h"
 
 #include <QMutex>
@@ -8,12 +8,14 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 class SampleFifo;
 
 // Plays one raw-RF recording back: reads it block by block and queues each
 // block (malloc'd complex floats with a malloc'd context, both the consumer's)
-// into fifo() at the pace at which it was recorded. A file that is cut short
+// into fifo() at the pace at which it was recorded (on the recording's own
+// sample clock, see PlaybackPacer). A file that is cut short
 // or corrupted ends playback with a message; every wait sees the stop.
 class SDRFileReader : public QThread
 {
@@ -21,22 +23,18 @@ class SDRFileReader : public QThread
 public:
     // The player keeps at most this many blocks queued (it waits while more wait).
     static constexpr int MaxQueuedBeforeWait = 3;
-    // Blocks are queued this much ahead of their duration, so that scheduling
-    // delays do not add up to a slower playback.
-    static constexpr int PacingLeadUs = 10000;
     // At the end of a file the queue drains while the consumer takes blocks;
     // a consumer that takes none for this long ends the wait.
     static constexpr int DrainTimeoutMs = 2000;
-    // The longest pause after a block: the duration of the largest block at
-    // the lowest rate a file may carry.
-    static constexpr qint64 MaxPacingDelayUs =
-        qint64(RfFormat::MaxBlockSamples / RfFormat::MinSampleRate * 1e6);
 
     explicit SDRFileReader(QObject* parent = nullptr);
     // Stops a playback that still runs and waits for the thread.
     ~SDRFileReader() override;
 
     SampleFifo* fifo() const { return m_fifo; }
+    // The clock that paces the playbacks (the steady clock unless replaced);
+    // replaced only while no playback runs.
+    void setClock(std::unique_ptr<PlaybackClock> clock);
 
     // Plays the file; false while a playback still runs.
     bool startPlaying(const QString& fileName);
@@ -49,10 +47,6 @@ public:
 
     // Why the last playback ended early; empty after a whole file.
     QString errorText() const;
-
-    // The pause after a block: its duration less the lead, 0 when that is not
-    // positive or the rate is not, at most MaxPacingDelayUs.
-    static qint64 pacingDelayUs(int sampleCount, float sampleRate);
 
 signals:
     void SIG_reading_finished();
@@ -70,6 +64,7 @@ private:
 
     SampleFifo* m_fifo;
     StopSignal m_stop;
+    std::unique_ptr<PlaybackClock> m_clock = std::make_unique<SteadyPlaybackClock>();
     std::atomic<bool> m_running{false};
     mutable QMutex m_lock; // file name and error text
     QString m_fileName;

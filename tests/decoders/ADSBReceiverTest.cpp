@@ -4,6 +4,7 @@
 #include "decoders/adsb/ADSBReceiver.h"
 #include "AdsbTestSupport.h"
 #include "ProgramLog.h"
+#include "RegisteredPlugin.h"
 #include "StubReceiverHardware.h"
 #include "TempWorkDir.h"
 #include "ThreadGate.h"
@@ -12,7 +13,6 @@
 #include "core/QLogger.h"
 #include "decoders/adsb/ADSBFeeder.h"
 #include "decoders/adsb/ADSBPlugin.h"
-#include "engine/plugins/PluginManager.h"
 #include "tests/fixtures/decoder_signals/ModeSTape.h"
 
 #include <QFile>
@@ -164,7 +164,7 @@ TEST_F(ReceiverTest, RateCountsEveryChangeBetweenReportsAndShowsOnTheDial)
 {
     start("false");
     auto* plugin = new ADSBPlugin();
-    PluginManager::instance()->registerPlugin(plugin);
+    RegisteredPlugin registered(plugin);
     EXPECT_EQ(plugin->name, "ADSB");
     EXPECT_TRUE(plugin->isHidden());
     QSignalSpy listUpdated(receiver.get(), &ADSBReceiver::SIG_listUpdated);

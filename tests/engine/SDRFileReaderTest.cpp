@@ -2,6 +2,7 @@
 
 #include "engine/SampleContext.h"
 #include "engine/SampleFifo.h"
+#include "engine/record/PlaybackPacer.h"
 
 #include "DebugCapture.h"
 #include "RawRfTestFiles.h"
@@ -14,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -25,7 +28,6 @@ struct Taken
     int count;
     SampleContext context;
     std::vector<float> samples;
-    qint64 atMs;
 };
 
 // Plays like the engine: takes blocks while the playback runs, for at most timeoutMs.
@@ -40,33 +42,48 @@ std::vector<Taken> consume(SDRFileReader& player, int timeoutMs = kWaitBoundMs)
         auto* samples = static_cast<float*>(player.fifo()->dequeue(&count, 0, &context, true));
         if (samples == nullptr)
             continue;
-        taken.push_back({count, *context, std::vector<float>(samples, samples + 2 * count), clock.elapsed()});
+        taken.push_back({count, *context, std::vector<float>(samples, samples + 2 * count)});
         std::free(samples);
         std::free(context);
     }
     return taken;
 }
 
-TEST(SDRFileReader, PausesEachBlockForItsDurationLessTheLead)
+// The player's clock, moved only by the pauses the player asks for, which it records.
+class RecordingClock : public PlaybackClock
 {
-    const struct
+public:
+    qint64 nowUs() override
     {
-        int count;
-        float rate;
-        qint64 pauseUs;
-    } cases[] = {{48000, 48000.0f, 990000},
-                 {8192, 2048000.0f, 0},
-                 {480, 48000.0f, 0},
-                 {4800, 48000.0f, 90000},
-                 {100, 0.0f, 0},
-                 {100, -1.0f, 0},
-                 {100, std::nanf(""), 0},
-                 {-100, 48000.0f, 0},
-                 // Near-zero rates: clamped in double precision, never an overflow.
-                 {1, 1e-30f, SDRFileReader::MaxPacingDelayUs},
-                 {RfFormat::MaxBlockSamples, 1e-4f, SDRFileReader::MaxPacingDelayUs}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SDRFileReader::pacingDelayUs(c.count, c.rate), c.pauseUs) << c.count << " at " << c.rate;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_now;
+    }
+    bool pauseUs(qint64 us, StopSignal& stop) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pauses.push_back(us);
+        m_now += us;
+        return stop.isSet();
+    }
+    std::vector<qint64> pauses()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_pauses;
+    }
+
+private:
+    std::mutex m_mutex;
+    qint64 m_now = 0;
+    std::vector<qint64> m_pauses;
+};
+
+// Hands the player a recording clock and returns it (the player owns it).
+RecordingClock* recordPauses(SDRFileReader& player)
+{
+    auto clock = std::make_unique<RecordingClock>();
+    RecordingClock* kept = clock.get();
+    player.setClock(std::move(clock));
+    return kept;
 }
 
 TEST(SDRFileReader, PlaysTheRecordingAtItsPaceWithItsContexts)
@@ -81,6 +98,7 @@ TEST(SDRFileReader, PlaysTheRecordingAtItsPaceWithItsContexts)
     writeFile("rec.orvex", bytes);
 
     SDRFileReader player;
+    RecordingClock* clock = recordPauses(player);
     bool finished = false;
     QObject::connect(&player, &SDRFileReader::SIG_reading_finished, [&] { finished = true; });
     ASSERT_TRUE(player.startPlaying("rec.orvex"));
@@ -92,11 +110,8 @@ TEST(SDRFileReader, PlaysTheRecordingAtItsPaceWithItsContexts)
     EXPECT_TRUE(finished);
     EXPECT_FALSE(player.isPlaybackRunning());
     EXPECT_TRUE(player.errorText().isEmpty());
-    // Each block waits 90 ms after the previous one: never less; more on a busy
-    // machine, but nowhere near a pause in the wrong unit.
-    const qint64 span = taken.back().atMs - taken.front().atMs;
-    EXPECT_GE(span, 3 * 90 - 5);
-    EXPECT_LT(span, 3 * 90 + 10000);
+    // The next block is due 100 ms after each one, the first one less the lead.
+    EXPECT_EQ(clock->pauses(), (std::vector<qint64>{90000, 100000, 100000, 100000}));
 
     const Taken& first = taken.front();
     EXPECT_EQ(first.count, 4800);
@@ -107,6 +122,39 @@ TEST(SDRFileReader, PlaysTheRecordingAtItsPaceWithItsContexts)
     EXPECT_EQ(first.context.live, 0);
     EXPECT_NEAR(first.samples[2 * 1000], 1000 / 32767.0, 1e-7);
     EXPECT_NEAR(first.samples[2 * 1000 + 1], -1000 / 32767.0, 1e-7);
+}
+
+// However long its blocks, a recording takes its own duration (less the lead)
+// on the player's clock.
+TEST(SDRFileReader, PlaysForTheRecordingsDurationWhateverItsBlockLength)
+{
+    TempWorkDir dir;
+    const struct
+    {
+        int blocks;
+        int count;
+        float rate;
+        qint64 durationUs;
+    } cases[] = {
+        {4, 4800, 48000.0f, 400000},    // 100 ms blocks
+        {30, 720, 48000.0f, 450000},    // 15 ms blocks
+        {40, 8192, 2048000.0f, 160000}, // 4 ms blocks, shorter than the lead
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.blocks << " blocks of " << c.count << " at " << c.rate);
+        QByteArray bytes;
+        for (int b = 0; b < c.blocks; ++b)
+            bytes += rampBlock(rawHeader(c.count, c.rate));
+        writeFile("rec.orvex", bytes);
+        SDRFileReader player;
+        RecordingClock* clock = recordPauses(player);
+        ASSERT_TRUE(player.startPlaying("rec.orvex"));
+        EXPECT_EQ(consume(player).size(), size_t(c.blocks));
+        ASSERT_TRUE(player.wait(kWaitBoundMs));
+        const std::vector<qint64> pauses = clock->pauses();
+        EXPECT_EQ(std::accumulate(pauses.begin(), pauses.end(), qint64(0)),
+                  c.durationUs - PlaybackPacer::LeadUs);
+    }
 }
 
 TEST(SDRFileReader, KeepsAtMostFourBlocksQueued)

@@ -4,12 +4,12 @@
 
 #include "DebugCapture.h"
 #include "ModalResponder.h"
+#include "RegisteredPlugin.h"
 #include "SqliteFile.h"
 #include "WaitFor.h"
 #include "engine/MultiSDR.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/plugins/OrvexPlugin.h"
-#include "engine/plugins/PluginManager.h"
 #include "lists/Bookmarks.h"
 #include "lists/dbBeacon.h"
 #include "lists/dbRadioSegment.h"
@@ -303,7 +303,7 @@ TEST_F(FrontPanelEngine, ScheduleRequestsReachTheSchedulePlugInWhenThereIsOne)
     // Without the plug-in, nothing happens.
     w.SLOT_WHATSONRequest(7);
     auto* probe = new ScheduleProbe;
-    PluginManager::instance()->registerPlugin(probe);
+    RegisteredPlugin registered(probe);
     w.SLOT_WHATSONRequest(42);
     EXPECT_EQ(probe->shown, QList<int>{42});
 }

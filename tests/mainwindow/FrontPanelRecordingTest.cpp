@@ -2,6 +2,7 @@
 // recording or a playback that ends on its own turns its button off and the
 // user is told why.
 #include "ControllerTestReceiver.h"
+#include "EmptyBookmarks.h"
 #include "ModalResponder.h"
 #include "TempWorkDir.h"
 #include "WaitFor.h"
@@ -45,6 +46,7 @@ protected:
         ASSERT_TRUE(engine->channelOn[0].load());
     }
 
+    EmptyBookmarks bookmarks;
     TempWorkDir dir;
     ControllerTestReceiver receiver;
     std::unique_ptr<Controller> engine = std::make_unique<Controller>(QStringLiteral("no such sound device"));

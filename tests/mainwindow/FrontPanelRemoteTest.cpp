@@ -4,6 +4,7 @@
 // the server's bookmarks join the bookmark store.
 #include "tests/hardware/RemoteSessionEngine.h"
 
+#include "EmptyBookmarks.h"
 #include "ModalResponder.h"
 #include "WaitFor.h"
 #include "core/ProgramSettings.h"
@@ -43,6 +44,8 @@ protected:
                 names.push_back(path.substr(prefix.size(), path.rfind('/') - prefix.size()));
         return names;
     }
+
+    EmptyBookmarks bookmarks;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EmptyBookmarks.h"
 #include "TempWorkDir.h"
 #include "WindowTestReceiver.h"
 #include "core/ProgramSettings.h"
@@ -13,7 +14,8 @@
 // A temporary application folder, the window's test receiver, and an engine
 // on it (its audio output without a device). The window is made by each test,
 // after it has prepared the settings the window reads; its version check goes
-// nowhere unless the test serves the version file.
+// nowhere unless the test serves the version file. The bookmark store is
+// empty when each test starts and ends.
 class WindowFixture : public ::testing::Test
 {
 protected:
@@ -40,6 +42,7 @@ protected:
 
     void attachEngine() { engine->setReceiverHardware(&receiver); }
 
+    EmptyBookmarks bookmarks;
     TempWorkDir dir;
     WindowTestReceiver receiver;
     std::unique_ptr<Controller> engine = std::make_unique<Controller>(QStringLiteral("no such sound device"));

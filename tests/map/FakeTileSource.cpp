@@ -44,8 +44,10 @@ void FakeTileSource::setExpiry(const QDateTime& expiry)
 
 QVector<FakeTileSource::Tile> FakeTileSource::requests() const
 {
+    // A copy of its own: a list shared with the one the source's thread appends
+    // to would be handed between the threads by Qt's reference count alone.
     QMutexLocker locker(&m_mutex);
-    return m_requests;
+    return QVector<Tile>(m_requests.cbegin(), m_requests.cend());
 }
 
 int FakeTileSource::requestCount() const

@@ -4,13 +4,13 @@
 // the station's card.
 #include "DemUIFixture.h"
 #include "LoopbackHttpServer.h"
+#include "RegisteredPlugin.h"
 #include "WaitFor.h"
 #include "core/ProgramSettings.h"
 #include "decoders/whatson/RFStation.h"
 #include "decoders/whatson/Whatson.h"
 #include "decoders/whatson/WhatsonMapObject.h"
 #include "decoders/whatson/WhatsonPlugin.h"
-#include "engine/plugins/PluginManager.h"
 
 #include <QCheckBox>
 #include <QJsonArray>
@@ -107,11 +107,8 @@ TEST_F(DemUIScheduleTest, StationsOfAFinishedScanBecomeMapObjectsThatNoFilterHid
 
 TEST_F(DemUIScheduleTest, ASelectedStationIsDescribedAsTextAndItsCardShown)
 {
-    PluginManager* plugins = PluginManager::instance();
-    if (plugins->findPlugin(WhatsonPlugin::Name) == nullptr)
-        plugins->registerPlugin(new WhatsonPlugin());
-    auto* card = qobject_cast<WhatsonPlugin*>(plugins->findPlugin(WhatsonPlugin::Name));
-    ASSERT_NE(card, nullptr);
+    auto* card = new WhatsonPlugin();
+    RegisteredPlugin registered(card);
 
     panel->setController(&engine);
     scanIntoPanel();

@@ -12,9 +12,12 @@
 #include "WaitFor.h"
 #include "X11Session.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
 #include <gtest/gtest.h>
+
+#include <iostream>
 
 namespace {
 
@@ -29,6 +32,20 @@ protected:
     {
         ASSERT_TRUE(x.running()) << "no X server";
         ASSERT_TRUE(program.install(TARNX_EXECUTABLE, fixturesDir() + "/EXTSDR_Synthetic.dll"));
+    }
+
+    // A failure explains itself: the program's log, and a picture of the
+    // screen as it was (kept beside the test program; the folder goes).
+    void TearDown() override
+    {
+        if (!HasFailure())
+            return;
+        std::cout << "---- the program's log ----\n"
+                  << program.log().toStdString() << "---- end of the program's log ----" << std::endl;
+        const QString picture = QCoreApplication::applicationDirPath() + "/ProgramEndToEnd." +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+        if (x.running() && x.screenshotOfScreen().save(picture))
+            std::cout << "the screen at the failure: " << picture.toStdString() << std::endl;
     }
 
     QString boardFile() const
@@ -85,10 +102,10 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     program.chooseFirstReceiver(dialog);
     const qulonglong window = program.waitForMainWindow(ShowTimeoutMs);
     ASSERT_NE(window, 0u) << "the main window never showed its controls";
-    const MainWindowPicture controls = program.picture();
 
-    // RX A on; the engine starts receiving.
-    x.click(window, controls.receiverOnOff());
+    // RX A on; the engine starts receiving. Every control is found on the
+    // window as it is at the time: its layout may settle while it runs.
+    x.click(window, program.picture().receiverOnOff());
     ASSERT_TRUE(program.waitForLog("Controller::run() local_context[0].rx_samplerate=", ActionTimeoutMs))
         << "reception never started";
     // AM (the key reaches the window through the focused on/off button).
@@ -99,7 +116,6 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     // Tuned onto the AM carrier, 20 kHz above the centre (the receiver starts
     // in the middle of its range, 895 MHz): the pointer on the entry, the
     // cursor to its first digit, the frequency typed in tens of hertz.
-    // Where the entry is now: the window may have settled its layout since.
     x.movePointer(window, program.picture().frequencyEntry());
     x.key("Home");
     x.type("0089502000");
@@ -110,7 +126,7 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     if (!picture.isEmpty())
         x.screenshot(window).save(picture);
 
-    x.click(window, controls.mp3Button());
+    x.click(window, program.picture().mp3Button());
     EXPECT_TRUE(waitFor(
         [&] {
             const QFileInfoList mp3 = QDir(work.file("record")).entryInfoList({"*.mp3"}, QDir::Files);

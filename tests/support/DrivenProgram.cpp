@@ -125,14 +125,15 @@ bool DrivenProgram::waitForPicture(const std::function<bool(const MainWindowPict
         timeoutMs);
 }
 
+QString DrivenProgram::log() const
+{
+    QFile log(file("logs/vantor-sdr.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
 bool DrivenProgram::waitForLog(const QString& text, int timeoutMs) const
 {
-    return waitFor(
-        [&] {
-            QFile log(file("logs/vantor-sdr.log"));
-            return log.open(QIODevice::ReadOnly) && QString::fromUtf8(log.readAll()).contains(text);
-        },
-        timeoutMs);
+    return waitFor([&] { return log().contains(text); }, timeoutMs);
 }
 
 bool DrivenProgram::exitsWithin(int timeoutMs)

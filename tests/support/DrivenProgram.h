@@ -47,7 +47,9 @@ public:
                         MainWindowPicture* last = nullptr);
     qulonglong mainWindow() const { return m_window; }
 
-    // Whether the program's log (logs/vantor-sdr.log) holds text, waiting up to timeoutMs.
+    // The program's log (logs/vantor-sdr.log) as written so far.
+    QString log() const;
+    // Whether the program's log holds text, waiting up to timeoutMs.
     bool waitForLog(const QString& text, int timeoutMs) const;
     bool exitsWithin(int timeoutMs);
 

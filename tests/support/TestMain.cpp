@@ -7,6 +7,13 @@
 
 int main(int argc, char** argv)
 {
+    // Only the programs that play into the shared null sink and record it (run
+    // one at a time, told so by CTest) talk to its server; the others talk to a
+    // server nobody plays into, which sends them no sink or source events (see
+    // scripts/pulse-null-sink.sh). Set before anything connects to a server.
+    if (!qEnvironmentVariableIsSet("TARNX_SHARED_SINK") &&
+        qEnvironmentVariableIsSet("TARNX_QUIET_PULSE_SERVER"))
+        qputenv("PULSE_SERVER", qgetenv("TARNX_QUIET_PULSE_SERVER"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -85,6 +85,18 @@ double toneAmplitude(const std::vector<float>& samples, double rate, double hz)
     return 2.0 * std::sqrt(std::max(0.0, power)) / samples.size();
 }
 
+double typicalToneAmplitude(const std::vector<float>& samples, double rate, double hz, long chunkSize)
+{
+    std::vector<double> amplitudes;
+    for (long at = 0; chunkSize > 0 && at + chunkSize <= long(samples.size()); at += chunkSize)
+        amplitudes.push_back(toneAmplitude(slice(samples, at, at + chunkSize), rate, hz));
+    if (amplitudes.empty())
+        return 0.0;
+    auto middle = amplitudes.begin() + amplitudes.size() / 2;
+    std::nth_element(amplitudes.begin(), middle, amplitudes.end());
+    return *middle;
+}
+
 std::vector<float> activeSection(const std::vector<float>& samples, float threshold, double trim)
 {
     const auto loud = [threshold](float s) { return std::fabs(s) > threshold; };

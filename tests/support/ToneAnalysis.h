@@ -15,6 +15,10 @@ double zeroCrossingFrequency(const std::vector<float>& samples, double rate);
 double rms(const std::vector<float>& samples);
 // Amplitude (peak) of the component at hz, by a Goertzel filter over the samples.
 double toneAmplitude(const std::vector<float>& samples, double rate, double hz);
+// The amplitude at hz that most of the samples carry: the median of it over
+// chunks of chunkSize, so that a gap (a machine too busy to feed the sound
+// card in time) does not lower it; 0 when there is not one whole chunk.
+double typicalToneAmplitude(const std::vector<float>& samples, double rate, double hz, long chunkSize = 4096);
 // The part between the first and the last sample whose magnitude exceeds threshold,
 // with trim (a fraction 0..0.5) cut off at each end; empty when nothing exceeds it.
 std::vector<float> activeSection(const std::vector<float>& samples, float threshold, double trim = 0.1);

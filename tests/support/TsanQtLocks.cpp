@@ -198,7 +198,8 @@ bool _ZN7QThread4waitEm(QThread* self, unsigned long timeMs)
 }
 
 // QMetaObject::activate (the three forms moc code calls), QMetaMethod::invoke,
-// QMetaObject::invokeMethod, invokeMethodImpl, QCoreApplication::postEvent
+// QMetaObject::invokeMethod, invokeMethodImpl, QCoreApplication::postEvent,
+// QObject::deleteLater
 void _ZN11QMetaObject8activateEP7QObjectPKS_iPPv(QObject* sender, const QMetaObject* meta, int index, void** argv)
 {
     TSAN_QT_REAL(void (*)(QObject*, const QMetaObject*, int, void**), "_ZN11QMetaObject8activateEP7QObjectPKS_iPPv");
@@ -260,6 +261,15 @@ void _ZN16QCoreApplication9postEventEP7QObjectP6QEventi(QObject* receiver, QEven
     TSAN_QT_REAL(void (*)(QObject*, QEvent*, int), "_ZN16QCoreApplication9postEventEP7QObjectP6QEventi");
     __tsan_release(&queuedHandoff);
     real(receiver, event, priority);
+}
+
+// QObject::deleteLater posts its deferred delete inside the library: an object
+// deleted by its own thread's event loop was last used by the thread that asked.
+void _ZN7QObject11deleteLaterEv(QObject* self)
+{
+    TSAN_QT_REAL(void (*)(QObject*), "_ZN7QObject11deleteLaterEv");
+    __tsan_release(&queuedHandoff);
+    real(self);
 }
 
 } // extern "C"

@@ -122,8 +122,18 @@ void X11Session::type(const QString& text)
 
 QImage X11Session::screenshot(qulonglong window)
 {
+    return capture(QString::number(window));
+}
+
+QImage X11Session::screenshotOfScreen()
+{
+    return capture(QStringLiteral("root"));
+}
+
+QImage X11Session::capture(const QString& window)
+{
     QProcess process;
-    process.start("import", {"-display", display(), "-window", QString::number(window), "png:-"});
+    process.start("import", {"-display", display(), "-window", window, "png:-"});
     if (!process.waitForFinished(20000))
         return {};
     QImage image;

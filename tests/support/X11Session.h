@@ -33,11 +33,15 @@ public:
     void key(const QString& keys);
     void type(const QString& text);
     QImage screenshot(qulonglong window);
+    // The whole screen, every window on it.
+    QImage screenshotOfScreen();
     // WM_DELETE_WINDOW, as a window manager sends it.
     bool requestClose(qulonglong window);
 
 private:
     QString xdotool(const QStringList& arguments, int timeoutMs = 10000);
+    // A picture of a window named as import names it (an id, or "root").
+    QImage capture(const QString& window);
 
     int m_display = -1;
     QProcess m_server;

@@ -9,9 +9,15 @@
 #include "ui/plotter/CPlotter.h"
 
 #include <QComboBox>
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// The reader notices a stop within about a second, even while the stream idles.
+constexpr int kStopTimeoutMs = 5000;
+} // namespace
 
 RemoteSpectrumView::RemoteSpectrumView(QWidget* parent)
     : QWidget(parent), display(new CPlotter), startButton(new QPushButton(QStringLiteral(">"))),
@@ -154,10 +160,11 @@ void RemoteSpectrumView::retireDownloader()
     if (downloader == nullptr)
         return;
     disconnect(downloader, nullptr, this, nullptr);
-    // Bounded: the reader notices the stop within about a second, even when idle.
     downloader->stopRefresh();
-    downloader->wait();
-    delete downloader;
+    if (downloader->wait(kStopTimeoutMs))
+        delete downloader;
+    else // left to end on its own: freeing it under its running thread would be worse
+        qWarning() << "RemoteSpectrumView: the spectrum stream does not stop, left running";
     downloader = nullptr;
 }
 

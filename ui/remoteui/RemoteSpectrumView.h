@@ -27,7 +27,7 @@ class RemoteSpectrumView : public QWidget
 
 public:
     explicit RemoteSpectrumView(QWidget* parent = nullptr);
-    // Stops the stream and joins its threads before the view goes.
+    // Stops the stream and joins its threads (bounded) before the view goes.
     ~RemoteSpectrumView() override;
 
     // For a remote receiver: follows the engine's retunes and spots, tells it
@@ -63,7 +63,8 @@ private slots:
     void SLOT_selectSource(int index);
 
 private:
-    // Stops a running downloader, joins it and deletes it.
+    // Stops a running downloader, joins it and deletes it; one that does not
+    // stop in time is logged and left to end on its own.
     void retireDownloader();
 
     CPlotter* display;

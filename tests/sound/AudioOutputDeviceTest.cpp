@@ -1,3 +1,6 @@
+// The audio output on the sound server's devices: which one it takes, and a queue
+// that keeps draining whether a device plays it or not. Its cases open the
+// shared null sink, so they run with the sound tests.
 #include "engine/audio/AudioOutput.h"
 #include "engine/SampleFifo.h"
 
