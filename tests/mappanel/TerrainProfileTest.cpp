@@ -171,8 +171,11 @@ public:
     // no tile there: a pipe has not the size of one).
     bool letThrough()
     {
+        // Opened once: waitFor asks again after its last turn, when the thread
+        // may have gone past the tile and a second opening would find no reader.
         return waitFor([this] {
-            m_writer = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (m_writer < 0)
+                m_writer = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
             return m_writer >= 0;
         });
     }
