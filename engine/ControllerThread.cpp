@@ -32,6 +32,12 @@ constexpr int kIdleSleepMs = 20;
 constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
 constexpr int kMaxBlocksPerFetch = 512;
+constexpr int kSamplesPerBlock = 1024;
+// The receiver hands on this much at a time: the listener waits for a whole fetch.
+constexpr int kFetchMs = 16;
+// The channels' levels go to the panels and the squelch at most this often, however
+// short the fetches.
+constexpr int kLevelReportMs = 50;
 // Time without a refused block after which the memory an overload left is returned.
 constexpr qint64 kQuietAfterOverloadMs = 2000;
 
@@ -50,7 +56,9 @@ int Controller::fullbandFftLengthFor(int rate)
 
 int Controller::blocksPerFetchFor(int rate)
 {
-    return std::min(kMaxBlocksPerFetch, rate / 16384 + 3);
+    const qint64 samples = qint64(rate) * kFetchMs / 1000;
+    return int(
+        std::clamp<qint64>((samples + kSamplesPerBlock - 1) / kSamplesPerBlock, 1, kMaxBlocksPerFetch));
 }
 
 int Controller::reducedBlocksPerFetch(int blocks)
@@ -299,6 +307,7 @@ void Controller::receive()
     main_channelizer->flush(0);
     beacon_channelizer->flush(0);
     const float rate = float(receptionRate.load());
+    QElapsedTimer sinceLevels;
     while (state.load() == Receiving) {
         int count = 0;
         void* block = hardware->getRXSamples(blocks_per_fetch.load(), &count);
@@ -313,7 +322,10 @@ void Controller::receive()
             setOwnState(Stopping);
             break;
         }
-        reportPowerLevels();
+        if (!sinceLevels.isValid() || sinceLevels.elapsed() >= kLevelReportMs) {
+            sinceLevels.start();
+            reportPowerLevels();
+        }
         returnMemoryAfterOverload();
     }
     hardware->finalizeRXEngine();
