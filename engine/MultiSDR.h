@@ -21,8 +21,10 @@ class Controller;
 // stereo blocks (RX A in the real parts, RX B in the imaginary parts) to the
 // audio output and, while it records, to the MP3 recorder. A channel that is
 // on without a demodulator is pulled (its displays keep moving) but is silent;
-// it never holds up the other channel. It also runs script captures of RX A's
-// demodulator input.
+// it never holds up the other channel. Live audio goes on as it comes (the receiver
+// is the clock; the audio output drops a backlog); a recording's audio waits for the
+// audio output, which paces it. It also runs script captures of RX A's demodulator
+// input.
 class MultiSDR : public QThread
 {
     Q_OBJECT
