@@ -19,6 +19,8 @@ constexpr int kStallMs = 500;
 // The longest wait for an audio block: requestStop ends it at once, so it only bounds how
 // long the thread's own events wait while no audio comes.
 constexpr int kQueueWaitMs = 100;
+// The least time between two openings of the device to grow its buffer.
+constexpr qint64 kReopenAfterMs = 500;
 } // namespace
 
 AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent)
@@ -83,6 +85,7 @@ void AudioOutput::reportNoDevice(const QString& why)
 
 bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
 {
+    const qint64 bytesPerMs = std::max<qint64>(1, m_format.bytesForDuration(1000));
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     while (size > 0 && !m_stopRequested) {
@@ -99,13 +102,12 @@ bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
         if ((state != QAudio::ActiveState && state != QAudio::IdleState) ||
             sinceProgress.elapsed() > kStallMs)
             return false;
-        // Sleep until the device has played enough to take the rest: a few wake-ups
-        // per block rather than one every fraction of a millisecond, and at most a
-        // quarter of the buffer, so that it is topped up a few times while it plays even
-        // when the device says late that it has room or a busy machine wakes us late.
-        const qint64 missing = size - m_output->bytesFree();
-        const qint64 ms = missing / std::max<qint64>(1, m_format.bytesForDuration(1000));
-        const qint64 longest = std::max(1, m_deviceBufferMs.load() / 4);
+        // Sleep until the device has room for the rest and for the blocks queued behind
+        // it: one wake-up for a burst of blocks. At most a third of the buffer, so that a
+        // busy machine that wakes us late still finds audio in the device.
+        const qint64 wanted = size + qint64(m_audioQueue->size()) * 4 * m_blockLength;
+        const qint64 ms = (wanted - m_output->bytesFree()) / bytesPerMs;
+        const qint64 longest = std::max(1, m_deviceBufferMs.load() / 3);
         QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(ms, 1, longest)));
     }
     return true;
@@ -137,6 +139,7 @@ void AudioOutput::openDevice(int bufferMs)
     m_output->setBufferSize(m_format.bytesForDuration(qint64(bufferMs) * 1000));
     m_sink = m_output->start();
     m_deviceBufferMs = bufferMs;
+    m_sinceOpen.start();
     QLogger::logTrace(
         LogModule,
         QStringLiteral("AudioOutput() buffer:%1 ms periodSize:%2").arg(bufferMs).arg(m_output->periodSize()));
@@ -164,11 +167,16 @@ bool AudioOutput::prepareDevice(int count, qint64 gapMs)
         if (m_output == nullptr || m_buffering->bufferMs() != m_deviceBufferMs.load())
             openDevice(m_buffering->bufferMs());
     } else if (m_output != nullptr && !m_stalled && m_output->state() == QAudio::IdleState &&
-               m_output->error() == QAudio::UnderrunError && m_buffering->underrun(gapMs)) {
-        QLogger::logDebug(LogModule, QStringLiteral("AudioOutput::run() the sound output ran dry, its buffer "
-                                                    "grows to %1 ms")
-                                         .arg(m_buffering->bufferMs()));
-        openDevice(m_buffering->bufferMs());
+               m_output->error() == QAudio::UnderrunError) {
+        // Opened again while it is dry anyway, but not after every underrun: opening
+        // takes time, and a run of underruns grows the buffer by all their steps at once.
+        m_buffering->underrun(gapMs);
+        if (m_buffering->bufferMs() != m_deviceBufferMs.load() && m_sinceOpen.elapsed() >= kReopenAfterMs) {
+            QLogger::logDebug(LogModule, QStringLiteral("AudioOutput::run() the sound output ran dry, its "
+                                                        "buffer grows to %1 ms")
+                                             .arg(m_buffering->bufferMs()));
+            openDevice(m_buffering->bufferMs());
+        }
     }
     if (m_sink == nullptr)
         return false;

@@ -5,6 +5,7 @@
 
 #include <QAudioDeviceInfo>
 #include <QAudioFormat>
+#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 #include <atomic>
@@ -92,6 +93,7 @@ private:
     QIODevice* m_sink = nullptr;                    // m_output's
     std::unique_ptr<PlaybackBuffering> m_buffering; // for the blocks' length in force
     int m_blockLength = 0;
+    QElapsedTimer m_sinceOpen;
     bool m_noDeviceReported = false;
     // The device stopped taking audio: blocks go to it only once it has room at once.
     bool m_stalled = false;
