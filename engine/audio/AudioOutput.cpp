@@ -140,6 +140,7 @@ void AudioOutput::openDevice(int bufferMs)
     m_sink = m_output->start();
     m_deviceBufferMs = bufferMs;
     m_sinceOpen.start();
+    m_playedSinceOpen = false;
     QLogger::logTrace(
         LogModule,
         QStringLiteral("AudioOutput() buffer:%1 ms periodSize:%2").arg(bufferMs).arg(m_output->periodSize()));
@@ -157,6 +158,14 @@ void AudioOutput::closeDevice()
     m_sink = nullptr;
 }
 
+bool AudioOutput::ranDry() const
+{
+    // Qt says so, or the device holds nothing more to play although it has played.
+    if (m_output->state() == QAudio::IdleState && m_output->error() == QAudio::UnderrunError)
+        return true;
+    return m_playedSinceOpen && m_output->bytesFree() >= m_output->bufferSize();
+}
+
 bool AudioOutput::prepareDevice(int count, qint64 gapMs)
 {
     if (m_device.isNull())
@@ -166,8 +175,7 @@ bool AudioOutput::prepareDevice(int count, qint64 gapMs)
         m_buffering = std::make_unique<PlaybackBuffering>(int(qint64(count) * 1000 / kSampleRate));
         if (m_output == nullptr || m_buffering->bufferMs() != m_deviceBufferMs.load())
             openDevice(m_buffering->bufferMs());
-    } else if (m_output != nullptr && !m_stalled && m_output->state() == QAudio::IdleState &&
-               m_output->error() == QAudio::UnderrunError) {
+    } else if (m_output != nullptr && !m_stalled && ranDry()) {
         // Opened again while it is dry anyway, but not after every underrun: opening
         // takes time, and a run of underruns grows the buffer by all their steps at once.
         m_buffering->underrun(gapMs);
@@ -239,9 +247,10 @@ void AudioOutput::run()
         frames.resize(2 * static_cast<size_t>(count));
         m_mixdown.process(block, count, frames.data());
         std::free(block);
-        if (play(m_sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count)))
+        if (play(m_sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
             ++m_blocksPlayed;
-        else if (!m_stopRequested)
+            m_playedSinceOpen = true;
+        } else if (!m_stopRequested)
             ++m_blocksDiscarded;
     }
     closeDevice();

@@ -75,6 +75,8 @@ private:
     // after an underrun that grew it; false without a usable device.
     bool prepareDevice(int count, qint64 gapMs);
     void openDevice(int bufferMs);
+    // The device ran out of audio since the last block.
+    bool ranDry() const;
     void closeDevice();
     // Drops what stands in the queue before the device (counted as discarded).
     void dropBacklog(qint64 nowMs);
@@ -94,6 +96,7 @@ private:
     std::unique_ptr<PlaybackBuffering> m_buffering; // for the blocks' length in force
     int m_blockLength = 0;
     QElapsedTimer m_sinceOpen;
+    bool m_playedSinceOpen = false;
     bool m_noDeviceReported = false;
     // The device stopped taking audio: blocks go to it only once it has room at once.
     bool m_stalled = false;
