@@ -55,8 +55,9 @@ constexpr int kWindow = 240; // 5 ms
 constexpr int kStep = 48;    // 1 ms
 constexpr double kToneHz = 1000.0;
 constexpr int kParkOffsetHz = int(SyntheticScene::UsbDialOffsetHz) + 40000; // nothing there
-constexpr double kTargetMs = 150.0;
-constexpr double kBarMs = 250.0;
+// Held against the median of the trials.
+constexpr double kTargetMs = 100.0;
+constexpr double kBarMs = 150.0;
 
 double nowSeconds()
 {
@@ -296,12 +297,12 @@ void printTrials(const char* what, const std::vector<double>& seconds)
         return;
     }
     const double median = ms[ms.size() / 2];
-    std::printf(" ms%s; median %.0f ms, worst %.0f ms (target under %.0f, bar %.0f)  %s\n",
+    std::printf(" ms%s; median %.0f ms, worst %.0f ms (median: target under %.0f, bar %.0f)  %s\n",
                 missed ? " (some trials heard nothing)" : "", median, ms.back(), kTargetMs, kBarMs,
-                missed                  ? "NOT MET"
-                : ms.back() < kTargetMs ? "met"
-                : ms.back() < kBarMs    ? "bar met"
-                                        : "NOT MET");
+                missed               ? "NOT MET"
+                : median < kTargetMs ? "met"
+                : median < kBarMs    ? "bar met, target NOT MET"
+                                     : "NOT MET");
 }
 
 } // namespace
@@ -380,8 +381,9 @@ int main(int argc, char** argv)
     serveEventsFor(steadySeconds * 1000);
     double quietMs = 0;
     const int gaps = session.gapsOver(steadySeconds - 1, &quietMs);
-    std::printf("  steady  %d s of tone: %d gaps, %.0f ms quiet  %s\n", steadySeconds - 1, gaps, quietMs,
-                gaps == 0 ? "no underrun" : "UNDERRUNS");
+    std::printf("  steady  %d s of tone: %d gaps, %.0f ms quiet  %s; sound device buffer %d ms at the end\n",
+                steadySeconds - 1, gaps, quietMs, gaps == 0 ? "no underrun" : "UNDERRUNS",
+                engine->audioOutput->deviceBufferMs());
 
     engine->shutdown();
     stopLoad = true;

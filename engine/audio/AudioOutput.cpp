@@ -16,13 +16,11 @@
 namespace {
 // A device that accepts nothing for this long is taken as stopped.
 constexpr int kStallMs = 500;
-// The longest sleep while the device's buffer is full: a quarter of the buffer, so that
-// it is topped up a few times while it plays even when the device says late that it has
-// room or a busy machine wakes the thread late.
-constexpr qint64 kMaxWriteWaitMs = AudioOutput::kDeviceBufferMs / 4;
 // The longest wait for an audio block: requestStop ends it at once, so it only bounds how
 // long the thread's own events wait while no audio comes.
 constexpr int kQueueWaitMs = 100;
+// The least time between two openings of the device to grow its buffer.
+constexpr qint64 kReopenAfterMs = 500;
 } // namespace
 
 AudioOutput::AudioOutput(const QString& deviceName, SampleFifo* audioQueue, QObject* parent)
@@ -97,6 +95,7 @@ void AudioOutput::reportNoDevice(const QString& why)
 
 bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
 {
+    const qint64 bytesPerMs = std::max<qint64>(1, m_format.bytesForDuration(1000));
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     while (size > 0 && !m_stopRequested) {
@@ -113,11 +112,13 @@ bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
         if ((state != QAudio::ActiveState && state != QAudio::IdleState) ||
             sinceProgress.elapsed() > kStallMs)
             return false;
-        // Sleep until the device has played enough to take the rest: a few wake-ups
-        // per block rather than one every fraction of a millisecond.
-        const qint64 missing = size - m_output->bytesFree();
-        const qint64 ms = missing / std::max<qint64>(1, m_format.bytesForDuration(1000));
-        QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(ms, 1, kMaxWriteWaitMs)));
+        // Sleep until the device has room for the rest and for the blocks queued behind
+        // it: one wake-up for a burst of blocks. At most a third of the buffer, so that a
+        // busy machine that wakes us late still finds audio in the device.
+        const qint64 wanted = size + qint64(m_audioQueue->size()) * 4 * m_blockLength;
+        const qint64 ms = (wanted - m_output->bytesFree()) / bytesPerMs;
+        const qint64 longest = std::max(1, m_deviceBufferMs.load() / 3);
+        QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(ms, 1, longest)));
     }
     return true;
 }
@@ -141,25 +142,95 @@ bool AudioOutput::play(QIODevice* sink, const char* data, qint64 size)
     return false;
 }
 
+void AudioOutput::openDevice(int bufferMs)
+{
+    closeDevice();
+    m_output = new QAudioOutput(m_device, m_format);
+    m_output->setBufferSize(m_format.bytesForDuration(qint64(bufferMs) * 1000));
+    m_sink = m_output->start();
+    m_deviceBufferMs = bufferMs;
+    m_sinceOpen.start();
+    m_playedSinceOpen = false;
+    QLogger::logTrace(
+        LogModule,
+        QStringLiteral("AudioOutput() buffer:%1 ms periodSize:%2").arg(bufferMs).arg(m_output->periodSize()));
+    if (!m_sink)
+        reportNoDevice(QStringLiteral("no sound output device could be opened"));
+}
+
+void AudioOutput::closeDevice()
+{
+    if (m_output == nullptr)
+        return;
+    m_output->stop();
+    delete m_output;
+    m_output = nullptr;
+    m_sink = nullptr;
+}
+
+bool AudioOutput::ranDry() const
+{
+    // Qt says so, or the device holds nothing more to play although it has played.
+    if (m_output->state() == QAudio::IdleState && m_output->error() == QAudio::UnderrunError)
+        return true;
+    return m_playedSinceOpen && m_output->bytesFree() >= m_output->bufferSize();
+}
+
+bool AudioOutput::prepareDevice(int count, qint64 gapMs)
+{
+    if (m_device.isNull())
+        return false;
+    if (count != m_blockLength) {
+        m_blockLength = count;
+        m_buffering = std::make_unique<PlaybackBuffering>(int(qint64(count) * 1000 / kSampleRate));
+        if (m_output == nullptr || m_buffering->bufferMs() != m_deviceBufferMs.load())
+            openDevice(m_buffering->bufferMs());
+    } else if (m_output != nullptr && !m_stalled && ranDry()) {
+        // Opened again while it is dry anyway, but not after every underrun: opening
+        // takes time, and a run of underruns grows the buffer by all their steps at once.
+        m_buffering->underrun(gapMs);
+        if (m_buffering->bufferMs() != m_deviceBufferMs.load() && m_sinceOpen.elapsed() >= kReopenAfterMs) {
+            QLogger::logDebug(LogModule, QStringLiteral("AudioOutput::run() the sound output ran dry, its "
+                                                        "buffer grows to %1 ms")
+                                             .arg(m_buffering->bufferMs()));
+            openDevice(m_buffering->bufferMs());
+        }
+    }
+    if (m_sink == nullptr)
+        return false;
+    const QAudio::State state = m_output->state();
+    return state == QAudio::ActiveState || state == QAudio::IdleState;
+}
+
+void AudioOutput::dropBacklog(qint64 nowMs)
+{
+    const int stale = m_buffering->blocksToDrop(m_audioQueue->size(), nowMs);
+    int dropped = 0;
+    while (dropped < stale) {
+        void* block = m_audioQueue->dequeue(nullptr, 0, nullptr, false);
+        if (block == nullptr)
+            break;
+        std::free(block);
+        ++dropped;
+        ++m_blocksDiscarded;
+    }
+    if (dropped > 0)
+        QLogger::logDebug(
+            LogModule, QStringLiteral("AudioOutput::run() dropped %1 blocks that stood queued").arg(dropped));
+}
+
 void AudioOutput::run()
 {
     Equalizer* equalizer = Equalizer::instance();
     setPriority(QThread::HighestPriority);
     m_noDeviceReported = false;
-
-    QIODevice* sink = nullptr;
-    if (!m_device.isNull()) {
-        m_output = new QAudioOutput(m_device, m_format);
-        m_output->setBufferSize(m_format.bytesForDuration(qint64(kDeviceBufferMs) * 1000));
-        sink = m_output->start();
-        QLogger::logTrace(LogModule,
-                          QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
-        qDebug() << " periodSize=" << m_output->periodSize();
-    }
-    if (!sink)
+    if (m_device.isNull())
         reportNoDevice(QStringLiteral("no sound output device could be opened"));
 
     std::vector<int16_t> frames;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastBlockMs = 0;
     while (!m_stopRequested) {
         int count = 0;
         auto* block = static_cast<Complex*>(m_audioQueue->dequeue(&count, 0, nullptr, true, kQueueWaitMs));
@@ -168,30 +239,29 @@ void AudioOutput::run()
             QCoreApplication::processEvents();
             continue;
         }
-        const QAudio::State state = m_output ? m_output->state() : QAudio::StoppedState;
-        const bool deviceUsable = sink && (state == QAudio::ActiveState || state == QAudio::IdleState);
+        const qint64 now = clock.elapsed();
+        const qint64 gap = now - lastBlockMs;
+        lastBlockMs = now;
+        const bool deviceUsable = !noChannel && prepareDevice(count, gap);
         if (noChannel || !deviceUsable) {
-            if (!noChannel)
+            if (!noChannel && !m_device.isNull())
                 reportNoDevice(QStringLiteral("the sound output stopped (state %1, error %2)")
-                                   .arg(int(state))
+                                   .arg(m_output ? int(m_output->state()) : int(QAudio::StoppedState))
                                    .arg(m_output ? int(m_output->error()) : -1));
             std::free(block);
             ++m_blocksDiscarded;
             continue;
         }
+        dropBacklog(now);
         equalizer->process(block, count);
         frames.resize(2 * static_cast<size_t>(count));
         m_mixdown.process(block, count, frames.data());
         std::free(block);
-        if (play(sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count)))
+        if (play(m_sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
             ++m_blocksPlayed;
-        else if (!m_stopRequested)
+            m_playedSinceOpen = true;
+        } else if (!m_stopRequested)
             ++m_blocksDiscarded;
     }
-
-    if (m_output) {
-        m_output->stop();
-        delete m_output;
-        m_output = nullptr;
-    }
+    closeDevice();
 }

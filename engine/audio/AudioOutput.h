@@ -1,12 +1,15 @@
 #pragma once
 
 #include "engine/audio/AudioMixdown.h"
+#include "engine/audio/PlaybackBuffering.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioFormat>
+#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <memory>
 
 class QAudioOutput;
 class QIODevice;
@@ -16,8 +19,10 @@ class SampleFifo;
 // queue (channel 0 in the real parts, channel 1 in the imaginary parts), runs the
 // equalizer, mixes them down (AudioMixdown) and writes 48000 Hz 16-bit stereo frames
 // to the sound device. The device is chosen when the object is built; the Qt audio
-// output itself is created, used and destroyed on this thread, with a short buffer so
-// that the sound follows a retune quickly.
+// output itself is created, used and destroyed on this thread, opened at the first block
+// with a buffer sized from the blocks (PlaybackBuffering): short, so that the sound
+// follows a retune quickly, and longer after underruns. A backlog that stands in the
+// queue after a stall is dropped.
 // Without a usable device, or while the device stops taking audio, the thread keeps
 // draining its queue, discarding the audio, so that nothing upstream stalls; it logs
 // that once, and plays again as soon as the device takes audio again.
@@ -26,11 +31,6 @@ class AudioOutput : public QThread
     Q_OBJECT
 public:
     static constexpr int kSampleRate = AudioMixdown::kSampleRate;
-    // The sound device's buffer. The receive chain hands on audio in bursts (a fetch
-    // and a channel filter frame, 64 ms each at 2 MS/s in USB), and on a busy machine
-    // this thread may wake 100 ms late: 150 ms plays on without underruns there, while
-    // a retune is still heard within a quarter of a second.
-    static constexpr int kDeviceBufferMs = 150;
     // The longest a stop waits for the thread.
     static constexpr unsigned long kStopBoundMs = 3000;
 
@@ -65,6 +65,8 @@ public:
     // Blocks written to the device and blocks dropped (no channel, no device).
     qint64 blocksPlayed() const { return m_blocksPlayed.load(); }
     qint64 blocksDiscarded() const { return m_blocksDiscarded.load(); }
+    // The sound device's buffer as last opened (0 before).
+    int deviceBufferMs() const { return m_deviceBufferMs.load(); }
 
 public slots:
     void audioRewind(int nsec) { m_mixdown.requestRewind(nsec); }
@@ -76,6 +78,15 @@ protected:
 
 private:
     void chooseDevice(const QString& requestedName);
+    // Opens the device with the buffer the blocks of count samples call for, or again
+    // after an underrun that grew it; false without a usable device.
+    bool prepareDevice(int count, qint64 gapMs);
+    void openDevice(int bufferMs);
+    // The device ran out of audio since the last block.
+    bool ranDry() const;
+    void closeDevice();
+    // Drops what stands in the queue before the device (counted as discarded).
+    void dropBacklog(qint64 nowMs);
     // Writes all bytes unless the device stops accepting them; false then.
     bool writeAll(QIODevice* sink, const char* data, qint64 size);
     // Hands a block of frames to the device; false when it was discarded.
@@ -87,10 +98,16 @@ private:
     QAudioFormat m_format;
     QAudioDeviceInfo m_device;
     AudioMixdown m_mixdown;
-    QAudioOutput* m_output = nullptr; // lives on the thread running run()
+    QAudioOutput* m_output = nullptr;               // lives on the thread running run()
+    QIODevice* m_sink = nullptr;                    // m_output's
+    std::unique_ptr<PlaybackBuffering> m_buffering; // for the blocks' length in force
+    int m_blockLength = 0;
+    QElapsedTimer m_sinceOpen;
+    bool m_playedSinceOpen = false;
     bool m_noDeviceReported = false;
     // The device stopped taking audio: blocks go to it only once it has room at once.
     bool m_stalled = false;
     std::atomic<qint64> m_blocksPlayed{0};
     std::atomic<qint64> m_blocksDiscarded{0};
+    std::atomic<int> m_deviceBufferMs{0};
 };

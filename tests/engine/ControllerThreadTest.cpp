@@ -51,7 +51,7 @@ TEST_F(ControllerThread, ReceptionFollowsTheChannelFlags)
     engine.turnChannelOn(0);
     ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
     EXPECT_EQ(receiver.prepares.load(), 1);
-    EXPECT_EQ(engine.blocksPerFetch(), 18);
+    EXPECT_EQ(engine.blocksPerFetch(), 4);
     EXPECT_EQ(FULLBAND_FFT_LENGTH.load(), 32768);
     ASSERT_TRUE(waitFor([&] { return levels.count() > 2; }));
 
@@ -141,7 +141,8 @@ TEST_F(ControllerThread, StoppingReceptionStopsTheRecorders)
 
 TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
 {
-    const int rate = 1000000;
+    // A rate whose fetch is long enough to shrink.
+    const int rate = 4096000;
     receiver.setRxSampleRate(rate);
     receiver.gated = true;
     start();
@@ -159,6 +160,7 @@ TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
     // is refused.
     const int fullFetch = Controller::blocksPerFetchFor(rate);
     ASSERT_EQ(engine.blocksPerFetch(), fullFetch);
+    ASSERT_LT(Controller::reducedBlocksPerFetch(fullFetch), fullFetch);
     for (int fetch = 1; fetch <= SampleFifo::MaxWaiting + 2 && engine.blocksPerFetch() == fullFetch;
          ++fetch) {
         receiver.allowFetches(1);

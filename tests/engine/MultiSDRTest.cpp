@@ -177,7 +177,8 @@ TEST_F(MultiSDRRunning, ARefusedAudioBlockOfOneChannelIsLoggedAtDebugLevel)
     for (const ProgramLog::Line& l : ProgramLog::lines()) {
         if (l.second.startsWith(line)) {
             EXPECT_EQ(l.first, "Debug");
-            EXPECT_TRUE(l.second.endsWith(" audio_frame_length=2048")) << l.second.toStdString();
+            EXPECT_TRUE(l.second.endsWith(QStringLiteral(" audio_frame_length=%1").arg(MultiSDR::AudioBlock)))
+                << l.second.toStdString();
         }
     }
 }

@@ -27,12 +27,12 @@ using e2e::EngineHarness;
 using e2e::waitFor;
 
 constexpr double kRate = 48000;
-// Audio blocks of 2048 samples (about 43 ms each): time for a channel to settle
-// (chain latency, AGC) before listening, and the length listened to.
-constexpr int kSettleBlocks = 28;
-constexpr int kListenBlocks = 35;
+// Milliseconds of audio played: time for a channel to settle (chain latency, AGC)
+// before listening, and the length listened to.
+constexpr int kSettleMs = 1200;
+constexpr int kListenMs = 1500;
 // After a change of balance or squelch, which act on the next blocks.
-constexpr int kChangeBlocks = 8;
+constexpr int kChangeMs = 350;
 
 class EngineSound : public MonitoredSoundTest
 {
@@ -46,11 +46,11 @@ protected:
         ASSERT_EQ(h.engine->audioOutput->deviceName(), QString(SoundCapture::kDefaultSink));
     }
 
-    // Lets the output play blocks more blocks, and what the sink played meanwhile.
-    bool settle(int blocks = kSettleBlocks) { return playOn(*h.engine->audioOutput, blocks); }
-    std::vector<float> listen(int blocks = kListenBlocks)
+    // Lets the output play ms more of audio, and what the sink played meanwhile.
+    bool settle(int ms = kSettleMs) { return playOn(*h.engine->audioOutput, engineBlocksFor(ms)); }
+    std::vector<float> listen(int ms = kListenMs)
     {
-        return listenWhile(*h.engine->audioOutput, blocks);
+        return listenWhile(*h.engine->audioOutput, engineBlocksFor(ms));
     }
 
     EngineHarness h{QString()};
@@ -95,7 +95,7 @@ TEST_F(EngineSound, BalanceSendsEachEndItsChannel)
     };
     for (const Case& c : {Case{-10, 1000, 1500}, Case{10, 1500, 1000}}) {
         h.engine->audioOutput->setBalance(c.balance);
-        ASSERT_TRUE(settle(kChangeBlocks));
+        ASSERT_TRUE(settle(kChangeMs));
         const std::vector<float> heard = listen();
         const double wanted = tone::toneAmplitude(heard, kRate, c.heardHz);
         const double other = tone::toneAmplitude(heard, kRate, c.otherHz);
@@ -118,7 +118,7 @@ TEST_F(EngineSound, SquelchClosesOnNoiseAndOpensOnACarrier)
     ASSERT_GT(carrierLevel - noiseLevel, 6.0f);
 
     h.engine->setSquelchLevel((carrierLevel + noiseLevel) / 2, 0);
-    ASSERT_TRUE(settle(kChangeBlocks));
+    ASSERT_TRUE(settle(kChangeMs));
     EXPECT_LT(tone::rms(listen()), 1e-3) << "squelched on the noise floor";
 
     h.engine->setRxOffset(int(SyntheticScene::AmOffsetHz), 0);
@@ -133,7 +133,7 @@ TEST_F(EngineSound, RawRecordingPlaysBackLikeTheLiveSignal)
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
     ASSERT_TRUE(settle());
     engine->startRFRecording(0);
-    const std::vector<float> live = listen(60);
+    const std::vector<float> live = listen(2560);
     engine->stopRFRecording();
     ASSERT_TRUE(waitFor([&] { return !engine->isRFRecording(); }));
     const QString file = engine->rfWriter->fileName();
@@ -146,8 +146,8 @@ TEST_F(EngineSound, RawRecordingPlaysBackLikeTheLiveSignal)
     ASSERT_TRUE(engine->playRFFile(file));
     ASSERT_TRUE(waitFor([&] { return starts.count() == 1; }));
     EXPECT_TRUE(engine->channelOn[0]) << "playback turns RX A on";
-    ASSERT_TRUE(settle(14));
-    const std::vector<float> replayed = listen(28);
+    ASSERT_TRUE(settle(600));
+    const std::vector<float> replayed = listen(1200);
     ASSERT_TRUE(waitFor([&] { return stops.count() == 1; }, kSoundBoundMs));
     EXPECT_FALSE(engine->channelOn[0]);
 
@@ -185,7 +185,7 @@ TEST_F(EngineSound, Mp3RecordingHoldsRxA)
     h.listen(0, &h.demods[0].am, int(SyntheticScene::AmOffsetHz));
     ASSERT_TRUE(settle());
     engine->startMp3Recording();
-    ASSERT_TRUE(settle(47)); // two seconds of audio
+    ASSERT_TRUE(settle(2000));
     engine->stopMp3Recording();
     ASSERT_TRUE(waitFor([&] { return !engine->isMp3Recording(); }));
     const QString file = engine->mp3Writer->fileName();

@@ -3,6 +3,7 @@
 #include "SoundCapture.h"
 #include "WaitFor.h"
 
+#include "engine/MultiSDR.h"
 #include "engine/audio/AudioOutput.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,13 @@ private:
 
 // A bound for the waits below: reached only when the sound stops flowing.
 constexpr int kSoundBoundMs = 30000;
+
+// The mixing thread's audio blocks that hold ms of audio.
+inline int engineBlocksFor(int ms)
+{
+    return int((qint64(ms) * AudioOutput::kSampleRate / 1000 + MultiSDR::AudioBlock - 1) /
+               MultiSDR::AudioBlock);
+}
 
 // Serves events until the output has written blocks more blocks to the sink:
 // the time a change takes to reach the listener, counted in audio played

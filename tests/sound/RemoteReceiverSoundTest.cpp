@@ -75,8 +75,8 @@ TEST_F(RemoteReceiverSound, AnAmToneFromTheServerIsHeardAt1kHz)
 
         ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
         // About two seconds of audio: the chain and the AGC settle.
-        ASSERT_TRUE(playOn(*engine.audioOutput, 47));
-        const std::vector<float> heard = listenWhile(*engine.audioOutput, 35);
+        ASSERT_TRUE(playOn(*engine.audioOutput, engineBlocksFor(2000)));
+        const std::vector<float> heard = listenWhile(*engine.audioOutput, engineBlocksFor(1500));
         ASSERT_GT(heard.size(), size_t(kStreamRate));
         EXPECT_NEAR(tone::peakFrequency(heard, kStreamRate, 100, 5000), kToneHz, 15);
         EXPECT_GT(tone::toneAmplitude(heard, kStreamRate, kToneHz), 0.05);
