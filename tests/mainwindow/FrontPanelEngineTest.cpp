@@ -470,6 +470,46 @@ TEST_F(FrontPanelEngine, ClosingOnARemoteReceiverWritesNoBoardFile)
     EXPECT_FALSE(QFile::exists(BoardSettings::filePath("windowtest")));
 }
 
+struct ReceiverKind
+{
+    const char* what;
+    int type;
+    bool remote;
+};
+
+void PrintTo(const ReceiverKind& kind, std::ostream* os)
+{
+    *os << kind.what;
+}
+
+class FrontPanelReceiverKind : public FrontPanelEngine, public ::testing::WithParamInterface<ReceiverKind>
+{
+};
+
+// Only a remote receiver gets the "Remote Spectrum" tab, after the others; on
+// it "Calibrer RX", which needs a local receiver, is disabled and says why.
+TEST_P(FrontPanelReceiverKind, OnlyARemoteReceiverGetsItsSpectrumTabAndLosesCalibration)
+{
+    const ReceiverKind& kind = GetParam();
+    receiver.setType(kind.type);
+    FrontPanel& w = attached();
+    QStringList titles;
+    for (int i = 0; i < w.tabWidget()->count(); ++i)
+        titles << w.tabWidget()->tabText(i);
+    EXPECT_EQ(titles.count("Remote Spectrum"), kind.remote ? 1 : 0) << titles.join(", ").toStdString();
+    EXPECT_EQ(titles.last() == "Remote Spectrum", kind.remote);
+    EXPECT_EQ(w.calibrateControl()->isEnabled(), !kind.remote);
+    EXPECT_EQ(w.calibrateControl()->toolTip() == "Calibration RX - uniquement recepteurs locaux",
+              kind.remote);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receivers, FrontPanelReceiverKind,
+                         ::testing::Values(ReceiverKind{"local", ReceiverHardware::LocalDefault, false},
+                                           ReceiverKind{"remote", ReceiverHardware::Orvex_Remote, true}),
+                         [](const ::testing::TestParamInfo<ReceiverKind>& info) {
+                             return std::string(info.param.what);
+                         });
+
 TEST_F(FrontPanelEngine, BeaconsOfTheRangeBecomeBookmarksOnce)
 {
     SqliteFile db(dir.file("db/Orvex.sqlite"));
