@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -95,9 +96,10 @@ ScriptCore::~ScriptCore()
         delete window;
         window = nullptr;
     }
-    const QList<QMessageBox*> boxes = openBoxes;
+    const QList<OpenBox> boxes = openBoxes;
     openBoxes.clear();
-    qDeleteAll(boxes);
+    for (const OpenBox& open : boxes)
+        delete open.box;
     s_core = nullptr;
 }
 
@@ -138,7 +140,12 @@ void ScriptCore::start(ScriptEngine* script)
     connect(script, &ScriptEngine::ask_allocWindow, this, &ScriptCore::allocWindow, Qt::QueuedConnection);
     connect(script, &ScriptEngine::ask_plot_values, this, &ScriptCore::plot_values, Qt::QueuedConnection);
     connect(script, &ScriptEngine::ask_exec, this, &ScriptCore::do_exec, Qt::QueuedConnection);
-    connect(script, &ScriptEngine::ask_alert, this, &ScriptCore::do_alert, Qt::QueuedConnection);
+    const int id = script->id();
+    connect(
+        script, &ScriptEngine::ask_alert, this, [this, id](const QString& msg) { alertFrom(id, msg); },
+        Qt::QueuedConnection);
+    // The alerts it sent have all been served by then.
+    connect(script, &QObject::destroyed, this, [this, id] { alertsLogged.remove(id); });
     script->setContext(controller, mainReceiver);
     connect(script, &QThread::finished, script, &QObject::deleteLater);
     script->start();
@@ -249,13 +256,36 @@ void ScriptCore::do_alert(QString msg)
     showBox(msg);
 }
 
+void ScriptCore::alertFrom(int scriptId, const QString& msg)
+{
+    if (alertsLogged.contains(scriptId)) {
+        QLogger::logInfo(LogModule,
+                         QStringLiteral("ScriptCore: alert of script %1: %2").arg(scriptId).arg(msg));
+        return;
+    }
+    showBox(msg, scriptId);
+    if (openBoxesOf(scriptId) < MaxOpenBoxes)
+        return;
+    alertsLogged.insert(scriptId);
+    QLogger::logWarning(
+        LogModule, QStringLiteral("ScriptCore: script %1 has %2 boxes open, its later alerts go to the log")
+                       .arg(scriptId)
+                       .arg(MaxOpenBoxes));
+}
+
+int ScriptCore::openBoxesOf(int scriptId) const
+{
+    return int(std::count_if(openBoxes.begin(), openBoxes.end(),
+                             [scriptId](const OpenBox& open) { return open.scriptId == scriptId; }));
+}
+
 void ScriptCore::SLOT_scriptError(QString src, QString msg, int line_no)
 {
     Q_UNUSED(src);
     showBox(line_no <= 0 ? msg : msg + QLatin1Char('\n') + tr("ligne:") + QString::number(line_no));
 }
 
-void ScriptCore::showBox(const QString& text)
+void ScriptCore::showBox(const QString& text, int scriptId)
 {
     if (openBoxes.size() >= MaxOpenBoxes) {
         QLogger::logWarning(
@@ -266,7 +296,11 @@ void ScriptCore::showBox(const QString& text)
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Orvex"), text, QMessageBox::Yes);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    openBoxes.append(box);
-    connect(box, &QObject::destroyed, this, [this, box] { openBoxes.removeOne(box); });
+    openBoxes.append({box, scriptId});
+    connect(box, &QObject::destroyed, this, [this, box] {
+        openBoxes.erase(std::remove_if(openBoxes.begin(), openBoxes.end(),
+                                       [box](const OpenBox& open) { return open.box == box; }),
+                        openBoxes.end());
+    });
     box->show();
 }

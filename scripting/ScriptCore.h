@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QProcess>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -23,7 +24,10 @@ class ScriptEngine;
 // A box never runs an event loop of its own (a script may alert faster than
 // boxes are closed, and each request arrives through the loop): it is shown
 // and left to close itself. At most MaxOpenBoxes are open at once; a message
-// beyond them goes to the log instead.
+// beyond them goes to the log instead. A script that has MaxOpenBoxes of its
+// alerts open at once alerts in a loop: its later alerts go to the log for the
+// rest of its run, so that once the user has closed its boxes (they are modal)
+// nothing new blocks the main window, which can then be closed.
 //
 // Lifetime: created by the first instance() call, on the GUI thread. release()
 // (or the application's quit, which calls it) stops every running script
@@ -83,14 +87,25 @@ private:
     ScriptCore();
     void start(ScriptEngine* engine);
     ScriptEngine* runningScript(int id) const;
-    // Shows a box titled "Orvex", or logs text when MaxOpenBoxes are open.
-    void showBox(const QString& text);
+    // Shows a box titled "Orvex" for a script (0: none), or logs text when
+    // MaxOpenBoxes are open.
+    void showBox(const QString& text, int scriptId = 0);
+    // An alert of a running script: a box, or the log once its alerts go there.
+    void alertFrom(int scriptId, const QString& msg);
+    int openBoxesOf(int scriptId) const;
 
     int scriptCounter = 0;
     Controller* controller = nullptr;
     MainReceiver* mainReceiver = nullptr;
     std::array<JWindow*, FigureSlots> windows{};
     std::array<int, FigureSlots> windowOwners;
+    struct OpenBox
+    {
+        QMessageBox* box;
+        int scriptId;
+    };
     // Shown and not yet closed; each box deletes itself when closed.
-    QList<QMessageBox*> openBoxes;
+    QList<OpenBox> openBoxes;
+    // Running scripts whose alerts go to the log.
+    QSet<int> alertsLogged;
 };

@@ -35,6 +35,8 @@ public:
     float volume() const { return m_volume.load(); }
     bool isMuted() const { return m_muted.load(); }
     bool isReplaying() const { return m_rewindCountdown > 0; }
+    // A replay asked for that has not begun yet, in samples (0 for none). Any thread.
+    int pendingRewind() const { return m_rewindRequest.load(); }
     // Stored mix, oldest first (kHistoryLength values).
     const std::vector<float>& history() const { return m_history; }
 

@@ -68,6 +68,14 @@ QList<zxSlider*> gainSliders(FrontPanel& window)
     return window.gainStrip()->findChildren<zxSlider*>();
 }
 
+QPushButton* buttonCaptioned(const FrontPanel& window, const QString& caption)
+{
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->text() == caption)
+            return button;
+    return nullptr;
+}
+
 } // namespace
 
 TEST_F(FrontPanelEngine, GainSlidersShowTheStagesAndWriteOnlyWhenMoved)
@@ -308,17 +316,79 @@ TEST_F(FrontPanelEngine, ScheduleRequestsReachTheSchedulePlugInWhenThereIsOne)
     EXPECT_EQ(probe->shown, QList<int>{42});
 }
 
+// A receiver switched on alone takes all of the sound, whatever the balance
+// was; the other one's start afterwards changes nothing, and the "Balance A/B"
+// slider stays where it was.
 TEST_F(FrontPanelEngine, OnlyChannelOnGetsAllOfTheSound)
 {
     FrontPanel& w = attached();
     const AudioMixdown& mix = engine->audioOutput->mixdown();
-    engine->turnChannelOn(1);
-    EXPECT_FLOAT_EQ(mix.weightB(), 1.0f);
-    EXPECT_FLOAT_EQ(mix.weightA(), 0.0f);
-    // With RX B on, RX A's start changes nothing.
-    engine->turnChannelOn(0);
-    EXPECT_FLOAT_EQ(mix.weightB(), 1.0f);
-    EXPECT_EQ(w.balanceSlider()->value(), 0);
+    const struct
+    {
+        const char* what;
+        int alone;
+        float weightA;
+        float weightB;
+    } cases[] = {{"RX B alone", 1, 0.0f, 1.0f}, {"RX A alone", 0, 1.0f, 0.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        engine->turnChannelOff(0);
+        engine->turnChannelOff(1);
+        engine->audioOutput->setBalance(0);
+        engine->turnChannelOn(c.alone);
+        EXPECT_FLOAT_EQ(mix.weightA(), c.weightA);
+        EXPECT_FLOAT_EQ(mix.weightB(), c.weightB);
+        engine->turnChannelOn(1 - c.alone);
+        EXPECT_FLOAT_EQ(mix.weightA(), c.weightA);
+        EXPECT_FLOAT_EQ(mix.weightB(), c.weightB);
+        EXPECT_EQ(w.balanceSlider()->value(), 0);
+    }
+}
+
+// "A --> B" and "B --> A" copy one receiver's offset to the other, "A <--> B"
+// swaps them.
+TEST_F(FrontPanelEngine, ReceiverButtonsCopyOrSwapTheOffsets)
+{
+    FrontPanel& w = attached();
+    constexpr int OffsetA = 10000;
+    constexpr int OffsetB = -30000;
+    const struct
+    {
+        const char* caption;
+        int offsetA;
+        int offsetB;
+    } cases[] = {
+        {"A --> B", OffsetA, OffsetA}, {"B --> A", OffsetB, OffsetB}, {"A <--> B", OffsetB, OffsetA}};
+    for (const auto& c : cases) {
+        engine->setRxOffset(OffsetA, 0);
+        engine->setRxOffset(OffsetB, 1);
+        QPushButton* button = buttonCaptioned(w, c.caption);
+        ASSERT_NE(button, nullptr) << c.caption;
+        button->click();
+        EXPECT_EQ(engine->getRxOffset(0), c.offsetA) << c.caption;
+        EXPECT_EQ(engine->getRxOffset(1), c.offsetB) << c.caption;
+    }
+}
+
+// "Mute Audio" mutes and unmutes the sound output and shows which; "2s" and
+// "4s" ask it to replay that much of what it played (here it has no device,
+// so the replay stays asked for).
+TEST_F(FrontPanelEngine, MuteAndReplayButtonsActOnTheSoundOutput)
+{
+    FrontPanel& w = attached();
+    const AudioMixdown& mix = engine->audioOutput->mixdown();
+    for (bool muted : {true, false}) {
+        w.muteControl()->click();
+        EXPECT_EQ(mix.isMuted(), muted);
+        EXPECT_EQ(w.muteControl()->getState(), muted);
+    }
+    const std::pair<const char*, int> replays[] = {{"2s", 2}, {"4s", 4}};
+    for (const auto& [caption, seconds] : replays) {
+        QPushButton* button = buttonCaptioned(w, caption);
+        ASSERT_NE(button, nullptr) << caption;
+        button->click();
+        EXPECT_EQ(mix.pendingRewind(), seconds * AudioMixdown::kSampleRate) << caption;
+    }
 }
 
 TEST_F(FrontPanelEngine, CalibratingTwiceLeavesOneDialog)
@@ -399,6 +469,46 @@ TEST_F(FrontPanelEngine, ClosingOnARemoteReceiverWritesNoBoardFile)
     EXPECT_EQ(announced, (QVector<int>{0, 1}));
     EXPECT_FALSE(QFile::exists(BoardSettings::filePath("windowtest")));
 }
+
+struct ReceiverKind
+{
+    const char* what;
+    int type;
+    bool remote;
+};
+
+void PrintTo(const ReceiverKind& kind, std::ostream* os)
+{
+    *os << kind.what;
+}
+
+class FrontPanelReceiverKind : public FrontPanelEngine, public ::testing::WithParamInterface<ReceiverKind>
+{
+};
+
+// Only a remote receiver gets the "Remote Spectrum" tab, after the others; on
+// it "Calibrer RX", which needs a local receiver, is disabled and says why.
+TEST_P(FrontPanelReceiverKind, OnlyARemoteReceiverGetsItsSpectrumTabAndLosesCalibration)
+{
+    const ReceiverKind& kind = GetParam();
+    receiver.setType(kind.type);
+    FrontPanel& w = attached();
+    QStringList titles;
+    for (int i = 0; i < w.tabWidget()->count(); ++i)
+        titles << w.tabWidget()->tabText(i);
+    EXPECT_EQ(titles.count("Remote Spectrum"), kind.remote ? 1 : 0) << titles.join(", ").toStdString();
+    EXPECT_EQ(titles.last() == "Remote Spectrum", kind.remote);
+    EXPECT_EQ(w.calibrateControl()->isEnabled(), !kind.remote);
+    EXPECT_EQ(w.calibrateControl()->toolTip() == "Calibration RX - uniquement recepteurs locaux",
+              kind.remote);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receivers, FrontPanelReceiverKind,
+                         ::testing::Values(ReceiverKind{"local", ReceiverHardware::LocalDefault, false},
+                                           ReceiverKind{"remote", ReceiverHardware::Orvex_Remote, true}),
+                         [](const ::testing::TestParamInfo<ReceiverKind>& info) {
+                             return std::string(info.param.what);
+                         });
 
 TEST_F(FrontPanelEngine, BeaconsOfTheRangeBecomeBookmarksOnce)
 {

@@ -1,8 +1,12 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded, and the user learns
 // when its name was cut or the server refused it; a lost link is told once;
-// the server's bookmarks join the bookmark store.
+// the server's bookmarks join the bookmark store; its indicator values reach
+// their dials.
 #include "tests/hardware/RemoteSessionEngine.h"
+
+#include "tests/fixtures/fakeserver/FrameBuilder.h"
+#include "tests/fixtures/fakeserver/SessionMessages.h"
 
 #include "EmptyBookmarks.h"
 #include "ModalResponder.h"
@@ -12,6 +16,8 @@
 #include "lists/dbBeacon.h"
 #include "mainwindow/FrontPanel.h"
 #include "mainwindow/SpotName.h"
+#include "ui/widgets/IndicatorPanel.h"
+#include "ui/widgets/IndicatorWidget.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -140,4 +146,26 @@ TEST_F(FrontPanelRemote, TheServersBookmarksJoinTheStoreAndAListItemThatIsNoBook
         if (mark.labelColor == QColor("lime"))
             remote << QStringLiteral("%1 %2 %3").arg(mark.name).arg(mark.distance).arg(mark.beacon->latitude);
     EXPECT_EQ(remote, QStringList{"GB3VHF -1 51.2"});
+}
+
+// An indicator value that the server sends on the session reaches the dial of
+// that name.
+TEST_F(FrontPanelRemote, AnIndicatorValueFromTheServerReachesItsDial)
+{
+    {
+        std::unique_ptr<QSettings> settings = ProgramSettings::open();
+        settings->setValue("Indicators/count", 2);
+        settings->setValue("Indicators/I0_Name", "Temp");
+        settings->setValue("Indicators/I1_Name", "SWR");
+    }
+    FrontPanel window;
+    window.setController(&engine);
+    IndicatorWidget* swr = window.indicatorPanel()->dialNamed("SWR");
+    IndicatorWidget* temp = window.indicatorPanel()->dialNamed("Temp");
+    ASSERT_TRUE(swr != nullptr && temp != nullptr);
+    const double tempBefore = temp->value();
+
+    server.peer.pushToStream("sessions/datas", sessionFrame(indicatorMessage("SWR", "ratio", "2.5")));
+    EXPECT_TRUE(waitFor([&] { return swr->value() == 2.5; })) << swr->value();
+    EXPECT_EQ(temp->value(), tempBefore);
 }

@@ -9,16 +9,17 @@
 #include "WaitFor.h"
 #include "core/AntennaSystem.h"
 #include "decoders/adsb/ADSBReceiver.h"
+#include "hardware/accessory/AccessoryComm.h"
+#include "mainwindow/FrontPanel.h"
 #include "map/geo/GeoTools.h"
 #include "map/gps/GPSD.h"
-#include "hardware/accessory/AccessoryComm.h"
 #include "scripting/ScriptCore.h"
 #include "scripting/ScriptEngine.h"
-#include "mainwindow/FrontPanel.h"
 #include "ui/widgets/IndicatorPanel.h"
 #include "ui/widgets/IndicatorWidget.h"
 
 #include <QFile>
+#include <QLCDNumber>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -91,6 +92,21 @@ QPushButton* userButton(const FrontPanel& window, const QString& caption)
     return nullptr;
 }
 
+// Whether the clock shows text: it looks like an LCD of its make showing text.
+bool clockShows(QLCDNumber* clock, const QString& text)
+{
+    // Grabbed first: a window never shown lays itself out for it.
+    const QImage seen = clock->grab().toImage();
+    QWidget place;
+    auto* shown = new QLCDNumber(clock->digitCount(), &place);
+    shown->setSegmentStyle(clock->segmentStyle());
+    shown->setFrameStyle(clock->frameStyle());
+    shown->setPalette(clock->palette());
+    shown->setGeometry(QRect(QPoint(0, 0), seen.size()));
+    shown->display(text);
+    return shown->grab().toImage() == seen;
+}
+
 // The newest script the core started, or null.
 QPointer<ScriptEngine> runningScript()
 {
@@ -134,7 +150,9 @@ TEST_F(FrontPanelSideThreads, AccessoryMessagesOnThePortActOnTheReceiverAndTheWi
     })) << told;
 }
 
-TEST_F(FrontPanelSideThreads, GpsPositionOnThePortBecomesTheStationLocation)
+// The GPS receiver's position becomes the station's, and its UTC time shows on
+// the window's clock.
+TEST_F(FrontPanelSideThreads, GpsPositionAndTimeOnThePortReachTheStationAndTheClock)
 {
     PtyPort port(GpsPort);
     ASSERT_TRUE(port.ok());
@@ -145,9 +163,13 @@ TEST_F(FrontPanelSideThreads, GpsPositionOnThePortBecomesTheStationLocation)
     ASSERT_TRUE(waitFor([&] { return w.gpsReader()->isRunning(); }));
     EXPECT_EQ(w.gpsReader()->priority(), QThread::LowestPriority);
 
+    ASSERT_TRUE(clockShows(w.clock(), "00:00:00.0"));
     port.sendText(nmeaSentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
-    ASSERT_TRUE(waitFor([] { return std::abs(GeoTools::instance().getStationPosition().latitude() - 48.1173) < 1e-4; }));
+    ASSERT_TRUE(waitFor(
+        [] { return std::abs(GeoTools::instance().getStationPosition().latitude() - 48.1173) < 1e-4; }));
     EXPECT_NEAR(GeoTools::instance().getStationPosition().longitude(), 11.516667, 1e-4);
+    EXPECT_TRUE(waitFor([&] { return clockShows(w.clock(), "12:35:19.0"); }));
+    EXPECT_FALSE(clockShows(w.clock(), "00:00:00.0"));
 }
 
 TEST_F(FrontPanelSideThreads, UserButtonsRunTheirScriptAsItStandsAtEachPress)

@@ -4,7 +4,8 @@
 // must come out of the sound card (the test null sink), an MP3 recording, RX A
 // switched to USB and the "timeDomain" tab opened, and the window closed: exit
 // code 0 (a leak or a use of freed memory would make the sanitized program's
-// code another), the board file written, nothing left running.
+// code another), the board file written, nothing left running. A user button
+// whose script alerts in a loop leaves the program closable.
 #include "DrivenProgram.h"
 #include "SoundCapture.h"
 #include "TempWorkDir.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -162,4 +164,64 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
     QSettings file(board, QSettings::IniFormat);
     EXPECT_EQ(file.value("Preferences/Channel_0_NCO").toInt(), 20000);
     EXPECT_EQ(file.value("Preferences/Channel_0_Mod").toString(), "USB");
+}
+
+// A user button runs a script that alerts in a loop, as a new user may write
+// it. The boxes are modal: while one is open the main window takes no close.
+// Once the script has ten open, its later alerts go to the log; the user
+// closes the boxes, none comes back, and closing the window ends the program
+// as usual.
+TEST_F(ProgramEndToEnd, AScriptThatAlertsInALoopLeavesTheProgramClosable)
+{
+    constexpr int BoxBound = 10;
+    QFile script(work.file("alerte.js"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("var i = 0; while (true) { orvex.alert(\"alerte \" + i); i++; orvex.waitFor(5); }\n");
+    script.close();
+    ASSERT_TRUE(QDir(work.path()).mkpath("conf"));
+    {
+        QSettings settings(work.file("conf/vantor-sdr.conf"), QSettings::IniFormat);
+        settings.setValue("Interface/ACTION_1", script.fileName());
+        // Its caption gives the button the key Alt+A.
+        settings.setValue("Interface/TEXT_1", "&Alerte");
+    }
+
+    ASSERT_TRUE(program.start());
+    const qulonglong dialog = program.waitForSelection(ShowTimeoutMs);
+    ASSERT_NE(dialog, 0u) << "the receiver selection never showed";
+    program.chooseFirstReceiver(dialog);
+    const qulonglong window = program.waitForMainWindow(ShowTimeoutMs);
+    ASSERT_NE(window, 0u) << "the main window never showed its controls";
+
+    const QString boxName = "^Orvex$";
+    x.key("alt+a");
+    ASSERT_TRUE(waitFor([&] { return x.windows(boxName).size() >= BoxBound; }, ActionTimeoutMs))
+        << "the script's boxes never showed";
+
+    // The user closes the boxes, the one on top first: the others, blocked by
+    // it, take no close; each turn closes one.
+    int closed = 0;
+    for (QList<qulonglong> open = x.windows(boxName); !open.isEmpty() && closed <= BoxBound;
+         open = x.windows(boxName)) {
+        for (qulonglong box : open)
+            x.requestClose(box);
+        ASSERT_TRUE(waitFor([&] { return x.windows(boxName).size() < open.size(); }, ActionTimeoutMs))
+            << "no box closed";
+        closed += open.size() - x.windows(boxName).size();
+    }
+    EXPECT_EQ(closed, BoxBound);
+
+    // The loop goes on, into the log, and opens no box.
+    const QString loggedAlert = "alert of script 1: alerte ";
+    const int loggedWhenClosed = program.log().count(loggedAlert);
+    ASSERT_TRUE(
+        waitFor([&] { return program.log().count(loggedAlert) >= loggedWhenClosed + 20; }, ActionTimeoutMs))
+        << "the script's alerts stopped reaching the log";
+    EXPECT_TRUE(x.windows(boxName).isEmpty());
+    EXPECT_EQ(program.log().count("boxes open, its later alerts go to the log"), 1);
+
+    ASSERT_TRUE(x.requestClose(window));
+    ASSERT_TRUE(program.exitsWithin(ActionTimeoutMs)) << "the program did not end after its window closed";
+    EXPECT_EQ(program.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.process().exitCode(), 0);
 }

@@ -7,6 +7,7 @@
 #include "scripting/JFigure.h"
 #include "scripting/JWindow.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -156,7 +157,8 @@ TEST_F(ScriptTest, BoxesBeyondTheBoundGoToTheLog)
 
 // A script that alerts every millisecond for seconds, far faster than boxes
 // are closed: the boxes open at once never pass the bound, every alert is
-// either shown or logged, and the program keeps answering and closes.
+// either shown or logged (beyond the bound, or once the script had the bound's
+// worth open), and the program keeps answering and closes.
 TEST_F(ScriptTest, AlertsFasterThanBoxesCloseStayWithinTheBound)
 {
     constexpr int Alerts = 3000;
@@ -174,7 +176,11 @@ TEST_F(ScriptTest, AlertsFasterThanBoxesCloseStayWithinTheBound)
             4 * ScriptMs);
     };
     ASSERT_TRUE(watch([&] { return script.isNull(); }));
-    const auto logged = [&] { return log().count("boxes open, message not shown: x"); };
+    const auto logged = [&] {
+        const QString text = log();
+        return text.count("boxes open, message not shown: x") +
+               text.count(QRegularExpression("alert of script \\d+: x"));
+    };
     EXPECT_TRUE(watch([&] { return int(boxes.seen().size()) + shownBoxes() + logged() == Alerts; }))
         << boxes.seen().size() << " answered, " << shownBoxes() << " open, " << logged() << " logged";
     EXPECT_GE(most, 1);
@@ -186,6 +192,46 @@ TEST_F(ScriptTest, AlertsFasterThanBoxesCloseStayWithinTheBound)
     EXPECT_TRUE(waitFor([&] { return answered; }));
     ScriptCore::release();
     EXPECT_EQ(shownBoxes(), 0);
+}
+
+// A script that alerts in a loop, as a user may write it, fills the bound with
+// its own boxes: from then on its alerts go to the log for the rest of its run
+// (one line says so), so once the user has closed its boxes nothing new opens
+// and the main window can be closed. Another script's alert is still shown.
+TEST_F(ScriptTest, AScriptWithTheBoundOfBoxesOpenLogsItsLaterAlerts)
+{
+    core()->runScriptSource(
+        QStringLiteral("var i = 0; while (true) { orvex.alert('alerte ' + i); i++; orvex.waitFor(5); }"));
+    const QPointer<ScriptEngine> looping = newestScript();
+    // Its first alerts wait, queued, until this thread serves them all at once:
+    // no box can be closed before the bound's worth is open.
+    const auto alertsSent = [&] { return debugLines("ScriptEngine::alert").size(); };
+    QElapsedTimer clock;
+    clock.start();
+    while (alertsSent() < ScriptCore::MaxOpenBoxes + 2 && clock.elapsed() < ScriptMs)
+        QThread::msleep(5);
+    ASSERT_GE(alertsSent(), ScriptCore::MaxOpenBoxes + 2);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(shownBoxes(), ScriptCore::MaxOpenBoxes);
+    const QString switched =
+        QStringLiteral("ScriptCore: script %1 has %2 boxes open, its later alerts go to the log")
+            .arg(looping->id())
+            .arg(ScriptCore::MaxOpenBoxes);
+    EXPECT_EQ(log().count(switched), 1);
+
+    // The user closes the boxes (the responder answers them); the script goes
+    // on alerting, into the log, and opens none.
+    const QString loggedAlert = QStringLiteral("alert of script %1: alerte ").arg(looping->id());
+    ASSERT_TRUE(waitFor([&] { return shownBoxes() == 0; }, ScriptMs));
+    const int loggedWhenClosed = log().count(loggedAlert);
+    ASSERT_TRUE(waitFor([&] { return log().count(loggedAlert) >= loggedWhenClosed + 20; }, ScriptMs));
+    EXPECT_EQ(shownBoxes(), 0);
+    EXPECT_EQ(boxes.seen().size(), size_t(ScriptCore::MaxOpenBoxes));
+    EXPECT_FALSE(looping.isNull()) << "the loop ended";
+    EXPECT_EQ(log().count(switched), 1);
+
+    ASSERT_TRUE(run(QStringLiteral("orvex.alert('another script');")));
+    EXPECT_EQ(boxTexts().last(), "another script");
 }
 
 // Figures --------------------------------------------------------------------

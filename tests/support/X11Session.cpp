@@ -57,11 +57,19 @@ qulonglong X11Session::waitForWindow(const QString& name, int timeoutMs)
     qulonglong found = 0;
     waitFor(
         [&] {
-            const QString ids = xdotool({"search", "--onlyvisible", "--name", name});
-            found = ids.isEmpty() ? 0 : ids.split('\n').first().toULongLong();
+            found = windows(name).value(0, 0);
             return found != 0;
         },
         timeoutMs);
+    return found;
+}
+
+QList<qulonglong> X11Session::windows(const QString& name)
+{
+    QList<qulonglong> found;
+    for (const QString& id :
+         xdotool({"search", "--onlyvisible", "--name", name}).split('\n', Qt::SkipEmptyParts))
+        found.append(id.toULongLong());
     return found;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -22,6 +23,8 @@ public:
 
     // The first visible window whose name contains name, waiting up to timeoutMs; 0 when none.
     qulonglong waitForWindow(const QString& name, int timeoutMs);
+    // Every visible window whose name contains name, now.
+    QList<qulonglong> windows(const QString& name);
     QRect geometry(qulonglong window);
     void focus(qulonglong window);
     // A left click at a point relative to the window.
