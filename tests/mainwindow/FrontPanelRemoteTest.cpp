@@ -1,7 +1,7 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded, and the user learns
 // when its name was cut or the server refused it; a lost link is told once;
-// the server's bookmarks join the bookmark store.
+// the server's bookmarks join the bookmark store for the window's life.
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "EmptyBookmarks.h"
@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace fakeserver;
 
@@ -140,4 +141,15 @@ TEST_F(FrontPanelRemote, TheServersBookmarksJoinTheStoreAndAListItemThatIsNoBook
         if (mark.labelColor == QColor("lime"))
             remote << QStringLiteral("%1 %2 %3").arg(mark.name).arg(mark.distance).arg(mark.beacon->latitude);
     EXPECT_EQ(remote, QStringList{"GB3VHF -1 51.2"});
+}
+
+TEST_F(FrontPanelRemote, TheServersBookmarksLeaveTheStoreWithTheWindow)
+{
+    server.peer.setJsonReply("bookmarks", "{\"bookmarks\":[{\"name\":\"GB3VHF\",\"ID\":\"3\",\"frequency\":"
+                                          "\"144.430\",\"longitude\":\"0.5\",\"latitude\":\"51.2\"}]}");
+    auto window = std::make_unique<FrontPanel>();
+    window->setController(&engine);
+    ASSERT_EQ(Bookmarks::instance()->bookmarksInRange(144430000, 144430000, -1).size(), 1);
+    window.reset();
+    EXPECT_TRUE(Bookmarks::instance()->bookmarksInRange(144430000, 144430000, -1).isEmpty());
 }
