@@ -1,6 +1,7 @@
 #include "lists/Bookmarks.h"
 
 #include <QDebug>
+#include <QSet>
 #include <algorithm>
 
 const QString Bookmarks::untaggedName = QStringLiteral("Untagged");
@@ -96,6 +97,17 @@ void Bookmarks::removeUnlinkedInRange(qint64 low, qint64 high)
             return entry.beacon == nullptr && entry.frequency >= low && entry.frequency <= high;
         };
         m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), unlinkedInRange), m_entries.end());
+    }
+    emit BookmarksChanged();
+}
+
+void Bookmarks::removeLinkedTo(const QList<dbBeacon*>& rows)
+{
+    {
+        LockGuard guard(m_lock);
+        const QSet<const dbBeacon*> linked(rows.cbegin(), rows.cend());
+        auto linkedToRows = [&linked](const BookmarkEntry& entry) { return linked.contains(entry.beacon); };
+        m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), linkedToRows), m_entries.end());
     }
     emit BookmarksChanged();
 }

@@ -41,6 +41,8 @@ public:
     void removeAt(int index);
     // Removes the entries linked to no row within [low, high].
     void removeUnlinkedInRange(qint64 low, qint64 high);
+    // Removes the entries linked to any of rows, before those rows are freed.
+    void removeLinkedTo(const QList<dbBeacon*>& rows);
 
     // Index of the tag with that name (blanks around the name ignored), or -1.
     int tagIndex(const QString& name);

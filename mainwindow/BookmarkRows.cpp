@@ -33,6 +33,12 @@ float distanceOf(const dbBeacon* row)
 
 } // namespace
 
+Keeper::~Keeper()
+{
+    // The rows are the keeper's children, freed only after this body.
+    Bookmarks::instance()->removeLinkedTo(findChildren<dbBeacon*>(QString(), Qt::FindDirectChildrenOnly));
+}
+
 BookmarkEntry fromBeacon(dbBeacon* beacon)
 {
     const qint64 frequency = qint64(beacon->FREQ);
@@ -54,7 +60,7 @@ BookmarkEntry fromMemory(dbUserFreq* memory)
     return entry;
 }
 
-int loadBeacons(qint64 low, qint64 high, QObject* keeper)
+int loadBeacons(qint64 low, qint64 high, Keeper* keeper)
 {
     DB db;
     const QList<dbBeacon*> rows = db.select_all_beacons();
@@ -76,7 +82,7 @@ int loadBeacons(qint64 low, qint64 high, QObject* keeper)
     return added;
 }
 
-int loadMemories(qint64 low, qint64 high, QObject* keeper)
+int loadMemories(qint64 low, qint64 high, Keeper* keeper)
 {
     Bookmarks::instance()->clearMemories();
     // No entry points at the rows of an earlier load any more.
@@ -95,7 +101,7 @@ int loadMemories(qint64 low, qint64 high, QObject* keeper)
     return added;
 }
 
-int loadRemote(SrvServer* server, QObject* keeper)
+int loadRemote(SrvServer* server, Keeper* keeper)
 {
     if (server == nullptr)
         return 0;

@@ -1,5 +1,6 @@
 #include "FrontPanel.h"
 
+#include "BookmarkRows.h"
 #include "TimeDomain.h"
 #include "core/ProgramSettings.h"
 #include "core/QLogger.h"
@@ -72,7 +73,7 @@ FrontPanel::FrontPanel()
     // The broadcast schedule's object (whatson) is made before anything else.
     setWindowTitle(QStringLiteral("Vantor-SDR Client V1.0 - Build : ") + BuildNumber);
     trace("FrontPanel::FrontPanel() ");
-    bookmarkRows = new QObject(this);
+    bookmarkRows = new BookmarkRows::Keeper(this);
 
     auto* central = new QWidget(this);
     auto* centralLayout = new QVBoxLayout(central);

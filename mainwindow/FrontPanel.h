@@ -7,6 +7,9 @@
 #include "decoders/whatson/Whatson.h"
 #include "mainwindow/IQCorrectionWidget.h"
 
+namespace BookmarkRows {
+class Keeper;
+}
 class AccessoryComm;
 class CFreqCtrl;
 class CMeter;
@@ -237,6 +240,6 @@ private:
     // The box that tells of a lost server link, while it is open.
     QPointer<QMessageBox> linkLostBox;
     // Keeps the rows that the bookmarks made here point to.
-    QObject* bookmarkRows = nullptr;
+    BookmarkRows::Keeper* bookmarkRows = nullptr;
     qint64 lastRetunedCentre = 0;
 };

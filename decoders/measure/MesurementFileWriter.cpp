@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QVariantList>
 
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -51,6 +53,18 @@ int MesurementFileWriter::elapsedSeconds(qint64 totalSamples, float headerOutRat
     if (!(rate > 0.0f))
         return 0;
     return static_cast<int>(static_cast<double>(totalSamples) / rate);
+}
+
+FILE* MesurementFileWriter::createFile(double hwCenter, const QString& stamp, int* index)
+{
+    // Created only where no file is yet, so a run started in the same second
+    // as an earlier one at the same centre never replaces its recording.
+    for (;; ++*index) {
+        m_fileName = fileNameFor(hwCenter, stamp, *index);
+        FILE* file = std::fopen(m_fileName.toLocal8Bit().constData(), "wbx");
+        if (file != nullptr || errno != EEXIST || *index == std::numeric_limits<int>::max())
+            return file;
+    }
 }
 
 void MesurementFileWriter::fail(const QString& reason)
@@ -100,7 +114,7 @@ bool MesurementFileWriter::startRecording(QThread::Priority priority)
 
 void MesurementFileWriter::run()
 {
-    const QString stamp = QDateTime::currentDateTime().toString("ddMMyyyy_hhmmss");
+    const QString stamp = m_clock().toString("ddMMyyyy_hhmmss");
     QLogger::logTrace(LogModule, "MesurementFileWriter::run() ");
     m_recording = true;
 
@@ -125,8 +139,7 @@ void MesurementFileWriter::run()
         std::free(context);
 
         if (!file) {
-            m_fileName = fileNameFor(header.hw_center, stamp, fileIndex);
-            file = std::fopen(m_fileName.toLocal8Bit().constData(), "wb");
+            file = createFile(header.hw_center, stamp, &fileIndex);
             fileBytes = 0;
             if (!file) {
                 qDebug() << "MesurementFileWriter::run() error fopen";

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QMutex>
+#include <QDateTime>
 #include <QString>
 #include <QThread>
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 
 class SampleFifo;
 struct RfBlockHeader;
@@ -15,7 +16,8 @@ struct RfBlockHeader;
 // "./record": each block as the raw-RF block header (block type 2, float
 // samples) followed by its complex float samples. A file that grows past its
 // size limit is closed after the block that crossed it and the run goes on in
-// "..._2.zxmsr", "..._3.zxmsr". The run ends on a stop request, on the sample
+// "..._2.zxmsr", "..._3.zxmsr"; a name an earlier recording has taken is
+// skipped for the next number. The run ends on a stop request, on the sample
 // limit, or on a file that cannot be created or written.
 class MesurementFileWriter : public QThread
 {
@@ -41,6 +43,9 @@ public:
     // When set at the end of a run, newFileWritten is emitted with the last file.
     void setEmitWhenDone(bool on) { m_emitWhenDone = on; }
     void setFileSizeLimit(qint64 bytes) { m_fileSizeLimit = bytes; }
+    // The clock a run takes its time stamp from (the local time unless set);
+    // set only while no run is going.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
     // The name of file number index (1 for the first) of a run started at
     // stamp ("ddMMyyyy_hhmmss") whose opening block has centre hwCenter Hz.
@@ -67,10 +72,14 @@ protected:
 private:
     // Writes one block; false (with reason set) when the file took less than all of it.
     bool writeBlock(FILE* file, const RfBlockHeader& header, const void* samples, QString* reason);
+    // Opens file number *index of the run, or the first one after it whose
+    // name no file has yet (*index moves on to it); null when none can be made.
+    FILE* createFile(double hwCenter, const QString& stamp, int* index);
     void fail(const QString& reason);
 
     SampleFifo* m_inputFifo;
     QString m_fileName; // the file being written; used on the writer thread only
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     std::atomic<bool> m_emitWhenDone{false};
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_recording{false};

@@ -2,11 +2,16 @@
 
 #include "lists/csv/CsvFilePath.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTextCodec>
 #include <QTextStream>
+
+#include <limits>
 
 namespace QtCSV {
 
@@ -84,6 +89,24 @@ bool CsvWriter::overwriteFile(const QString& filePath, CsvChunkCursor& cursor, Q
         return false;
     }
     return true;
+}
+
+QString CsvWriter::tempFileName()
+{
+    return tempFileName(*QRandomGenerator::global(), std::numeric_limits<int>::max());
+}
+
+QString CsvWriter::tempFileName(QRandomGenerator& random, int tries)
+{
+    const QString pattern =
+        QDir::tempPath() + "/qtcsv_" + QString::number(QCoreApplication::applicationPid()) + "_%1.csv";
+    for (int i = 0; i < tries; ++i) {
+        // A non-negative int.
+        const QString name = pattern.arg(random.generate() >> 1);
+        if (!QFile::exists(name))
+            return name;
+    }
+    return QString();
 }
 
 } // namespace QtCSV

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QRandomGenerator;
 class QTextCodec;
 
 namespace QtCSV {
@@ -26,6 +27,13 @@ public:
     // The new content is written beside the file and takes its place only once
     // complete, so a failure leaves the file as it was.
     static bool overwriteFile(const QString& filePath, CsvChunkCursor& cursor, QTextCodec* codec = nullptr);
+
+    // A name no file has yet in the system's temporary folder:
+    // "qtcsv_" + process id + "_" + a random number + ".csv". Empty when every
+    // try found its name taken.
+    static QString tempFileName();
+    // The same with the random source and the number of tries given.
+    static QString tempFileName(QRandomGenerator& random, int tries);
 };
 
 } // namespace QtCSV

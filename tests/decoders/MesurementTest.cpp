@@ -13,6 +13,7 @@
 #include "engine/plugins/PluginManager.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -223,6 +224,70 @@ TEST_F(MesurementTest, BlocksLeftFromAnEarlierRunAreDiscarded)
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files[0].startsWith("RX_145.000_"));
     EXPECT_EQ(QFileInfo("record/" + files[0]).size(), 54 + 20 * 8);
+}
+
+// Two runs started in the same second: the second never replaces what the
+// first wrote; a name already taken gets the next free number.
+TEST_F(MesurementTest, RunsInTheSameSecondKeepEveryRecording)
+{
+    const QDateTime start(QDate(2025, 7, 14), QTime(13, 5, 59));
+    struct Block
+    {
+        int64_t centre;
+        int samples;
+    };
+    struct File
+    {
+        QString name;
+        qint64 bytes;
+    };
+    const struct
+    {
+        const char* what;
+        QList<Block> first, second;
+        QList<File> expected;
+    } cases[] = {
+        {"same centre",
+         {{145000000, 20}},
+         {{145000000, 30}},
+         {{"RX_145.000_14072025_130559.zxmsr", 54 + 20 * 8},
+          {"RX_145.000_14072025_130559_2.zxmsr", 54 + 30 * 8}}},
+        {"the first run went on in _2",
+         {{145000000, 100}, {145000000, 100}, {145000000, 100}},
+         {{145000000, 10}},
+         {{"RX_145.000_14072025_130559.zxmsr", 2 * 854},
+          {"RX_145.000_14072025_130559_2.zxmsr", 854},
+          {"RX_145.000_14072025_130559_3.zxmsr", 54 + 10 * 8}}},
+        {"another centre",
+         {{145000000, 20}},
+         {{430100000, 30}},
+         {{"RX_145.000_14072025_130559.zxmsr", 54 + 20 * 8},
+          {"RX_430.100_14072025_130559.zxmsr", 54 + 30 * 8}}},
+    };
+    for (const auto& c : cases) {
+        TempWorkDir caseWork;
+        Mesurement mes;
+        MesurementFileWriter* writer = mes.getWriter();
+        writer->setFileSizeLimit(1000); // a 100-sample block takes 854 bytes
+        writer->setClock([start] { return start; });
+        for (const QList<Block>& run : {c.first, c.second}) {
+            startRecording(writer);
+            for (const Block& b : run) {
+                SampleContext ctx = contextFor(b.centre, 4000);
+                auto block = ramp(b.samples, 0);
+                mes.demodulate(block.data(), b.samples, &ctx);
+            }
+            finish(writer);
+        }
+        QList<File> found;
+        for (const QString& name : recordings())
+            found.append({name, QFileInfo("record/" + name).size()});
+        ASSERT_EQ(found.size(), c.expected.size()) << c.what << ": " << recordings().join(' ').toStdString();
+        for (int i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].name.toStdString(), c.expected[i].name.toStdString()) << c.what;
+            EXPECT_EQ(found[i].bytes, c.expected[i].bytes) << c.what << " " << found[i].name.toStdString();
+        }
+    }
 }
 
 TEST_F(MesurementTest, RefusedBlocksAreFreed)

@@ -14,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -120,27 +123,54 @@ TEST(Mp3FileWriter, StopBeforeTheFirstBlockLeavesNoFile)
     EXPECT_TRUE(writer.fileName().isEmpty());
 }
 
-TEST(Mp3FileWriter, WithoutTheRecordFolderTheRecordingEndsAndSaysWhy)
+TEST(Mp3FileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
 {
-    TempWorkDir dir;
-    Mp3FileWriter writer;
-    QueuedSpy failed(&writer, &Mp3FileWriter::recordingFailed);
-    ASSERT_TRUE(writer.startRecording(7100000));
-    for (int b = 0; b < 4; ++b)
-        ASSERT_GT(writer.fifo()->enqueue(stereoToneBlock(BlockFrames, long(b) * BlockFrames, 440.0, 1000.0),
-                                         BlockFrames, 0, nullptr),
-                  0);
-    ASSERT_TRUE(waitFor([&] { return !writer.isRecording(); }));
-    ASSERT_TRUE(writer.wait(kWaitBoundMs));
-    EXPECT_FALSE(QDir("record").exists());
-    EXPECT_TRUE(counterPlugin()->isHidden());
-    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
-    EXPECT_TRUE(failed.at(0).at(0).toString().contains("./record/RX_7.100_"))
-        << failed.at(0).at(0).toString().toStdString();
-    // A new recording can start.
-    EXPECT_TRUE(writer.startRecording(7100000));
-    writer.stopRecording();
-    ASSERT_TRUE(writer.wait(kWaitBoundMs));
+    const struct
+    {
+        const char* what;
+        bool folder;
+        rlim_t fileSizeLimit; // 0: none
+        const char* told;
+    } cases[] = {
+        {"no record folder", false, 0, "./record/RX_7.100_"},
+        {"a full disk", true, 4096, "Erreur d'ecriture dans ./record/RX_7.100_"},
+    };
+    for (const auto& c : cases) {
+        TempWorkDir dir;
+        if (c.folder)
+            QDir().mkdir("record");
+        Mp3FileWriter writer;
+        QueuedSpy failed(&writer, &Mp3FileWriter::recordingFailed);
+        rlimit previous{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (c.fileSizeLimit > 0) {
+            rlimit small = previous;
+            small.rlim_cur = c.fileSizeLimit;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        ASSERT_TRUE(writer.startRecording(7100000));
+        // About 27 kB of sound: the file's buffer reaches the disk more than once.
+        for (int b = 0; b < 40; ++b)
+            ASSERT_GT(
+                writer.fifo()->enqueue(stereoToneBlock(BlockFrames, long(b) * BlockFrames, 440.0, 1000.0),
+                                       BlockFrames, 0, nullptr),
+                0);
+        const bool ended = waitFor([&] { return !writer.isRecording(); });
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+        ASSERT_TRUE(ended) << c.what;
+        ASSERT_TRUE(writer.wait(kWaitBoundMs));
+        EXPECT_EQ(QDir("record").exists(), c.folder) << c.what;
+        ASSERT_TRUE(waitFor([&] { return failed.count() == 1; })) << c.what;
+        EXPECT_TRUE(failed.at(0).at(0).toString().contains(c.told))
+            << failed.at(0).at(0).toString().toStdString();
+        EXPECT_TRUE(counterPlugin()->isHidden()) << c.what;
+        // A new recording can start.
+        EXPECT_TRUE(writer.startRecording(7100000)) << c.what;
+        writer.stopRecording();
+        ASSERT_TRUE(writer.wait(kWaitBoundMs));
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The CSV writer and reader: line format, chunking, paths, round trips and a
-// failed overwrite.
+// The CSV writer and reader: line format, chunking, paths, round trips, a
+// failed overwrite and free temporary names.
 #include "QtPrinters.h"
 #include "TempWorkDir.h"
 #include "lists/csv/CsvReader.h"
@@ -7,8 +7,12 @@
 #include "lists/csv/StringData.h"
 #include "lists/csv/VariantData.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QPoint>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTextCodec>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -193,6 +197,59 @@ TEST(CsvFileTest, FailedOverwriteKeepsTheOriginalFile)
 
     EXPECT_FALSE(written);
     EXPECT_EQ(fileBytes(path), "original\r\n");
+}
+
+// Points the system's temporary folder at a folder of the test while it lives.
+class TempFolderAt
+{
+public:
+    explicit TempFolderAt(const QString& folder) : m_previous(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~TempFolderAt()
+    {
+        if (m_previous.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_previous);
+    }
+
+private:
+    QByteArray m_previous;
+};
+
+TEST(CsvTempNameTest, FreeNameInTheSystemsTemporaryFolder)
+{
+    TempWorkDir work;
+    TempFolderAt temp(work.path());
+    const QString name = CsvWriter::tempFileName();
+    const QRegularExpression pattern("^" + QRegularExpression::escape(QDir::tempPath()) + "/qtcsv_" +
+                                     QString::number(QCoreApplication::applicationPid()) + "_\\d+\\.csv$");
+    EXPECT_TRUE(pattern.match(name).hasMatch()) << name;
+    EXPECT_TRUE(name.startsWith(work.path() + "/")) << name;
+    EXPECT_FALSE(QFile::exists(name)) << name;
+}
+
+TEST(CsvTempNameTest, TakenNamesAreSkippedUntilTheLastTry)
+{
+    TempWorkDir work;
+    TempFolderAt temp(work.path());
+    // A seeded source tries the same names in the same order at every call:
+    // each round takes the name found, so the next round needs one try more.
+    const quint32 seed = 38;
+    QStringList taken;
+    for (int tries = 1; tries <= 4; ++tries) {
+        QRandomGenerator fewer(seed);
+        if (tries > 1)
+            EXPECT_EQ(CsvWriter::tempFileName(fewer, tries - 1), QString()) << tries - 1 << " tries";
+        QRandomGenerator random(seed);
+        const QString name = CsvWriter::tempFileName(random, tries);
+        ASSERT_FALSE(name.isEmpty()) << tries << " tries";
+        EXPECT_FALSE(taken.contains(name)) << name;
+        writeBytes(name, "taken");
+        taken << name;
+    }
 }
 
 TEST(CsvDataTest, RowEditingKeepsIndexesInRange)

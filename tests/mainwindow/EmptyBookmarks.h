@@ -4,8 +4,8 @@
 
 // Keeps the process-wide bookmark store, which a window fills, empty when a
 // window test starts and once it has ended. A fixture holds it ahead of its
-// window, so that the store is emptied after the window (whose rows the
-// entries point at) is gone.
+// window, so that the store is emptied after the window is gone (the window
+// takes out only the entries made from its own rows).
 class EmptyBookmarks
 {
 public:

@@ -1,8 +1,8 @@
 // The window on a remote receiver of the fake server: the spot it shares goes
 // into the server's path percent-encoded and bounded, and the user learns
 // when its name was cut or the server refused it; a lost link is told once;
-// the server's bookmarks join the bookmark store; its indicator values reach
-// their dials.
+// the server's bookmarks join the bookmark store for the window's life; its
+// indicator values reach their dials.
 #include "tests/hardware/RemoteSessionEngine.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace fakeserver;
 
@@ -168,4 +169,15 @@ TEST_F(FrontPanelRemote, AnIndicatorValueFromTheServerReachesItsDial)
     server.peer.pushToStream("sessions/datas", sessionFrame(indicatorMessage("SWR", "ratio", "2.5")));
     EXPECT_TRUE(waitFor([&] { return swr->value() == 2.5; })) << swr->value();
     EXPECT_EQ(temp->value(), tempBefore);
+}
+
+TEST_F(FrontPanelRemote, TheServersBookmarksLeaveTheStoreWithTheWindow)
+{
+    server.peer.setJsonReply("bookmarks", "{\"bookmarks\":[{\"name\":\"GB3VHF\",\"ID\":\"3\",\"frequency\":"
+                                          "\"144.430\",\"longitude\":\"0.5\",\"latitude\":\"51.2\"}]}");
+    auto window = std::make_unique<FrontPanel>();
+    window->setController(&engine);
+    ASSERT_EQ(Bookmarks::instance()->bookmarksInRange(144430000, 144430000, -1).size(), 1);
+    window.reset();
+    EXPECT_TRUE(Bookmarks::instance()->bookmarksInRange(144430000, 144430000, -1).isEmpty());
 }

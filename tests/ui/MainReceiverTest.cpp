@@ -1,6 +1,7 @@
 // The RX A panel on an engine: attachment, the full-band display path from the
 // engine's window to the plotter, the scanner and the latest-spectrum store,
-// tuning by click, the on/off button and retune reports.
+// tuning by click, the click offset of each mode, the on/off button and retune
+// reports.
 #include "ui/panels/MainReceiver.h"
 #include "core/GlobalRFData.h"
 #include "engine/SampleContext.h"
@@ -10,10 +11,14 @@
 #include "ui/scanner/SpectumScanner.h"
 
 #include "AttachedEngine.h"
+#include "WaitFor.h"
 
+#include <QApplication>
 #include <QMutexLocker>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -185,4 +190,43 @@ TEST_F(MainReceiverTest, CwPutsAClickedSignalInTheMiddleOfItsPassBand)
     EXPECT_EQ(plotter->getClickOffset(), 600);
     EXPECT_EQ(plotter->getLowCut(), 300);
     EXPECT_EQ(plotter->getHighCut(), 900);
+}
+
+TEST_F(MainReceiverTest, ClickOffsetIsTheMiddleOfTheCwPassBandInForceAndZeroInOtherModes)
+{
+    CPlotter* plotter = panel.getPlotter();
+    QSpinBox* widthBox = nullptr;
+    for (QSpinBox* box : panel.findChildren<QSpinBox*>())
+        if (box->toolTip() == "Largeur de bande demodulee")
+            widthBox = box;
+    ASSERT_NE(widthBox, nullptr);
+    // CW keeps its low edge at 100 Hz.
+    const struct
+    {
+        const char* what;
+        std::function<void()> change;
+        qint64 expected;
+    } cases[] = {
+        {"CW, then AM", [&] { panel.SLOT_setModulatorByName("AM", 0, 0); }, 0},
+        {"CW, then FMN", [&] { panel.SLOT_setModulatorByName("NBFM", 0, 0); }, 0},
+        {"CW, then MSR", [&] { panel.SLOT_setModulatorByName("MES", 0, 0); }, 0},
+        {"CW, then USB", [&] { panel.SLOT_setModulatorByName("USB", 0, 0); }, 0},
+        {"a script's edges", [&] { panel.SLOT_setModulatorByName("CW", 100, 300); }, 200},
+        {"the bandwidth box", [&] { widthBox->setValue(150); }, 175},
+        {"an edge drag", [&] { emit plotter->newFilterFreq(100, 600); }, 350},
+        {"Ctrl and a wheel notch",
+         [&] {
+             QWheelEvent notch(QPointF(300, 100), QPointF(300, 100), QPoint(), QPoint(0, 120), Qt::NoButton,
+                               Qt::ControlModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(plotter, &notch);
+         },
+         455},
+    };
+    for (const auto& c : cases) {
+        panel.SLOT_setModulatorByName("CW", 100, 800);
+        ASSERT_TRUE(waitFor([&] { return plotter->getClickOffset() == 450; })) << c.what;
+        c.change();
+        waitFor([&] { return plotter->getClickOffset() == c.expected; });
+        EXPECT_EQ(plotter->getClickOffset(), c.expected) << c.what;
+    }
 }

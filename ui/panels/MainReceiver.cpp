@@ -246,8 +246,7 @@ void MainReceiver::SLOT_setNewFilterFreqValue(int low, int high)
 {
     plotter->setCutsUnchecked(low, high);
     plotter->updateOverlay();
-    if (demodulator != nullptr && demodulator->getName() == QLatin1String("CW"))
-        plotter->setClickOffset(low + (high - low) / 2);
+    followPassBand(low, high);
 }
 
 void MainReceiver::SLOT_newModulatorInstalled(Demodulator* new_demod, int channel)
@@ -255,15 +254,16 @@ void MainReceiver::SLOT_newModulatorInstalled(Demodulator* new_demod, int channe
     if (channel > 0 || new_demod == nullptr)
         return;
     demodulator = new_demod;
-    if (!new_demod->mirrored)
-        plotter->setClickOffset(0);
     applyCuts(new_demod);
-    if (!new_demod->mirrored && new_demod->getName() == QLatin1String("CW")) {
-        // A click puts the clicked signal in the middle of the CW pass band.
-        const float low = float(plotter->getLowCut());
-        const float high = float(plotter->getHighCut());
-        plotter->setClickOffset(qint64((high - low) * 0.5f + low));
-    }
+    followPassBand(plotter->getLowCut(), plotter->getHighCut());
+}
+
+void MainReceiver::followPassBand(int low, int high)
+{
+    // A click must put the clicked signal where it is heard: in CW the middle
+    // of the pass band in force, in the other modes the carrier itself.
+    const bool cw = demodulator != nullptr && demodulator->getName() == QLatin1String("CW");
+    plotter->setClickOffset(cw ? low + (high - low) / 2 : 0);
 }
 
 void MainReceiver::SLOT_setModulatorByName(QString modulator, int low, int high)
@@ -282,8 +282,10 @@ void MainReceiver::showWidth(int low, int high)
 
 void MainReceiver::SLOT_newBBLowHighCutSet(int low, int high, int channel)
 {
-    if (channel == 0)
-        showWidth(low, high);
+    if (channel != 0)
+        return;
+    showWidth(low, high);
+    followPassBand(low, high);
 }
 
 void MainReceiver::SLOT_stepFrequency(int step)

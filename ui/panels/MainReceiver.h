@@ -79,6 +79,8 @@ public slots:
 
 private:
     void showWidth(int low, int high);
+    // Sets the display's click offset for the pass band low..high of the mode in force.
+    void followPassBand(int low, int high);
     void applyCuts(Demodulator* demod);
 
     bool tuningLocked = false;
