@@ -241,6 +241,43 @@ TEST_F(SelectionDialogTest, AReachableServerIsListedAndStoredOnRequest)
     EXPECT_EQ(db.savedServers().size(), 1u);
 }
 
+// The client of a typed-in server that adds nothing is kept like every other:
+// a close would reach the session of a receiver already listed for it.
+TEST_F(SelectionDialogTest, ATypedInServerThatAddsNothingClosesNoSession)
+{
+    struct Case
+    {
+        const char* what;
+        bool nameGiven;
+        const char* answer; // the text of the box that ends the form, if any
+    };
+    const Case cases[] = {
+        {"the server is listed already", true, "Acces reseau impossible ou refusé"},
+        {"the name prompt is cancelled", false, nullptr},
+    };
+    show();
+    for (const Case& c : cases) {
+        RemoteTestServer server;
+        listServer(server);
+        ModalResponder responder;
+        responder.text(server.peer.host())
+            .number(server.peer.port())
+            .text(QString::fromStdString(server.peer.publicKeyText()));
+        if (c.nameGiven)
+            responder.text("ALICE").press(QMessageBox::Yes);
+        else
+            responder.cancel();
+        const int rows = dialog.table()->model()->rowCount();
+        click("Remote Beamhost");
+        if (c.answer != nullptr) {
+            ASSERT_EQ(responder.seen().size(), 5u) << c.what;
+            EXPECT_EQ(responder.seen()[4].text, QString::fromUtf8(c.answer)) << c.what;
+        }
+        EXPECT_EQ(dialog.table()->model()->rowCount(), rows) << c.what;
+        EXPECT_EQ(server.peer.countPath("sessions/close"), 0) << c.what;
+    }
+}
+
 TEST_F(SelectionDialogTest, AStoredAliasIsOfferedButNotReplaced)
 {
     {
