@@ -548,3 +548,40 @@ TEST_F(ServerModelTest, TuneReplyWithUnsoundNumbersChangesNothing)
     EXPECT_TRUE(stream.tuneRequest(145500000));
     EXPECT_EQ(server.requests().back().path, "streams/" + streamUid + "/tune/145.500");
 }
+
+// A tune reply describes the stream again; a member it lacks keeps the value
+// the stream had, and a rate that is given must be one: a running stream
+// never takes rate 0.
+TEST_F(ServerModelTest, TuneReplyLackingAMemberKeepsItsValue)
+{
+    RemoteStream& stream = keyedStream();
+    const std::string limits = "\"fmin\":\"144\",\"fmax\":\"146\"";
+    struct Case
+    {
+        std::string reply;
+        bool accepted;
+        int64_t center;
+        int rate;
+    };
+    const Case cases[] = {
+        {"{\"center\":\"145.5\"," + limits + "}", true, 145500000, 48000},
+        {"{\"center\":\"145.6\"," + limits + ",\"sr\":96000}", true, 145600000, 48000},
+        {"{\"center\":\"145.7\"," + limits + ",\"sr\":\"96000\"}", true, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"0\"}", false, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"-48000\"}", false, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"none\"}", false, 145700000, 96000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        server.setJsonReply(tunePaths(), c.reply);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(stream.tuneRequest(145100000), c.accepted);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(errors.find("RemoteStream::tuneRequest() error") != std::string::npos, !c.accepted);
+        EXPECT_EQ(stream.center(), c.center);
+        EXPECT_EQ(stream.sampleRate(), c.rate);
+        EXPECT_EQ(stream.name(), "Stream " + streamUid);
+        EXPECT_EQ(stream.maxUsers(), 4);
+        EXPECT_EQ(stream.subscribers(), 1);
+    }
+}
