@@ -148,7 +148,7 @@ bool HardwareSelectionWindow::addRemoteStreams(SrvServer* server, const char* al
     if (server == nullptr)
         return false;
     if (!server->connect(alias)) {
-        RemoteServerReceivers::discardIfUnregistered(server);
+        RemoteServerReceivers::discard(server);
         return false;
     }
     const QVector<RemoteReceiverHardware*> added = RemoteServerReceivers::newChannelizerReceivers(*m_list);
@@ -157,7 +157,7 @@ bool HardwareSelectionWindow::addRemoteStreams(SrvServer* server, const char* al
     if (added.isEmpty()) {
         // Its streams may be registered (and listed) already: only a server
         // that registered nothing can go.
-        RemoteServerReceivers::discardIfUnregistered(server);
+        RemoteServerReceivers::discard(server);
         return false;
     }
     return true;

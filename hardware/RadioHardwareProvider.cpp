@@ -90,7 +90,7 @@ int RadioHardwareProvider::loadRemoteServers()
             qDebug().noquote() << "one remote available at " + row->apiUrl();
         else
             qDebug().noquote() << "connection to " + row->address() + " not ok";
-        RemoteServerReceivers::discardIfUnregistered(server);
+        RemoteServerReceivers::discard(server);
         delete row;
     }
     RemoteServerReceivers::DebugLines lines;

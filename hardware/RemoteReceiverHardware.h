@@ -134,9 +134,11 @@ private:
     std::unique_ptr<remote_rf_context> m_lastContext;
     char m_name[255] = "INVALID";
     std::string m_key;
-    int m_filterBandwidth = 0;
+    // Set from the GUI thread, read on the engine thread.
+    std::atomic<int> m_filterBandwidth{0};
     std::mutex m_tuneLock;
-    int m_watermark = 0;
+    // Blocks a fetch waits for; set by a start and lowered by fetches.
+    std::atomic<int> m_watermark{0};
     std::atomic<bool> m_started{false};
     std::atomic<bool> m_dataArrived{false};
     bool m_handlerSet = false;

@@ -1,6 +1,7 @@
 #include "hardware/RemoteServerForm.h"
 
 #include "core/ProgramSettings.h"
+#include "hardware/RemoteServerReceivers.h"
 #include "srvlib/SrvHttpClient.h"
 #include "srvlib/SrvServer.h"
 
@@ -56,7 +57,7 @@ bool RemoteServerForm::ask()
         QInputDialog::getText(nullptr, Title, QObject::tr("Votre nom:"), QLineEdit::Normal, storedAlias, &ok);
     if (!ok || m_userName.isEmpty()) {
         server.reset();
-        delete client;
+        RemoteServerReceivers::keepForTheRun(client);
         return false;
     }
     if (storedAlias.isEmpty())

@@ -10,6 +10,7 @@
 #include <QDebug>
 
 #include <memory>
+#include <vector>
 
 namespace RemoteServerReceivers {
 
@@ -49,14 +50,21 @@ QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverH
     return added;
 }
 
-bool discardIfUnregistered(SrvServer* server)
+void keepForTheRun(SrvHttpClient* client)
 {
-    if (server == nullptr || !server->ownSources().empty() || !server->ownStreams().empty())
-        return false;
-    SrvHttpClient* client = server->client();
-    delete server;
-    delete client;
-    return true;
+    // Never destroyed, and neither are the clients it holds.
+    static auto* kept = new std::vector<SrvHttpClient*>();
+    if (client != nullptr)
+        kept->push_back(client);
+}
+
+void discard(SrvServer* server)
+{
+    if (server == nullptr)
+        return;
+    keepForTheRun(server->client());
+    if (server->ownSources().empty() && server->ownStreams().empty())
+        delete server;
 }
 
 } // namespace RemoteServerReceivers

@@ -6,6 +6,7 @@
 
 class ReceiverHardware;
 class RemoteReceiverHardware;
+class SrvHttpClient;
 class SrvServer;
 
 // What discovery and the selection dialog share when they turn the streams of
@@ -31,10 +32,15 @@ struct DebugLines
 QVector<RemoteReceiverHardware*> newChannelizerReceivers(const QVector<ReceiverHardware*>& listed,
                                                          const DebugLines& lines = DebugLines());
 
-// Frees a server object built around a client of the caller's, and that
-// client, when the server registered no source
-// and no stream (registered objects keep a pointer to their server, so a
-// server that registered anything must stay). True when freed.
-bool discardIfUnregistered(SrvServer* server);
+// Keeps a client until the process ends, as every client of the run is kept:
+// destroying one closes its session, and a server that keys sessions by
+// machine would then close the session of the receiver in use.
+void keepForTheRun(SrvHttpClient* client);
+
+// Lets go of a server object built around a client of the caller's. The
+// object is freed when it registered no source and no stream (registered
+// objects keep a pointer to their server, so a server that registered
+// anything must stay); its client is kept for the run either way.
+void discard(SrvServer* server);
 
 } // namespace RemoteServerReceivers

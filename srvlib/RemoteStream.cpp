@@ -24,17 +24,24 @@ RemoteStream::~RemoteStream()
 
 bool RemoteStream::parse(json_t* object)
 {
+    // A tune reply describes the stream again: a member it lacks keeps the
+    // value the stream had (0 after construction), so a running stream keeps
+    // its rate.
     std::lock_guard<std::mutex> guard(m_lock);
     jsonGetString(object, "UID", m_uid);
     jsonGetString(object, "name", m_name);
     jsonGetString(object, "source", m_source);
-    m_maxUsers = jsonGetInt(object, "max_users");
-    m_subscribers = jsonGetInt(object, "subscribers");
-    m_userTemp = jsonGetInt(object, "user_temp_stream") == 1;
-    m_center.store(jsonGetFrequency(object, "center"));
-    m_fmax = jsonGetFrequency(object, "fmax");
-    m_fmin = jsonGetFrequency(object, "fmin");
-    m_sr = jsonGetInt(object, "sr");
+    jsonUpdateInt(object, "max_users", m_maxUsers);
+    jsonUpdateInt(object, "subscribers", m_subscribers);
+    int userTemp = m_userTemp ? 1 : 0;
+    jsonUpdateInt(object, "user_temp_stream", userTemp);
+    m_userTemp = userTemp == 1;
+    int64_t center = 0;
+    if (jsonUpdateFrequency(object, "center", center))
+        m_center.store(center);
+    jsonUpdateFrequency(object, "fmax", m_fmax);
+    jsonUpdateFrequency(object, "fmin", m_fmin);
+    jsonUpdateInt(object, "sr", m_sr);
     return true;
 }
 
@@ -101,13 +108,16 @@ bool RemoteStream::isUserTemporary() const
 
 namespace {
 
-// A stream object whose centre and limits can be trusted: each present and
-// a sound frequency, the limits in order.
-bool hasSoundFrequencies(json_t* stream)
+// A stream object that can be trusted: centre and limits each present and a
+// sound frequency, the limits in order, and a rate, when it gives one, above
+// 0 (a running stream never takes rate 0).
+bool isSoundDescription(json_t* stream)
 {
     int64_t center = 0, fmin = 0, fmax = 0;
+    int rate = 1;
+    jsonUpdateInt(stream, "sr", rate);
     return jsonReadFrequency(stream, "center", &center) && jsonReadFrequency(stream, "fmin", &fmin) &&
-           jsonReadFrequency(stream, "fmax", &fmax) && fmin <= fmax;
+           jsonReadFrequency(stream, "fmax", &fmax) && fmin <= fmax && rate > 0;
 }
 
 } // namespace
@@ -125,8 +135,8 @@ bool RemoteStream::tuneRequest(int64_t hz)
     if (reply == nullptr)
         return false;
     json_t* json = json_loads(reply, 0, nullptr);
-    if (json == nullptr || !hasSoundFrequencies(json)) {
-        // Also a reply that would set the centre or the limits to nonsense.
+    if (json == nullptr || !isSoundDescription(json)) {
+        // Also a reply that would set the centre, the limits or the rate to nonsense.
         std::fprintf(stderr, "RemoteStream::%s() error %s\n", "tuneRequest", reply);
         json_decref(json);
         std::free(reply);

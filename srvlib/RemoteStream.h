@@ -53,8 +53,9 @@ public:
     // A centre reported by the stream itself (from the radio context).
     void setCenter(int64_t hz) { m_center.store(hz); }
     // Clamps to [fmin, fmax] and asks the server; the reply is the updated
-    // stream. A reply that is not JSON, or whose centre and limits are not
-    // sound frequencies, is a failure and changes nothing.
+    // stream, whose missing members keep their values. A reply that is not
+    // JSON, whose centre and limits are not sound frequencies or whose rate is
+    // not above 0, is a failure and changes nothing.
     bool tuneRequest(int64_t hz);
     bool setGain(float value, int n);
 

@@ -36,6 +36,22 @@ int64_t jsonGetFrequency(json_t* object, const char* key)
     return mhzToHz(jsonGetDouble(object, key));
 }
 
+bool jsonUpdateInt(json_t* object, const char* key, int& target)
+{
+    if (stringMember(object, key) == nullptr)
+        return false;
+    target = jsonGetInt(object, key);
+    return true;
+}
+
+bool jsonUpdateFrequency(json_t* object, const char* key, int64_t& target)
+{
+    if (stringMember(object, key) == nullptr)
+        return false;
+    target = jsonGetFrequency(object, key);
+    return true;
+}
+
 bool jsonReadFrequency(json_t* object, const char* key, int64_t* hz)
 {
     double mhz = 0.0;

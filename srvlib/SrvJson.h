@@ -13,6 +13,10 @@ double jsonGetDouble(json_t* object, const char* key);
 int jsonGetInt(json_t* object, const char* key);
 // A frequency in MHz, stored in Hz rounded to the nearest hertz.
 int64_t jsonGetFrequency(json_t* object, const char* key);
+// The same, read into the target only when the member is a JSON string: a
+// description that lacks the member keeps the value it had. True when read.
+bool jsonUpdateInt(json_t* object, const char* key, int& target);
+bool jsonUpdateFrequency(json_t* object, const char* key, int64_t& target);
 
 // The highest frequency a server may report (1 THz).
 const int64_t kMaxServerFrequencyHz = 1000000000000LL;

@@ -145,9 +145,8 @@ bool StreamFrameParser::takeHeader(const unsigned char* p)
         std::fprintf(stderr, "stream_data error: frame payload of %u bytes refused\n", m_payloadLength);
         return false;
     }
-    if (m_payloadLength == 0 && m_type == (m_kind == StreamKind::Spectrum ? kTypeSpectrum : kTypeIQ) &&
-        m_kind != StreamKind::Session)
-        return false; // an empty sample or spectrum frame
+    if (m_kind == StreamKind::IQ && m_type == kTypeIQ && m_payloadLength == 0)
+        return false; // an empty sample frame; an empty spectrum line is delivered as one
     if (m_kind != StreamKind::Spectrum) {
         m_context.headerWord8 = readI32(p + 32);
         m_context.headerWord9 = readI32(p + 36);
@@ -236,7 +235,8 @@ bool StreamFrameParser::deliverIQ(const unsigned char* p)
 
 bool StreamFrameParser::deliverSpectrum(const unsigned char* p)
 {
-    float* values = static_cast<float*>(std::malloc(m_payloadLength * sizeof(float)));
+    // At least one value's room: an empty line still gets an array of its own.
+    float* values = static_cast<float*>(std::malloc(std::max<size_t>(m_payloadLength, 1) * sizeof(float)));
     if (values == nullptr)
         return false;
     for (uint32_t i = 0; i < m_payloadLength; ++i)

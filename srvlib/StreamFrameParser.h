@@ -45,8 +45,8 @@ public:
     StreamFrameParser(StreamKind kind, const StreamHandlers& handlers);
 
     // Takes one arriving piece; false when the transfer must end (bad magic,
-    // wrong type for the stream, empty or oversized payload, a callback or the
-    // stop check asking to end).
+    // wrong type for the stream, an empty I/Q or oversized payload, a callback
+    // or the stop check asking to end).
     bool feed(const char* data, size_t size);
 
     const remote_rf_context& context() const { return m_context; }

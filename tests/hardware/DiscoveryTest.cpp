@@ -163,6 +163,40 @@ TEST_F(DiscoveryTest, SavedServersGiveOneReceiverPerChannelizerStream)
     provider.clearExceptSelected();
 }
 
+// A server that keys sessions by machine would take a close from any client
+// of it for the session of the receiver in use: the client of a row that
+// adds nothing is kept, like every other, and closes nothing.
+TEST_F(DiscoveryTest, ASecondSavedRowOfAServerClosesNoSession)
+{
+    struct Case
+    {
+        const char* what;
+        const char* secondAlias;
+    };
+    const Case cases[] = {
+        {"the second row connects and finds its streams listed", "BOB"},
+        {"the second row names no alias and does not connect", ""},
+    };
+    for (const Case& c : cases) {
+        RemoteTestServer remote;
+        const QString key = QString::fromStdString(remote.peer.publicKeyText());
+        PersonalDatabase db(QStringLiteral("db/%1.sqlite").arg(&c - cases));
+        {
+            dbRemoteSDR row;
+            ASSERT_TRUE(row.create(remote.peer.host(), remote.peer.port(), key, "ALICE"));
+            ASSERT_TRUE(row.create(remote.peer.host(), remote.peer.port(), key, c.secondAlias));
+        }
+        RadioHardwareProvider found;
+        found.loadRemoteServers();
+        EXPECT_EQ(remote.peer.countPath("server"), 2) << c.what;
+        EXPECT_EQ(remote.peer.countPath("sessions/close"), 0) << c.what;
+
+        keepUndestroyed(*found.receivers(), nullptr);
+        found.clearExceptSelected();
+        EXPECT_EQ(remote.peer.countPath("sessions/close"), 0) << c.what;
+    }
+}
+
 TEST_F(DiscoveryTest, OneMoreServerAddsItsNewChannelizerStreams)
 {
     // Servers connected here without an alias; like every server whose

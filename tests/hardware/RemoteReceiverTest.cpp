@@ -19,8 +19,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -285,6 +287,41 @@ TEST_F(RemoteReceiverTest, StreamsFromTheServerUntilFinalized)
     void* samples = receiver->getRXSamples(2, &count);
     EXPECT_NE(samples, nullptr);
     std::free(samples);
+}
+
+// The panels set the filter bandwidth on the GUI thread while the engine
+// thread starts reception, fetches and reads it back: every read sees a whole
+// value (ThreadSanitizer watches this test).
+TEST_F(RemoteReceiverTest, FilterBandwidthCrossesToTheEngineThreadWhole)
+{
+    scriptHeldStream(contextFrame(1024, 1, 145800000, 0, 0, 0));
+    const int widths[] = {12000, 24000};
+    std::atomic<bool> engineDone{false};
+    std::atomic<int> started{-1}, fetched{0}, unsound{0};
+    std::unique_ptr<QThread> engine(QThread::create([&] {
+        started = receiver->prepareRXEngine();
+        for (int i = 0; i < 4; ++i) {
+            int count = 0;
+            std::free(receiver->getRXSamples(1, &count));
+            fetched += count;
+            const int width = receiver->getActualRxHWFilter();
+            if (width != 48000 && width != widths[0] && width != widths[1])
+                ++unsound;
+        }
+        receiver->finalizeRXEngine();
+        engineDone = true;
+    }));
+    engine->start();
+    for (int i = 0; !engineDone.load(); ++i) {
+        EXPECT_EQ(receiver->setRxHWFilterBW(widths[i % 2]), widths[i % 2]);
+        QThread::msleep(1);
+    }
+    ASSERT_TRUE(engine->wait(kWaitBoundMs));
+    EXPECT_EQ(started.load(), 1);
+    EXPECT_GT(fetched.load(), 0);
+    EXPECT_EQ(unsound.load(), 0);
+    receiver->setRxHWFilterBW(widths[0]);
+    EXPECT_EQ(receiver->getActualRxHWFilter(), widths[0]);
 }
 
 TEST_F(RemoteReceiverTest, AnUnreachableServerFailsTheStartWithinTheBound)

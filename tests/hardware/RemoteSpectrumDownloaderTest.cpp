@@ -88,6 +88,22 @@ TEST_F(RemoteSpectrumDownloaderTest, LinesBecomeLevelsBetweenTheFormatBlocksMinA
     EXPECT_TRUE(downloader.isDone());
 }
 
+TEST_F(RemoteSpectrumDownloaderTest, AnEmptyLineShowsNothingAndTheLinesAfterItArrive)
+{
+    scriptStream(spectrumFrame("\x10", -120.0f, -20.0f) + spectrumFrame("", -120.0f, -20.0f) +
+                 spectrumFrame("\xff", -120.0f, -20.0f));
+    RemoteSpectrumDownloader downloader(source.get());
+    Collector collector;
+    collector.watch(downloader);
+    downloader.start();
+    ASSERT_TRUE(waitFor([&] { return collector.lines.size() == 2; }));
+    EXPECT_EQ(collector.lines[1], QVector<double>{-20.0});
+
+    downloader.stopRefresh();
+    ASSERT_TRUE(waitFor([&] { return collector.stopped == 1; }, kStopBoundMs));
+    EXPECT_EQ(collector.lines.size(), 2);
+}
+
 TEST_F(RemoteSpectrumDownloaderTest, CentreIsReportedFirstThenOnlyWhenItChanges)
 {
     struct Case

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -239,6 +241,76 @@ TEST_F(SelectionDialogTest, AReachableServerIsListedAndStoredOnRequest)
     EXPECT_EQ(again.seen()[4].text, QString::fromUtf8("Acces reseau impossible ou refusé"));
     EXPECT_EQ(dialog.table()->model()->rowCount(), 4);
     EXPECT_EQ(db.savedServers().size(), 1u);
+}
+
+TEST_F(SelectionDialogTest, AServerThatCannotBeStoredIsReportedAndStaysListed)
+{
+    {
+        // The table is there, but refuses every new row.
+        dbRemoteSDR table;
+        QSqlQuery refuse(QSqlDatabase::database(dbRemoteSDR::connectionName));
+        ASSERT_TRUE(refuse.exec("CREATE TRIGGER refuse BEFORE INSERT ON remote_sdr "
+                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    }
+    RemoteTestServer server;
+    show();
+    ModalResponder responder;
+    responder.text(server.peer.host())
+        .number(server.peer.port())
+        .text(QString::fromStdString(server.peer.publicKeyText()))
+        .text("ALICE")
+        .press(QMessageBox::Yes)
+        .press(QMessageBox::Yes);
+    click("Remote Beamhost");
+
+    ASSERT_EQ(responder.seen().size(), 6u);
+    EXPECT_EQ(responder.seen()[4].text, QString::fromUtf8("Ajouter à votre liste de serveurs distants ?"));
+    EXPECT_EQ(responder.seen()[5].title, "Tarnx");
+    EXPECT_EQ(responder.seen()[5].text, "Erreur d'enregistrement");
+    EXPECT_EQ(responder.seen()[5].buttons, QMessageBox::Yes);
+    EXPECT_EQ(responder.seen()[5].buttonCount, 1);
+    EXPECT_EQ(responder.unexpected(), 0);
+    EXPECT_TRUE(db.savedServers().empty());
+    // Its receivers can be chosen for this run all the same.
+    EXPECT_EQ(dialog.table()->model()->rowCount(), 3);
+    EXPECT_EQ(dialog.table()->model()->index(2, 0).data().toString(), "Canal 2m");
+}
+
+// The client of a typed-in server that adds nothing is kept like every other:
+// a close would reach the session of a receiver already listed for it.
+TEST_F(SelectionDialogTest, ATypedInServerThatAddsNothingClosesNoSession)
+{
+    struct Case
+    {
+        const char* what;
+        bool nameGiven;
+        const char* answer; // the text of the box that ends the form, if any
+    };
+    const Case cases[] = {
+        {"the server is listed already", true, "Acces reseau impossible ou refusé"},
+        {"the name prompt is cancelled", false, nullptr},
+    };
+    show();
+    for (const Case& c : cases) {
+        RemoteTestServer server;
+        listServer(server);
+        ModalResponder responder;
+        responder.text(server.peer.host())
+            .number(server.peer.port())
+            .text(QString::fromStdString(server.peer.publicKeyText()));
+        if (c.nameGiven)
+            responder.text("ALICE").press(QMessageBox::Yes);
+        else
+            responder.cancel();
+        const int rows = dialog.table()->model()->rowCount();
+        click("Remote Beamhost");
+        if (c.answer != nullptr) {
+            ASSERT_EQ(responder.seen().size(), 5u) << c.what;
+            EXPECT_EQ(responder.seen()[4].text, QString::fromUtf8(c.answer)) << c.what;
+        }
+        EXPECT_EQ(dialog.table()->model()->rowCount(), rows) << c.what;
+        EXPECT_EQ(server.peer.countPath("sessions/close"), 0) << c.what;
+    }
 }
 
 TEST_F(SelectionDialogTest, AStoredAliasIsOfferedButNotReplaced)

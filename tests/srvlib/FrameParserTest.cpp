@@ -257,7 +257,6 @@ TEST(FrameParser, InputsThatEndTheTransfer)
              s.announcedLength = 0xFFFFFFFFu;
          })},
         {"other type on spectrum", StreamKind::Spectrum, frame([](FrameFields& s) { s.type = 9; })},
-        {"empty spectrum", StreamKind::Spectrum, spectrumFrame("", -120.0f, -20.0f)},
     };
     for (const Case& c : cases) {
         Recorder r;
@@ -308,6 +307,25 @@ TEST(FrameParser, SpectrumBytesSpanMinToMax)
     EXPECT_NEAR(r.spectra[0][2], -69.80f, 0.01);
     EXPECT_NEAR(r.spectra[0][3], -100.0f, 0.01);
     EXPECT_EQ(r.spectra[1], std::vector<float>{-20.0f});
+}
+
+TEST(FrameParser, AnEmptySpectrumLineIsDeliveredAndTheTransferGoesOn)
+{
+    // Only an empty I/Q payload ends a transfer: an empty line has no levels
+    // to show, but the lines after it do.
+    FrameFields empty = withTrailer(FrameFields(), 3, 145800000);
+    empty.type = FrameFields::Spectrum;
+    std::string stream =
+        spectrumFrame("A", -120.0f, -20.0f) + buildFrame(empty) + spectrumFrame("B", -120.0f, -20.0f);
+    Recorder r;
+    StreamFrameParser parser(StreamKind::Spectrum, r.handlers());
+    ASSERT_TRUE(feedAll(parser, splitEvery(stream, 5)));
+    std::vector<size_t> counts;
+    for (const auto& line : r.spectra)
+        counts.push_back(line.size());
+    EXPECT_EQ(counts, (std::vector<size_t>{1, 0, 1}));
+    ASSERT_EQ(r.contexts.size(), 1u); // the empty frame's trailer is read as well
+    EXPECT_EQ(r.contexts[0].rx_center, 145800000);
 }
 
 TEST(FrameParser, SpectrumContextIgnoresHeaderWords)

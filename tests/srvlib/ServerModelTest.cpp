@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 
 using fakeserver::FakeServer;
@@ -63,6 +64,20 @@ protected:
     SrvHttpClient client{server.host(), server.port()};
 
     void withKey() { ASSERT_TRUE(client.setServerKey(server.publicKeyText())); }
+    // The set-up of the stream tests: the key, and a stream of a server object
+    // under a name of its own, described by streamJson (centre 145.8005 MHz,
+    // 144 to 146 MHz, 48000 samples per second).
+    RemoteStream& keyedStream()
+    {
+        withKey();
+        streamUid = uniqueName("Tune");
+        json_t* json = parse(streamJson(streamUid, "any"));
+        streamServer = std::make_unique<SrvServer>(&client);
+        ownedStream = std::make_unique<RemoteStream>(streamServer.get(), json);
+        json_decref(json);
+        return *ownedStream;
+    }
+    std::string tunePaths() const { return "streams/" + streamUid + "/tune/*"; }
     void scriptServer(const std::string& sources, const std::string& streams)
     {
         server.setJsonReply("server",
@@ -70,6 +85,10 @@ protected:
                             "\"asl\":\"50\",\"sources\":\"" +
                                 sources + "\",\"streams\":\"" + streams + "\"}");
     }
+
+    std::string streamUid;
+    std::unique_ptr<SrvServer> streamServer;
+    std::unique_ptr<RemoteStream> ownedStream; // after its server: it goes first
 };
 
 } // namespace
@@ -436,14 +455,9 @@ TEST(ServerModelGain, SourceWithoutStagesSendsNothing)
 
 TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
 {
-    withKey();
-    std::string uid = uniqueName("Tune");
-    json_t* json = parse(streamJson(uid, "any"));
-    SrvServer srv(&client);
-    RemoteStream stream(&srv, json);
-    json_decref(json);
-    std::string reply = streamJson(uid, "any");
-    server.setJsonReply("streams/" + uid + "/tune/*", reply);
+    RemoteStream& stream = keyedStream();
+    const std::string& uid = streamUid;
+    server.setJsonReply(tunePaths(), streamJson(uid, "any"));
     CommaLocale comma;
 
     struct Case
@@ -461,7 +475,7 @@ TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
     }
     EXPECT_EQ(stream.center(), 145800500); // from the reply
 
-    server.setReply("streams/" + uid + "/tune/*", fakeserver::Reply{200, "refused"});
+    server.setReply(tunePaths(), fakeserver::Reply{200, "refused"});
     testing::internal::CaptureStderr();
     EXPECT_FALSE(stream.tuneRequest(145000000));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("RemoteStream::tuneRequest() error refused"),
@@ -473,13 +487,9 @@ TEST_F(ServerModelTest, TuningClampsAndSendsMegahertzWithAPoint)
 // (ThreadSanitizer watches this test), and the stream ends with the reply's.
 TEST_F(ServerModelTest, RetuningWhileOtherThreadsReadTheStream)
 {
-    withKey();
-    std::string uid = uniqueName("Tune");
-    json_t* json = parse(streamJson(uid, "any"));
-    SrvServer srv(&client);
-    RemoteStream stream(&srv, json);
-    json_decref(json);
-    server.setJsonReply("streams/" + uid + "/tune/*",
+    RemoteStream& stream = keyedStream();
+    const std::string& uid = streamUid;
+    server.setJsonReply(tunePaths(),
                         "{\"UID\":\"" + uid + "\",\"name\":\"Stream " + uid +
                             "\",\"source\":\"any\",\"center\":\"145.5\",\"fmin\":\"144\","
                             "\"fmax\":\"146\",\"sr\":\"96000\",\"max_users\":\"4\",\"subscribers\":\"2\"}");
@@ -513,13 +523,7 @@ TEST_F(ServerModelTest, RetuningWhileOtherThreadsReadTheStream)
 // the stream keeps its centre and limits, and later tunes still reach the band.
 TEST_F(ServerModelTest, TuneReplyWithUnsoundNumbersChangesNothing)
 {
-    withKey();
-    std::string uid = uniqueName("Tune");
-    json_t* json = parse(streamJson(uid, "any"));
-    SrvServer srv(&client);
-    RemoteStream stream(&srv, json);
-    json_decref(json);
-    const std::string tunePaths = "streams/" + uid + "/tune/*";
+    RemoteStream& stream = keyedStream();
     const char* replies[] = {
         "{\"center\":\"1e400\",\"fmin\":\"nan\",\"fmax\":\"-inf\"}",
         "{\"center\":\"145.8\",\"fmin\":\"144\",\"fmax\":\"inf\"}",
@@ -531,7 +535,7 @@ TEST_F(ServerModelTest, TuneReplyWithUnsoundNumbersChangesNothing)
     };
     for (const char* reply : replies) {
         SCOPED_TRACE(reply);
-        server.setJsonReply(tunePaths, reply);
+        server.setJsonReply(tunePaths(), reply);
         testing::internal::CaptureStderr();
         EXPECT_FALSE(stream.tuneRequest(145500000));
         EXPECT_NE(testing::internal::GetCapturedStderr().find("RemoteStream::tuneRequest() error"),
@@ -540,7 +544,44 @@ TEST_F(ServerModelTest, TuneReplyWithUnsoundNumbersChangesNothing)
         EXPECT_EQ(stream.fmin(), 144000000);
         EXPECT_EQ(stream.fmax(), 146000000);
     }
-    server.setJsonReply(tunePaths, streamJson(uid, "any"));
+    server.setJsonReply(tunePaths(), streamJson(streamUid, "any"));
     EXPECT_TRUE(stream.tuneRequest(145500000));
-    EXPECT_EQ(server.requests().back().path, "streams/" + uid + "/tune/145.500");
+    EXPECT_EQ(server.requests().back().path, "streams/" + streamUid + "/tune/145.500");
+}
+
+// A tune reply describes the stream again; a member it lacks keeps the value
+// the stream had, and a rate that is given must be one: a running stream
+// never takes rate 0.
+TEST_F(ServerModelTest, TuneReplyLackingAMemberKeepsItsValue)
+{
+    RemoteStream& stream = keyedStream();
+    const std::string limits = "\"fmin\":\"144\",\"fmax\":\"146\"";
+    struct Case
+    {
+        std::string reply;
+        bool accepted;
+        int64_t center;
+        int rate;
+    };
+    const Case cases[] = {
+        {"{\"center\":\"145.5\"," + limits + "}", true, 145500000, 48000},
+        {"{\"center\":\"145.6\"," + limits + ",\"sr\":96000}", true, 145600000, 48000},
+        {"{\"center\":\"145.7\"," + limits + ",\"sr\":\"96000\"}", true, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"0\"}", false, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"-48000\"}", false, 145700000, 96000},
+        {"{\"center\":\"145.1\"," + limits + ",\"sr\":\"none\"}", false, 145700000, 96000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        server.setJsonReply(tunePaths(), c.reply);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(stream.tuneRequest(145100000), c.accepted);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(errors.find("RemoteStream::tuneRequest() error") != std::string::npos, !c.accepted);
+        EXPECT_EQ(stream.center(), c.center);
+        EXPECT_EQ(stream.sampleRate(), c.rate);
+        EXPECT_EQ(stream.name(), "Stream " + streamUid);
+        EXPECT_EQ(stream.maxUsers(), 4);
+        EXPECT_EQ(stream.subscribers(), 1);
+    }
 }

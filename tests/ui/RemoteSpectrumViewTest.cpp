@@ -2,10 +2,12 @@
 // stream started and stopped by its buttons into the plotted line, spots as
 // bookmarks, retunes followed, and a bounded end while the stream idles.
 #include "tests/hardware/SealedServer.h"
+#include "ThreadGate.h"
 #include "WidgetLookup.h"
 
 #include "tests/fixtures/fakeserver/FrameBuilder.h"
 
+#include "hardware/RemoteSpectrumDownloader.h"
 #include "lists/Bookmarks.h"
 #include "ui/plotter/CPlotter.h"
 #include "ui/remoteui/RemoteSpectrumView.h"
@@ -19,6 +21,24 @@
 using namespace fakeserver;
 
 namespace {
+
+// A view whose next stream's thread can be held before it begins.
+class GatedView : public RemoteSpectrumView
+{
+public:
+    ThreadGate* holdNext = nullptr;
+    RemoteSpectrumDownloader* last = nullptr;
+
+protected:
+    RemoteSpectrumDownloader* makeDownloader(SrvSource* source) override
+    {
+        last = RemoteSpectrumView::makeDownloader(source);
+        if (ThreadGate* gate = holdNext)
+            connect(last, &QThread::started, [gate] { gate->pass(); });
+        holdNext = nullptr;
+        return last;
+    }
+};
 
 class RemoteSpectrumViewTest : public ::testing::Test
 {
@@ -181,6 +201,40 @@ TEST_F(RemoteSpectrumViewTest, PressingStartTwiceRetiresTheFirstStream)
     QMetaObject::invokeMethod(&view, "SLOT_stopped");
     EXPECT_TRUE(button("!")->isEnabled());
     EXPECT_FALSE(button(">")->isEnabled());
+}
+
+// "!" then ">" at once: the first stream's stop report is still queued when
+// the second stream starts, and reaches the view before the second stream's
+// thread has begun. It is about the first stream only.
+TEST_F(RemoteSpectrumViewTest, AStopReportOfTheRetiredStreamLeavesTheNewOneRunning)
+{
+    GatedView gated;
+    auto source = remote.makeSource(uid, "2048000", "145.5");
+    gated.setSource(source.get(), 48000);
+    scriptStream({spectrumFrame(std::string(64, '\x10'), -130.0f, -70.0f)});
+    QMetaObject::invokeMethod(&gated, "SLOT_startSource");
+    ASSERT_TRUE(remote.peer.waitForOpenStream(path, kWaitBoundMs));
+
+    QMetaObject::invokeMethod(&gated, "SLOT_stopSource");
+    // Its thread reports the stop and ends; no event is served meanwhile.
+    ASSERT_TRUE(gated.last->wait(kWaitBoundMs));
+    ThreadGate gate;
+    gated.holdNext = &gate;
+    QMetaObject::invokeMethod(&gated, "SLOT_startSource");
+    ASSERT_TRUE(waitFor([&] { return gate.held() == 1; })); // the late report is served here
+    EXPECT_TRUE(serveEventsPast(50));
+    QPushButton* start = buttonWithText(gated, ">");
+    QPushButton* stop = buttonWithText(gated, "!");
+    EXPECT_TRUE(stop->isEnabled());
+    EXPECT_FALSE(start->isEnabled());
+
+    gate.open();
+    EXPECT_TRUE(
+        waitFor([&] { return remote.peer.countPath(path) == 2 && remote.peer.openStreamCount(path) == 1; }));
+    // Its own report still ends it.
+    QMetaObject::invokeMethod(&gated, "SLOT_stopSource");
+    EXPECT_TRUE(waitFor([&] { return start->isEnabled(); }, kStopBoundMs));
+    EXPECT_FALSE(stop->isEnabled());
 }
 
 TEST_F(RemoteSpectrumViewTest, ClosingTheViewWhileTheStreamIdlesIsBounded)

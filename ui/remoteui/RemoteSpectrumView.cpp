@@ -126,15 +126,29 @@ void RemoteSpectrumView::SLOT_startSource()
         return;
     startButton->setEnabled(false);
     retireDownloader();
-    downloader = new RemoteSpectrumDownloader(source);
+    downloader = makeDownloader(source);
     connect(downloader, &RemoteSpectrumDownloader::SIG_newSpectrum, this,
             &RemoteSpectrumView::SLOT_newSpectrum, Qt::QueuedConnection);
-    connect(downloader, &RemoteSpectrumDownloader::SIG_stopped, this, &RemoteSpectrumView::SLOT_stopped,
-            Qt::QueuedConnection);
+    // Each stop report is tied to its own stream: the report of a stream
+    // stopped just before this start may still be queued, and must not end the
+    // new stream, whose thread may not even have begun.
+    const quint64 stream = ++streamsStarted;
+    connect(
+        downloader, &RemoteSpectrumDownloader::SIG_stopped, this,
+        [this, stream] {
+            if (stream == streamsStarted)
+                SLOT_stopped();
+        },
+        Qt::QueuedConnection);
     connect(downloader, &RemoteSpectrumDownloader::SIG_newFrequency, this,
             &RemoteSpectrumView::remoteCenterFreqChanged, Qt::QueuedConnection);
     downloader->start(QThread::InheritPriority);
     stopButton->setEnabled(true);
+}
+
+RemoteSpectrumDownloader* RemoteSpectrumView::makeDownloader(SrvSource* source)
+{
+    return new RemoteSpectrumDownloader(source);
 }
 
 void RemoteSpectrumView::SLOT_stopSource()
@@ -147,7 +161,7 @@ void RemoteSpectrumView::SLOT_stopSource()
 
 void RemoteSpectrumView::SLOT_stopped()
 {
-    // A report from a downloader already retired, or not yet done, changes nothing.
+    // The running downloader's report: while it is not done yet, nothing changes.
     if (downloader == nullptr || !downloader->isDone())
         return;
     retireDownloader();

@@ -55,6 +55,10 @@ public slots:
     void SLOT_stopped();
     void SLOT_ChannelizerIsRetuned(qlonglong hwRXCenter, float newFrequency, int channel);
 
+protected:
+    // A downloader for the next start; the view starts it and owns it.
+    virtual RemoteSpectrumDownloader* makeDownloader(SrvSource* source);
+
 private slots:
     void SLOT_startSource();
     void SLOT_stopSource();
@@ -71,6 +75,8 @@ private:
     Controller* engine = nullptr;
     SrvSource* source = nullptr;
     RemoteSpectrumDownloader* downloader = nullptr;
+    // Streams started so far; the last one is the downloader's.
+    quint64 streamsStarted = 0;
     QPushButton* startButton;
     QPushButton* stopButton;
     QPointer<QComboBox> sourceList;
