@@ -1,6 +1,7 @@
 #include "engine/audio/AudioOutput.h"
 
 #include "core/QLogger.h"
+#include "core/ThreadStop.h"
 #include "engine/SampleFifo.h"
 #include "engine/audio/Equalizer.h"
 
@@ -51,13 +52,10 @@ void AudioOutput::requestStop()
 
 bool AudioOutput::stop(unsigned long boundMs)
 {
-    requestStop();
-    if (wait(boundMs))
-        return true;
-    QLogger::logError(
-        LogModule,
-        QStringLiteral("AudioOutput::stop() the audio output thread did not end within %1 ms").arg(boundMs));
-    return false;
+    return endThreadWithin(
+        this, boundMs,
+        QStringLiteral("AudioOutput::stop() the audio output thread did not end within %1 ms").arg(boundMs),
+        [this] { requestStop(); });
 }
 
 void AudioOutput::chooseDevice(const QString& requestedName)
