@@ -235,7 +235,8 @@ void AudioOutput::run()
         frames.resize(2 * static_cast<size_t>(count));
         m_mixdown.process(block, count, frames.data());
         std::free(block);
-        if (play(m_sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
+        if (play(m_sink, reinterpret_cast<const char*>(frames.data()),
+                 m_format.bytesPerFrame() * qint64(count))) {
             ++m_blocksPlayed;
             m_playedSinceOpen = true;
         } else if (!m_stopRequested)
