@@ -3,6 +3,7 @@
 #include "core/AntennaSystem.h"
 #include "core/GlobalRFData.h"
 #include "core/QLogger.h"
+#include "core/ThreadStop.h"
 #include "engine/Channelizer.h"
 #include "engine/MultiSDR.h"
 #include "engine/ReceiverHardware.h"
@@ -23,6 +24,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 
 namespace {
@@ -30,13 +32,13 @@ namespace {
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kThreadStopTimeoutMs = 5000;
 
-// A stopped thread's wait; a thread that does not end within the bound is logged.
-void waitBounded(QThread* thread, const char* what)
+// Asks one of the engine's threads to end and waits for it within the engine's bound;
+// a thread that does not end is logged.
+void endBounded(QThread* thread, const char* what, const std::function<void()>& askToEnd)
 {
-    if (!thread->wait(kThreadStopTimeoutMs))
-        QLogger::logError(
-            LogModule,
-            QStringLiteral("Controller::shutdown() the %1 does not stop").arg(QLatin1String(what)));
+    endThreadWithin(thread, kThreadStopTimeoutMs,
+                    QStringLiteral("Controller::shutdown() the %1 does not stop").arg(QLatin1String(what)),
+                    askToEnd);
 }
 
 // A thread that did not stop within its bound is taken out of the engine's children
@@ -150,15 +152,11 @@ bool Controller::shutdown()
         if (!stopEngineThread())
             QLogger::logError(LogModule,
                               QStringLiteral("Controller::shutdown() the engine thread does not stop"));
-        multiSdr->requestStop();
-        waitBounded(multiSdr, "mixing thread");
+        endBounded(multiSdr, "mixing thread", [this] { multiSdr->requestStop(); });
         audioOutput->stop(kThreadStopTimeoutMs);
-        mp3Writer->stopRecording();
-        waitBounded(mp3Writer, "MP3 recorder");
-        rfWriter->stopWriting();
-        waitBounded(rfWriter, "raw-RF recorder");
-        rfReader->stopPlaying();
-        waitBounded(rfReader, "raw-RF player");
+        endBounded(mp3Writer, "MP3 recorder", [this] { mp3Writer->stopRecording(); });
+        endBounded(rfWriter, "raw-RF recorder", [this] { rfWriter->stopWriting(); });
+        endBounded(rfReader, "raw-RF player", [this] { rfReader->stopPlaying(); });
         detachRemoteSession();
     }
     return !isRunning() && !multiSdr->isRunning();

@@ -168,8 +168,8 @@ public:
     // Guards the demodulator slots and filter changes.
     QSemaphore* demodLock = nullptr;
 
-    // The receiver's sample rate as blocks_per_fetch (blocks of 1024 samples, about
-    // 16 ms of them) and the display length follow it.
+    // The receiver's sample rate as blocks_per_fetch (about one block per 16384 samples
+    // per second, 3 to 512) and the display length follow it.
     static int fullbandFftLengthFor(int rate);
     static int blocksPerFetchFor(int rate);
     // A fetch size after a channel refused a block: 20 % less, at least 32

@@ -33,12 +33,10 @@ constexpr int kIdleSleepMs = 20;
 constexpr int kPlaybackPollMs = 2;
 constexpr int kMinBlocksPerFetch = 32;
 constexpr int kMaxBlocksPerFetch = 512;
-constexpr int kSamplesPerBlock = 1024;
-// The receiver hands on this much at a time: the listener waits for a whole fetch.
-constexpr int kFetchMs = 16;
-// The channels' levels go to the panels and the squelch at most this often, however
-// short the fetches.
-constexpr int kLevelReportMs = 50;
+// About one block per this many samples per second: the fetches come at a roughly
+// constant rate whatever the receiver's rate.
+constexpr int kRatePerBlock = 16384;
+constexpr int kFewestBlocksPerFetch = 3;
 // Time without a refused block after which the memory an overload left is returned.
 constexpr qint64 kQuietAfterOverloadMs = 2000;
 
@@ -57,9 +55,7 @@ int Controller::fullbandFftLengthFor(int rate)
 
 int Controller::blocksPerFetchFor(int rate)
 {
-    const qint64 samples = qint64(rate) * kFetchMs / 1000;
-    return int(
-        std::clamp<qint64>((samples + kSamplesPerBlock - 1) / kSamplesPerBlock, 1, kMaxBlocksPerFetch));
+    return std::min(kMaxBlocksPerFetch, rate / kRatePerBlock + kFewestBlocksPerFetch);
 }
 
 int Controller::reducedBlocksPerFetch(int blocks)
@@ -309,7 +305,6 @@ void Controller::receive()
     beacon_channelizer->flush(0);
     const float rate = float(receptionRate.load());
     FetchBackoff backoff;
-    QElapsedTimer sinceLevels;
     while (state.load() == Receiving) {
         int count = 0;
         void* block = hardware->getRXSamples(blocks_per_fetch.load(), &count);
@@ -325,10 +320,7 @@ void Controller::receive()
             setOwnState(Stopping);
             break;
         }
-        if (!sinceLevels.isValid() || sinceLevels.elapsed() >= kLevelReportMs) {
-            sinceLevels.start();
-            reportPowerLevels();
-        }
+        reportPowerLevels();
         returnMemoryAfterOverload();
     }
     hardware->finalizeRXEngine();

@@ -20,8 +20,9 @@ constexpr int kIdleSleepMs = 100;
 // of milliseconds, and each timed-out wait costs a wake-up; a stop or a change of
 // channels is seen within it.
 constexpr int kChannelWaitMs = 50;
-// The pause while a recording's audio waits for the sound output: a block's length.
-constexpr int kAudioPollMs = 5;
+// The slices in which a single channel waits for the audio output to take its blocks:
+// short against a block (about 43 ms), so that the next block is ready in time.
+constexpr int kAudioPollMs = 1;
 constexpr int kStopTimeoutMs = 5000;
 
 // The AGC set-up of both channels: on, with hang, knee -100 dB, manual gain 20,
@@ -45,8 +46,7 @@ struct MultiSDR::Lane
     const int channel;
     Channelizer* const channelizer;
     CAgc* const agc;
-    SampleFifo work;        // the demodulator's audio blocks
-    bool replaying = false; // its last block came from a recording
+    SampleFifo work; // the demodulator's audio blocks
 };
 
 MultiSDR::MultiSDR(QObject* parent) : QThread(parent)
@@ -192,8 +192,6 @@ int MultiSDR::pullAndDemodulate(Lane& lane, int inputWaitMs)
     SampleContext* ctx = nullptr;
     Complex* block = lane.channelizer->getData(&count, &ctx, inputWaitMs);
     int queued = 0;
-    if (ctx != nullptr)
-        lane.replaying = ctx->live == 0;
     if (block != nullptr && count > 0) {
         std::lock_guard<std::mutex> guard(lock);
         Demodulator* demod = lane.channel == 0 ? demodA : demodB;
@@ -231,36 +229,12 @@ void MultiSDR::recordMp3(const Complex* block)
         std::free(copy);
 }
 
-void MultiSDR::handOnAudio(bool flushWhenRefused)
+bool MultiSDR::pushAudio(Complex* block)
 {
-    SampleFifo* audio = controller.load()->audioQueue;
-    const int count = int(finished.size());
-    int handed = 0;
-    while (handed < count) {
-        handed += audio->enqueueAll(finished.data() + handed, count - handed, AudioBlock);
-        if (handed == count)
-            break;
-        std::free(finished[handed++]);
-        if (flushWhenRefused) {
-            QLogger::logDebug(
-                LogModule, QStringLiteral("MultiSDR::run() single rx mode overflow audio queue audio.size=%1"
-                                          " audio_frame_length=%2")
-                               .arg(audio->size())
-                               .arg(AudioBlock));
-            audio->flush();
-        }
-    }
-    finished.clear();
-}
-
-void MultiSDR::paceRecording(bool replaying)
-{
-    // A recording has no clock of its own: the sound output paces it, with at most one
-    // block waiting. Live audio never waits here, so that a backlog after a stall
-    // reaches the audio output, which drops it.
-    SampleFifo* audio = controller.load()->audioQueue;
-    while (replaying && !stopRequested && audio->size() > 1)
-        serveEventsAndSleep(kAudioPollMs);
+    if (controller.load()->audioQueue->enqueue(block, AudioBlock, 0, nullptr) > 0)
+        return true;
+    std::free(block);
+    return false;
 }
 
 void MultiSDR::runSingle(Lane& lane, bool rightSide)
@@ -274,20 +248,31 @@ void MultiSDR::runSingle(Lane& lane, bool rightSide)
     }
     pullAndDemodulate(lane, kChannelWaitMs);
 
-    // Every audio block goes on at once.
+    SampleFifo* audio = controller.load()->audioQueue;
+    // Hand on every audio block, then keep the audio queue short: at most one
+    // block waits, so the latency stays within two blocks.
     while (!stopRequested) {
         int count = 0;
         auto* block = static_cast<Complex*>(lane.work.dequeue(&count, 0, nullptr, false));
-        if (block == nullptr)
-            break;
+        if (block == nullptr) {
+            if (audio->size() <= 1)
+                return;
+            serveEventsAndSleep(kAudioPollMs);
+            continue;
+        }
         if (finishAudio(lane, block))
             recordMp3(block);
         if (rightSide)
             moveToRight(block, AudioBlock);
-        finished.push_back(block);
+        if (!pushAudio(block) && !rightSide) {
+            QLogger::logDebug(
+                LogModule, QStringLiteral("MultiSDR::run() single rx mode overflow audio queue audio.size=%1"
+                                          " audio_frame_length=%2")
+                               .arg(audio->size())
+                               .arg(AudioBlock));
+            audio->flush();
+        }
     }
-    handOnAudio(!rightSide);
-    paceRecording(lane.replaying);
 }
 
 void MultiSDR::runBoth(Lane& a, Lane& b)
@@ -308,14 +293,14 @@ void MultiSDR::runBoth(Lane& a, Lane& b)
     // A side without a demodulator is silent; the other one plays alone.
     while (!stopRequested && (audibleA || audibleB)) {
         if ((audibleA && a.work.isEmpty()) || (audibleB && b.work.isEmpty()))
-            break;
+            return;
         int count = 0;
         auto* left =
             static_cast<Complex*>(audibleA ? a.work.dequeue(&count, 0, nullptr, false) : silentBlock());
         auto* right = static_cast<Complex*>(audibleB ? b.work.dequeue(&count, 0, nullptr, false) : nullptr);
         if (left == nullptr) {
             std::free(right);
-            break;
+            return;
         }
         const bool openA = audibleA && finishAudio(a, left);
         bool openB = false;
@@ -326,10 +311,8 @@ void MultiSDR::runBoth(Lane& a, Lane& b)
         }
         if (openA || openB)
             recordMp3(left);
-        finished.push_back(left);
+        pushAudio(left);
     }
-    handOnAudio(false);
-    paceRecording(a.replaying || b.replaying);
 }
 
 void MultiSDR::run()
@@ -347,7 +330,6 @@ void MultiSDR::run()
         channelAgc->Configure(kAgcOn, kAgcHang, kAgcThreshold, kAgcManualGain, kAgcSlope, kAgcDecayMs,
                               float(output->getSampleRate()));
 
-    finished.reserve(64); // a few fetches' worth: no allocation while it runs
     Lane laneA(0, engine->main_channelizer, engine->agc[0]);
     Lane laneB(1, engine->beacon_channelizer, engine->agc[1]);
 

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <vector>
 
 class CAgc;
 class Channelizer;
@@ -17,20 +16,19 @@ class Controller;
 
 // The audio mixing thread. It pulls processed blocks from RX A's and RX B's
 // channelizers, lets each channel's demodulator turn them into 48000 Hz audio
-// in blocks of AudioBlock samples, applies each channel's squelch and AGC and queues
+// in blocks of 2048 samples, applies each channel's squelch and AGC and queues
 // stereo blocks (RX A in the real parts, RX B in the imaginary parts) to the
 // audio output and, while it records, to the MP3 recorder. A channel that is
 // on without a demodulator is pulled (its displays keep moving) but is silent;
-// it never holds up the other channel. Live audio goes on as it comes (the receiver
-// is the clock; the audio output drops a backlog); a recording's audio waits for the
-// audio output, which paces it. It also runs script captures of RX A's demodulator
-// input.
+// it never holds up the other channel. With one channel on, the audio output paces
+// it: after each channel block it waits until at most one audio block is queued, so
+// the sound stays within two blocks of the receiver; with both on, the receiver's
+// blocks alone pace it. It also runs script captures of RX A's demodulator input.
 class MultiSDR : public QThread
 {
     Q_OBJECT
 public:
-    // 5.3 ms: short blocks let the sound device's buffer be short.
-    static constexpr int AudioBlock = 256;
+    static constexpr int AudioBlock = 2048;
     static constexpr float FallWeight = 0.45f;
     static constexpr float RiseWeight = 0.8f;
 
@@ -93,18 +91,13 @@ private:
     // Squelch and AGC of one audio block; false when it was squelched (set to 0).
     bool finishAudio(Lane& lane, Complex* block);
     void recordMp3(const Complex* block);
-    // Hands the finished stereo blocks to the audio output together, so that its thread
-    // wakes once for them rather than once a block; frees a refused one, and then, when
-    // asked, logs it and flushes the audio queue.
-    void handOnAudio(bool flushWhenRefused);
-    // While a recording plays, waits until the audio output has taken all but a block.
-    void paceRecording(bool replaying);
+    // Hands a stereo block to the audio output; frees it when refused.
+    bool pushAudio(Complex* block);
     void runSingle(Lane& lane, bool rightSide);
     void runBoth(Lane& a, Lane& b);
     Complex* silentBlock();
 
-    std::mutex lock;             // guards demodA and demodB against demodulation
-    std::vector<void*> finished; // this step's audio blocks, run's own
+    std::mutex lock; // guards demodA and demodB against demodulation
     std::atomic<bool> rxbOn{false};
     std::atomic<bool> rxaOn{false};
     Demodulator* demodA = nullptr;

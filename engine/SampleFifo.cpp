@@ -81,47 +81,13 @@ int SampleFifo::enqueue(void* data, int count, int priority, SampleContext* cont
 
 int SampleFifo::insert(SampleFifoElement* element)
 {
-    const int result = link(element);
-    m_listLock.release();
-    if (result > 0)
-        m_items.release();
-    return result;
-}
-
-int SampleFifo::enqueueAll(void* const* blocks, int n, int count)
-{
-    if (!accepting || n <= 0)
-        return 0;
-    int taken = 0;
-    ListLock lock(m_listLock);
-    while (taken < n) {
-        SampleFifoElement* element = newElement(0, nullptr);
-        if (element == nullptr)
-            break;
-        element->data = blocks[taken];
-        element->count = count;
-        if (link(element) < 0) {
-            free(element);
-            break;
-        }
-        ++taken;
-    }
-    lock.release();
-    if (taken > 0) {
-        m_items.release(taken);
-        emit fifoHasData();
-    }
-    return taken;
-}
-
-int SampleFifo::link(SampleFifoElement* element)
-{
     const int count = m_header.count.load();
     if (count > MaxWaiting) {
         if (!m_warned) {
             qDebug() << "Warning... element not pushed ,queue too long" << count;
             m_warned = true;
         }
+        m_listLock.release();
         return -1;
     }
     m_warned = false;
@@ -152,6 +118,8 @@ int SampleFifo::link(SampleFifoElement* element)
     }
     const int newCount = count + 1;
     m_header.count.store(newCount);
+    m_listLock.release();
+    m_items.release();
     return newCount;
 }
 

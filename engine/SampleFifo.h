@@ -54,10 +54,6 @@ public:
     // full, 0 when no element could be allocated. On -1 or 0 the block and the
     // context remain the caller's.
     int enqueue(void* data, int count, int priority, SampleContext* context);
-    // Queues the n blocks of count items each, priority 0 and no context, in order,
-    // waking a waiting consumer once for them all. Returns how many were taken: the
-    // first ones; the others stay the caller's (refused like enqueue's).
-    int enqueueAll(void* const* blocks, int n, int count);
 
     // Merges the block (count items of itemSize bytes) into the tail while the
     // tail holds fewer than maxCount items; the caller's block is then freed and
@@ -92,8 +88,6 @@ private:
     // Links the element in under the list lock (taken by the caller, released
     // here). Returns the new count, or -1 when the queue is full.
     int insert(SampleFifoElement* element);
-    // The same, leaving the list lock held and the consumer unwoken.
-    int link(SampleFifoElement* element);
     SampleFifoElement* unlinkLocked(SampleFifoElement* element);
 
     bool m_warned = false;

@@ -1,6 +1,7 @@
 #include "engine/audio/AudioOutput.h"
 
 #include "core/QLogger.h"
+#include "core/ThreadStop.h"
 #include "engine/SampleFifo.h"
 #include "engine/audio/Equalizer.h"
 
@@ -51,13 +52,10 @@ void AudioOutput::requestStop()
 
 bool AudioOutput::stop(unsigned long boundMs)
 {
-    requestStop();
-    if (wait(boundMs))
-        return true;
-    QLogger::logError(
-        LogModule,
-        QStringLiteral("AudioOutput::stop() the audio output thread did not end within %1 ms").arg(boundMs));
-    return false;
+    return endThreadWithin(
+        this, boundMs,
+        QStringLiteral("AudioOutput::stop() the audio output thread did not end within %1 ms").arg(boundMs),
+        [this] { requestStop(); });
 }
 
 void AudioOutput::chooseDevice(const QString& requestedName)
@@ -112,11 +110,10 @@ bool AudioOutput::writeAll(QIODevice* sink, const char* data, qint64 size)
         if ((state != QAudio::ActiveState && state != QAudio::IdleState) ||
             sinceProgress.elapsed() > kStallMs)
             return false;
-        // Sleep until the device has room for the rest and for the blocks queued behind
-        // it: one wake-up for a burst of blocks. At most a third of the buffer, so that a
-        // busy machine that wakes us late still finds audio in the device.
-        const qint64 wanted = size + qint64(m_audioQueue->size()) * 4 * m_blockLength;
-        const qint64 ms = (wanted - m_output->bytesFree()) / bytesPerMs;
+        // Sleep until the device has room for the rest of the block: one wake-up for it
+        // rather than one every fraction of a millisecond. At most a third of the buffer,
+        // so that a busy machine that wakes us late still finds audio in the device.
+        const qint64 ms = (size - m_output->bytesFree()) / bytesPerMs;
         const qint64 longest = std::max(1, m_deviceBufferMs.load() / 3);
         QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(ms, 1, longest)));
     }
@@ -151,9 +148,8 @@ void AudioOutput::openDevice(int bufferMs)
     m_deviceBufferMs = bufferMs;
     m_sinceOpen.start();
     m_playedSinceOpen = false;
-    QLogger::logTrace(
-        LogModule,
-        QStringLiteral("AudioOutput() buffer:%1 ms periodSize:%2").arg(bufferMs).arg(m_output->periodSize()));
+    QLogger::logTrace(LogModule, QStringLiteral("AudioOutput() periodSize:%1").arg(m_output->periodSize()));
+    qDebug() << " periodSize=" << m_output->periodSize();
     if (!m_sink)
         reportNoDevice(QStringLiteral("no sound output device could be opened"));
 }
@@ -202,23 +198,6 @@ bool AudioOutput::prepareDevice(int count, qint64 gapMs)
     return state == QAudio::ActiveState || state == QAudio::IdleState;
 }
 
-void AudioOutput::dropBacklog(qint64 nowMs)
-{
-    const int stale = m_buffering->blocksToDrop(m_audioQueue->size(), nowMs);
-    int dropped = 0;
-    while (dropped < stale) {
-        void* block = m_audioQueue->dequeue(nullptr, 0, nullptr, false);
-        if (block == nullptr)
-            break;
-        std::free(block);
-        ++dropped;
-        ++m_blocksDiscarded;
-    }
-    if (dropped > 0)
-        QLogger::logDebug(
-            LogModule, QStringLiteral("AudioOutput::run() dropped %1 blocks that stood queued").arg(dropped));
-}
-
 void AudioOutput::run()
 {
     Equalizer* equalizer = Equalizer::instance();
@@ -252,12 +231,12 @@ void AudioOutput::run()
             ++m_blocksDiscarded;
             continue;
         }
-        dropBacklog(now);
         equalizer->process(block, count);
         frames.resize(2 * static_cast<size_t>(count));
         m_mixdown.process(block, count, frames.data());
         std::free(block);
-        if (play(m_sink, reinterpret_cast<const char*>(frames.data()), 4 * static_cast<qint64>(count))) {
+        if (play(m_sink, reinterpret_cast<const char*>(frames.data()),
+                 m_format.bytesPerFrame() * qint64(count))) {
             ++m_blocksPlayed;
             m_playedSinceOpen = true;
         } else if (!m_stopRequested)

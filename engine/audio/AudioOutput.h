@@ -21,8 +21,7 @@ class SampleFifo;
 // to the sound device. The device is chosen when the object is built; the Qt audio
 // output itself is created, used and destroyed on this thread, opened at the first block
 // with a buffer sized from the blocks (PlaybackBuffering): short, so that the sound
-// follows a retune quickly, and longer after underruns. A backlog that stands in the
-// queue after a stall is dropped.
+// follows a retune quickly, and longer after underruns. Every block it takes is played.
 // Without a usable device, or while the device stops taking audio, the thread keeps
 // draining its queue, discarding the audio, so that nothing upstream stalls; it logs
 // that once, and plays again as soon as the device takes audio again.
@@ -85,8 +84,6 @@ private:
     // The device ran out of audio since the last block.
     bool ranDry() const;
     void closeDevice();
-    // Drops what stands in the queue before the device (counted as discarded).
-    void dropBacklog(qint64 nowMs);
     // Writes all bytes unless the device stops accepting them; false then.
     bool writeAll(QIODevice* sink, const char* data, qint64 size);
     // Hands a block of frames to the device; false when it was discarded.

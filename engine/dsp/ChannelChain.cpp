@@ -105,7 +105,7 @@ int ChannelChain::CicDecimate(const Complex* in, int count, Complex* out, int fa
 void ChannelChain::EnsureCapacity(int count, float ratio)
 {
     // The down-converter writes at most a block (no stages planned); the filter adds at
-    // most a frame - 1 samples of an earlier call to a block; the resampler writes at most its
+    // most 2047 samples of an earlier call to a block; the resampler writes at most its
     // input / ratio + 1 samples.
     if (decimated.size() < size_t(count))
         decimated.resize(std::max(size_t(count), 2 * decimated.size()));

@@ -53,8 +53,8 @@ public:
     void MixPassThrough(const Complex* block, Complex* out, int count);
     // Runs one block through the chain; the block is only read, so that channels may
     // share it. Returns the number of channel samples now in Output(), 0 when none came
-    // out (the filter collects a frame of 512 samples, or a stage callback ended the step),
-    // -1 when the down-converter refused the block as too long.
+    // out (the filter collects 2048 samples per frame, or a stage callback ended the
+    // step), -1 when the down-converter refused the block as too long.
     int Process(const Complex* block, int count, SampleContext* ctx);
     const Complex* Output() const { return resampled.data(); }
     // Another way down: mixes count samples with the chain's own oscillator and lowers
@@ -92,7 +92,7 @@ private:
     CFractResampler resampler;
     CicDecimator cic;
     std::vector<Complex> decimated; // down-converter output: at most a block
-    std::vector<Complex> filtered;  // filter output: up to a block + a frame - 1 samples
+    std::vector<Complex> filtered;  // filter output: up to a block + 2047 samples
     std::vector<Complex> resampled; // resampler output
     ChannelStageCallback callbacks[3] = {nullptr, nullptr, nullptr};
 };

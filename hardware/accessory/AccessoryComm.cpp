@@ -4,6 +4,7 @@
 #include "core/ComPort.h"
 #include "core/ProgramSettings.h"
 #include "core/QLogger.h"
+#include "core/ThreadStop.h"
 #include "engine/Controller.h"
 #include "engine/FrequencyConverter.h"
 #include "engine/ReceiverHardware.h"
@@ -74,13 +75,10 @@ void AccessoryComm::loadSettings()
 
 bool AccessoryComm::stop()
 {
-    requestInterruption();
-    if (wait(StopBoundMs))
-        return true;
-    QLogger::logError(
-        LogModule,
-        QStringLiteral("AccessoryComm::stop() the link thread did not end within %1 ms").arg(StopBoundMs));
-    return false;
+    return endThreadWithin(
+        this, StopBoundMs,
+        QStringLiteral("AccessoryComm::stop() the link thread did not end within %1 ms").arg(StopBoundMs),
+        [this] { requestInterruption(); });
 }
 
 void AccessoryComm::startThread()

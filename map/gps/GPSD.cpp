@@ -5,6 +5,7 @@
 #include "core/GlobalRFData.h"
 #include "core/ProgramSettings.h"
 #include "core/QLogger.h"
+#include "core/ThreadStop.h"
 #include "map/geo/GeoTools.h"
 
 #include <QDateTime>
@@ -92,13 +93,10 @@ void GPSD::readSettingsAndOpenPort()
 
 bool GPSD::stop()
 {
-    requestInterruption();
-    if (wait(StopBoundMs))
-        return true;
-    QLogger::logError(
-        LogModule,
-        QStringLiteral("GPSD::stop() the reader thread did not end within %1 ms").arg(StopBoundMs));
-    return false;
+    return endThreadWithin(
+        this, StopBoundMs,
+        QStringLiteral("GPSD::stop() the reader thread did not end within %1 ms").arg(StopBoundMs),
+        [this] { requestInterruption(); });
 }
 
 void GPSD::run()

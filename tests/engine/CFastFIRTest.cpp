@@ -31,7 +31,7 @@ std::vector<Complex> filterInBlocks(CFastFIR& filter, const std::vector<Complex>
     std::vector<Complex> out, buffer;
     for (size_t pos = 0, i = 0; pos < in.size(); ++i) {
         const int n = std::min<int>(lengths[i % lengths.size()], int(in.size() - pos));
-        buffer.resize(n + filter.Frame());
+        buffer.resize(n + CFastFIR::kFrame);
         const int produced = filter.Filter(n, in.data() + pos, buffer.data());
         out.insert(out.end(), buffer.begin(), buffer.begin() + produced);
         pos += n;
@@ -50,68 +50,47 @@ double responseDb(float low, float high, float rate, double hz)
 
 } // namespace
 
-TEST(CFastFIR, EveryFrameGivesTheOneLongTransformsOutput)
+TEST(CFastFIR, MatchesLiquidFftFilterSampleForSample)
 {
-    // The reference is liquid's plain overlap-save with 4096-point transforms: the taps in
-    // one piece. Cutting them into partitions of any frame must not change a sample.
     struct Band
     {
         float low, high, rate;
     };
-    const Band bands[] = {{10, 3600, 16000}, {-1500, 1500, 16000}, {-5500, 5500, 64000}, {-3600, -10, 32000}};
-    const int frames[] = {CFastFIR::kMinFrame, 256, CFastFIR::kFrame, 1024, 2048, CFastFIR::kMaxFrame};
-    constexpr int kReferenceBlock = 2048;
-    const auto input = noise(10 * kReferenceBlock);
-    for (const Band band : bands) {
-        CFastFIR design;
-        design.SetBand(band.low, band.high, 0, band.rate);
-        std::vector<Complex> taps(design.Taps(), design.Taps() + CFastFIR::kTaps);
-        fftfilt_cccf reference = fftfilt_cccf_create(taps.data(), CFastFIR::kTaps, kReferenceBlock);
+    for (const Band band : {Band{10, 3600, 16000}, Band{-1500, 1500, 16000}, Band{-5500, 5500, 64000},
+                            Band{-3600, -10, 32000}}) {
+        SCOPED_TRACE(testing::Message() << band.low << ".." << band.high << " at " << band.rate);
+        CFastFIR filter;
+        filter.SetBand(band.low, band.high, 0, band.rate);
+        std::vector<Complex> taps(filter.Taps(), filter.Taps() + CFastFIR::kTaps);
+        fftfilt_cccf reference = fftfilt_cccf_create(taps.data(), CFastFIR::kTaps, CFastFIR::kFrame);
+
+        const auto input = noise(10 * CFastFIR::kFrame);
+        const auto ours = filterInBlocks(filter, input, {1, 999, 2048, 4097, 77});
         std::vector<Complex> expected(input.size());
-        for (size_t pos = 0; pos < input.size(); pos += kReferenceBlock)
+        for (size_t pos = 0; pos < input.size(); pos += CFastFIR::kFrame)
             fftfilt_cccf_execute(reference, const_cast<Complex*>(input.data() + pos), expected.data() + pos);
         fftfilt_cccf_destroy(reference);
 
-        for (const int frame : frames) {
-            SCOPED_TRACE(testing::Message()
-                         << band.low << ".." << band.high << " at " << band.rate << ", frame " << frame);
-            CFastFIR filter(frame);
-            ASSERT_EQ(filter.Frame(), frame);
-            filter.SetBand(band.low, band.high, 0, band.rate);
-            const auto ours = filterInBlocks(filter, input, {1, 999, 2048, 4097, 77});
-            ASSERT_EQ(ours.size(), input.size());
-            for (size_t i = 0; i < ours.size(); ++i)
-                ASSERT_NEAR(std::abs(ours[i] - expected[i]), 0.0, 2e-5) << "sample " << i;
-        }
+        ASSERT_EQ(ours.size(), input.size());
+        for (size_t i = 0; i < ours.size(); ++i)
+            ASSERT_NEAR(std::abs(ours[i] - expected[i]), 0.0, 2e-5) << "sample " << i;
     }
 }
 
 TEST(CFastFIR, OutputComesInWholeFrames)
 {
-    for (const int frame : {CFastFIR::kMinFrame, CFastFIR::kFrame, 2048}) {
-        SCOPED_TRACE(frame);
-        CFastFIR filter(frame);
-        filter.SetBand(-1500, 1500, 0, 16000);
-        std::vector<Complex> in(3 * frame, Complex(0.5f, 0.0f)), out(4 * frame);
-        EXPECT_EQ(filter.Filter(frame - 1, in.data(), out.data()), 0);
-        EXPECT_EQ(filter.Filter(1, in.data(), out.data()), frame);
+    CFastFIR filter;
+    filter.SetBand(-1500, 1500, 0, 16000);
+    std::vector<Complex> in(5000, Complex(0.5f, 0.0f)), out(5000 + 2047);
+    EXPECT_EQ(filter.Filter(2047, in.data(), out.data()), 0);
+    EXPECT_EQ(filter.Filter(1, in.data(), out.data()), 2048);
 
-        CFastFIR fresh(frame);
-        fresh.SetBand(-1500, 1500, 0, 16000);
-        const int waiting = frame / 2 + 3;
-        EXPECT_EQ(fresh.Filter(2 * frame + waiting, in.data(), out.data()), 2 * frame);
-        // What waits and one short of the rest do not complete the third frame; one more does.
-        EXPECT_EQ(fresh.Filter(frame - waiting - 1, in.data(), out.data()), 0);
-        EXPECT_EQ(fresh.Filter(1, in.data(), out.data()), frame);
-    }
-}
-
-TEST(CFastFIR, AFrameItCannotUseIsTakenAsTheDefault)
-{
-    for (const int asked : {-512, 0, 1, CFastFIR::kMinFrame / 2, 500, 3 * 256, 2 * CFastFIR::kMaxFrame}) {
-        CFastFIR filter(asked);
-        EXPECT_EQ(filter.Frame(), CFastFIR::kFrame) << asked;
-    }
+    CFastFIR fresh;
+    fresh.SetBand(-1500, 1500, 0, 16000);
+    EXPECT_EQ(fresh.Filter(5000, in.data(), out.data()), 4096);
+    // 904 samples wait: 1143 more do not complete the third frame, one more does.
+    EXPECT_EQ(fresh.Filter(1143, in.data(), out.data()), 0);
+    EXPECT_EQ(fresh.Filter(1, in.data(), out.data()), 2048);
 }
 
 TEST(CFastFIR, PassesTheSidebandAndRejectsItsMirror)
@@ -167,19 +146,17 @@ TEST(CFastFIR, RefusesAnInvalidBandOnceAndKeepsTheOldFilter)
 TEST(CFastFIR, NewBandDoesNotDisturbTheFrameBeingCollected)
 {
     // A filter that changes its band in the middle of a frame gives, from that frame on,
-    // what a filter designed for the new band from the start gives: also the partitions
-    // of the taps that meet earlier frames' input.
-    constexpr int kChangeAt = 3000;
-    const auto input = noise(8192);
+    // what a filter designed for the new band from the start gives.
+    const auto input = noise(4 * CFastFIR::kFrame);
     CFastFIR changed, fresh;
     changed.SetBand(-1500, 1500, 0, 16000);
     fresh.SetBand(10, 3600, 0, 16000);
-    std::vector<Complex> a(input.size() + CFastFIR::kFrame), b(input.size() + CFastFIR::kFrame);
-    int na = changed.Filter(kChangeAt, input.data(), a.data());
+    std::vector<Complex> a(input.size() + 2048), b(input.size() + 2048);
+    int na = changed.Filter(3000, input.data(), a.data());
     changed.SetBand(10, 3600, 0, 16000);
-    na += changed.Filter(int(input.size()) - kChangeAt, input.data() + kChangeAt, a.data() + na);
+    na += changed.Filter(int(input.size()) - 3000, input.data() + 3000, a.data() + na);
     const int nb = fresh.Filter(int(input.size()), input.data(), b.data());
     ASSERT_EQ(na, nb);
-    for (int i = kChangeAt / CFastFIR::kFrame * CFastFIR::kFrame; i < na; ++i)
+    for (int i = CFastFIR::kFrame; i < na; ++i)
         ASSERT_NEAR(std::abs(a[i] - b[i]), 0.0, 1e-6) << i;
 }

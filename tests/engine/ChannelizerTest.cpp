@@ -125,6 +125,35 @@ TEST_F(ChannelizerTest, FilterSetsChannelRateAndPlan)
     }
 }
 
+// The channel filter works in frames of 2048 decimated samples: a step before the frame
+// is complete gives the mixing thread no block; the step that completes it gives the
+// whole frame at the channel rate.
+TEST_F(ChannelizerTest, NothingComesOutUntilTheFilterHasAFrame)
+{
+    Channelizer channel(2048000, 3300);
+    channel.setFilter(-1500, 1500);
+    ASSERT_EQ(channel.decimatedRate(), 16000);
+    constexpr int kBlock = 16384; // 128 samples at 16000 Hz
+    constexpr int kBlocksPerFrame = 2048 / (kBlock / 128);
+    const std::vector<Complex> input = tone(kBlocksPerFrame * kBlock, 500.0 / 2048000);
+    for (int i = 0; i < kBlocksPerFrame; ++i) {
+        channel.EnqueueData(mallocBlock(input.data() + i * kBlock, kBlock), mallocContext(), kBlock);
+        int count = -1;
+        SampleContext* ctx = nullptr;
+        Complex* block = channel.getData(&count, &ctx, 0);
+        if (i + 1 < kBlocksPerFrame) {
+            EXPECT_EQ(block, nullptr) << "step " << i;
+            EXPECT_EQ(count, 0) << "step " << i;
+        } else {
+            ASSERT_NE(block, nullptr);
+            // 2048 samples at 16000 Hz are 384 at 3000 Hz.
+            EXPECT_NEAR(count, 384, 1);
+        }
+        free(block);
+        free(ctx);
+    }
+}
+
 TEST_F(ChannelizerTest, BandWithoutWidthIsRefused)
 {
     Channelizer channel(2048000, 3300);

@@ -47,10 +47,8 @@ TEST(ControllerSizes, FetchSizeAndDisplayLengthFollowTheRate)
         int fftLength;
         int blocks;
     };
-    // About 16 ms of samples in whole blocks of 1024, at least one, at most 512.
-    for (const Case& c : {Case{2400000, 65536, 38}, Case{2048000, 65536, 32}, Case{250000, 32768, 4},
-                          Case{1000000, 8192, 16}, Case{10000000, 65536, 157}, Case{40000000, 65536, 512},
-                          Case{1500000, 32768, 24}, Case{48000, 32768, 1}}) {
+    for (const Case& c : {Case{2400000, 65536, 149}, Case{250000, 32768, 18}, Case{1000000, 8192, 64},
+                          Case{10000000, 65536, 512}, Case{1500000, 32768, 94}, Case{48000, 32768, 5}}) {
         EXPECT_EQ(Controller::fullbandFftLengthFor(c.rate), c.fftLength) << c.rate;
         EXPECT_EQ(Controller::blocksPerFetchFor(c.rate), c.blocks) << c.rate;
     }

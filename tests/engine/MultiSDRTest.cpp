@@ -1,7 +1,10 @@
 // The audio mixing thread: level smoothing, squelch, stereo placement, modes,
-// captures, and a channel without a demodulator beside a working one.
+// captures, a channel without a demodulator beside a working one, and the pace the
+// sound output sets for a single channel.
 #include "engine/MultiSDR.h"
+#include "engine/Channelizer.h"
 #include "engine/Controller.h"
+#include "engine/SampleFifo.h"
 #include "engine/VisuFifo.h"
 #include "engine/audio/AudioOutput.h"
 #include "engine/board/BoardSettings.h"
@@ -16,6 +19,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -158,6 +162,31 @@ TEST_F(MultiSDRRunning, DemodulatorSignalReachesTheMixer)
     EXPECT_TRUE(waitFor([&] { return engine.audioOutput->blocksDiscarded() >= before + 10; }));
 }
 
+// With one channel on, the sound output sets the pace: once more than one audio block
+// waits for it, the mixer takes no further channel block (the receiver's blocks queue up
+// before the channel instead), and it goes on once the output has taken all but one.
+TEST_F(MultiSDRRunning, OneChannelWaitsUntilAtMostOneAudioBlockIsQueued)
+{
+    engine.installDemodulator(&usb, 0);
+    ASSERT_TRUE(engine.audioOutput->stop()) << "nothing takes the audio now";
+    engine.turnChannelOn(0);
+    SampleFifo* audio = engine.audioQueue;
+    ASSERT_TRUE(waitFor([&] { return audio->size() > 1; }));
+    ASSERT_TRUE(waitFor([&] { return engine.main_channelizer->inputQueueSize() >= 3; }));
+    const int taken = rxABlocksTaken();
+    const int queued = audio->size();
+    ASSERT_TRUE(waitFor([&] { return engine.main_channelizer->inputQueueSize() >= 6; }));
+    EXPECT_EQ(rxABlocksTaken(), taken);
+    EXPECT_EQ(audio->size(), queued);
+
+    while (audio->size() > 1) {
+        int count = 0;
+        std::free(audio->dequeue(&count, 0, nullptr, false));
+        EXPECT_EQ(count, MultiSDR::AudioBlock);
+    }
+    EXPECT_TRUE(waitFor([&] { return rxABlocksTaken() > taken; }));
+}
+
 TEST_F(MultiSDRRunning, ARefusedAudioBlockOfOneChannelIsLoggedAtDebugLevel)
 {
     ProgramLog::capture();
@@ -177,8 +206,7 @@ TEST_F(MultiSDRRunning, ARefusedAudioBlockOfOneChannelIsLoggedAtDebugLevel)
     for (const ProgramLog::Line& l : ProgramLog::lines()) {
         if (l.second.startsWith(line)) {
             EXPECT_EQ(l.first, "Debug");
-            EXPECT_TRUE(l.second.endsWith(QStringLiteral(" audio_frame_length=%1").arg(MultiSDR::AudioBlock)))
-                << l.second.toStdString();
+            EXPECT_TRUE(l.second.endsWith(" audio_frame_length=2048")) << l.second.toStdString();
         }
     }
 }

@@ -123,61 +123,6 @@ TEST(SampleFifo, AcceptsTheOneHundredAndFirstAndWarnsOncePerRefusalRun)
     free(again);
 }
 
-TEST(SampleFifo, ABatchIsQueuedInOrderUpToTheLimitAndWakesTheConsumerForEachBlock)
-{
-    struct Case
-    {
-        const char* what;
-        int queuedBefore;
-        bool accepting;
-        int batch;
-        int taken;
-    };
-    const Case cases[] = {
-        {"an empty queue takes them all", 0, true, 3, 3},
-        {"a queue near its limit takes the first ones", SampleFifo::MaxWaiting - 1, true, 4, 2},
-        {"a full queue takes none", SampleFifo::MaxWaiting + 1, true, 2, 0},
-        {"a queue that does not accept takes none", 0, false, 2, 0},
-        {"an empty batch", 5, true, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        SampleFifo fifo;
-        for (int i = 0; i < c.queuedBefore; ++i)
-            fifo.enqueue(block(-1), 1, 0, nullptr);
-        fifo.accepting = c.accepting;
-        std::vector<void*> blocks;
-        for (int i = 0; i < c.batch; ++i)
-            blocks.push_back(block(i));
-        DebugCapture quiet;
-        ASSERT_EQ(fifo.enqueueAll(blocks.data(), c.batch, 7), c.taken);
-        // The refused ones are still the caller's.
-        for (int i = c.taken; i < c.batch; ++i) {
-            EXPECT_EQ(*static_cast<int*>(blocks[i]), i);
-            free(blocks[i]);
-        }
-        // Every queued block has its permit: as many waiting pops find one at once.
-        std::vector<int> tags;
-        for (int i = 0; i < c.queuedBefore + c.taken; ++i) {
-            SampleFifoElement* element = fifo.pop(true, 0);
-            ASSERT_NE(element, nullptr) << i;
-            const int tag = *static_cast<int*>(element->data);
-            if (tag >= 0) {
-                tags.push_back(tag);
-                EXPECT_EQ(element->count, 7);
-                EXPECT_EQ(element->context, nullptr);
-            }
-            free(element->data);
-            free(element);
-        }
-        EXPECT_EQ(fifo.pop(true, 0), nullptr);
-        std::vector<int> inOrder(c.taken);
-        for (int i = 0; i < c.taken; ++i)
-            inOrder[i] = i;
-        EXPECT_EQ(tags, inOrder);
-    }
-}
-
 TEST(SampleFifo, WaitingPopGivesUpAfterAboutTenMilliseconds)
 {
     SampleFifo fifo;

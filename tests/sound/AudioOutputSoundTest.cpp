@@ -4,8 +4,11 @@
 #include "engine/audio/AudioOutput.h"
 #include "engine/audio/Equalizer.h"
 
+#include "DebugCapture.h"
 #include "MonitoredSoundTest.h"
+#include "ProgramLog.h"
 #include "SoundCapture.h"
+#include "TempWorkDir.h"
 #include "ToneAnalysis.h"
 
 #include <QElapsedTimer>
@@ -112,6 +115,38 @@ TEST_F(AudioOutputSound, ToneIsHeardAtItsPitchOnBothChannels)
     EXPECT_NEAR(tone::rms(left) * std::sqrt(2.0), 0.5 * 1.134 * 32000 / 32768, 0.02);
     ASSERT_EQ(left.size(), right.size());
     EXPECT_EQ(left, right);
+}
+
+// A burst of audio that stands in the queue while the device plays in real time is
+// played to its end, not a block dropped; the device's period size is logged as it opens.
+TEST_F(AudioOutputSound, EveryBlockTakenIsPlayed)
+{
+    TempWorkDir dir;
+    ProgramLog::capture();
+    DebugCapture debug;
+    SampleFifo queue;
+    AudioOutput output(QString(), &queue);
+    output.start();
+    const int blocks = 60; // 2.6 s of audio, queued at once
+    for (int b = 0; b < blocks; ++b)
+        ASSERT_GT(queue.enqueue(std::calloc(kBlock, sizeof(std::complex<float>)), kBlock, 0, nullptr), 0);
+    EXPECT_TRUE(
+        waitFor([&] { return output.blocksPlayed() + output.blocksDiscarded() == blocks; }, kSoundBoundMs));
+    EXPECT_EQ(output.blocksPlayed(), blocks);
+    EXPECT_EQ(output.blocksDiscarded(), 0);
+    ASSERT_TRUE(output.stop());
+
+    const QString periodLine = QStringLiteral("AudioOutput() periodSize:");
+    int periodLines = 0;
+    for (const ProgramLog::Line& line : ProgramLog::lines()) {
+        if (!line.second.startsWith(periodLine))
+            continue;
+        ++periodLines;
+        EXPECT_EQ(line.first, "Trace");
+        EXPECT_GT(line.second.mid(periodLine.size()).toInt(), 0) << line.second.toStdString();
+    }
+    EXPECT_EQ(periodLines, 1);
+    EXPECT_TRUE(debug.contains(QStringLiteral(" periodSize=")));
 }
 
 TEST_F(AudioOutputSound, BalanceAtEachEndSilencesTheOtherChannel)
