@@ -79,7 +79,7 @@ public:
     // Subtracted from a clicked frequency before it tunes (CW listens beside the carrier).
     void setClickOffset(qint64 offset) { clickOffset = offset; }
 
-    // The spectrum is copied: the caller may reuse its arrays at once.
+    // The spectrum is drawn at once and not kept: the caller may reuse its arrays.
     void setNewSpectrum(const double* bins, int n);
     void setNewSpectrum(const double* trace, const double* waterfall, int n);
 
@@ -149,10 +149,19 @@ private:
     void redrawOverlay();
     void drawBookmarkTags(QPainter& painter, int gridBottom);
     void makeFrequencyLabels();
-    void computeScreenPoints(int height, int columns, double top, double bottom, qint64 startOffset,
-                             qint64 stopOffset, const double* bins, int* rows, int* first, int* last) const;
-    void drawSpectrum();
-    void drawWaterfallRow(int columns);
+    // The drawn columns of a spectrum: [first, last).
+    struct ColumnSpan
+    {
+        int first = 0;
+        int last = 0;
+    };
+    // The level each column shows (its strongest bin) into columnLevels.
+    void computeColumnLevels(int columns, qint64 startOffset, qint64 stopOffset, const double* bins,
+                             ColumnSpan* span);
+    // The row of each drawn column's level on a scale of height rows from maxDb down to minDb.
+    void rowsOfColumns(int height, const ColumnSpan& span, int* rows) const;
+    void drawSpectrum(const double* trace, const double* waterfall);
+    void drawWaterfallRow(const ColumnSpan& columns);
     void composeTrace(int first, int last);
     void detectPeaks(QPainter& painter, int first, int last);
     void drawPeakHold(QPainter& painter, int first, int last);
@@ -176,8 +185,8 @@ private:
     int screenRows[MaxColumns] = {};
     std::vector<QPoint> tracePoints = std::vector<QPoint>(MaxColumns); // trace of a frame
     int peakHoldRows[MaxColumns] = {};
-    std::vector<double> traceBins;
-    std::vector<double> waterfallBins;
+    // Per column of the frame being drawn; the spectrum itself is not kept.
+    std::vector<double> columnLevels = std::vector<double>(MaxColumns);
     int binCount = 0;
     int freqScaleY = 0;
     int dbLabelWidth = 0;

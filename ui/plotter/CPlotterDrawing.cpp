@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 const QColor GridColor(240, 240, 240, 48);
@@ -196,9 +197,8 @@ void CPlotter::makeFrequencyLabels()
     }
 }
 
-void CPlotter::computeScreenPoints(int height, int columns, double top, double bottom, qint64 startOffset,
-                                   qint64 stopOffset, const double* bins, int* rows, int* first,
-                                   int* last) const
+void CPlotter::computeColumnLevels(int columns, qint64 startOffset, qint64 stopOffset, const double* bins,
+                                   ColumnSpan* span)
 {
     const qint64 n = binCount;
     // Bin of a frequency offset; far-off offsets are held where the 64-bit arithmetic below cannot overflow.
@@ -212,68 +212,91 @@ void CPlotter::computeScreenPoints(int height, int columns, double top, double b
     if (t <= g)
         t = g + 1;
     const qint64 m = t - g;
-    // The wheel keeps the range at 1 dB or more; anything narrower would divide by almost nothing.
-    const double rowsPerDb = height / std::max(std::abs(top - bottom), 1.0);
-
-    auto rowOf = [&](double v) {
-        const double r = (top - v) * rowsPerDb;
-        if (std::isnan(r) || r >= height)
-            return height;
-        return r > 0 ? static_cast<int>(r) : 0;
-    };
+    double* levels = columnLevels.data();
 
     if (columns < m) {
-        // More bins than columns: each column shows its strongest bin.
-        *first = 0;
-        *last = 0;
-        bool any = false;
-        for (qint64 j = std::max<qint64>(s, 0); j < std::min(n, t); ++j) {
-            const int column = static_cast<int>(((j - g) * columns) / m);
-            const int row = rowOf(bins[j]);
-            if (!any || column != *last) {
-                if (!any)
-                    *first = column;
-                rows[column] = row;
-                any = true;
-            } else if (row < rows[column]) {
-                rows[column] = row;
+        // More bins than columns: each column shows its strongest bin. A NaN bin
+        // never wins (it would be drawn at the bottom), and -infinity, where a
+        // column holds only NaN, is drawn at the bottom too.
+        span->first = 0;
+        span->last = 0;
+        const qint64 begin = std::max<qint64>(s, 0);
+        const qint64 end = std::min(n, t);
+        if (begin >= end)
+            return;
+        // Column of bin j: (j - g) * columns / m, stepped without a division per
+        // bin (j >= g here, and a step moves on by one column at most).
+        int column = static_cast<int>(((begin - g) * columns) / m);
+        qint64 remainder = ((begin - g) * columns) % m;
+        span->first = column;
+        double strongest = -std::numeric_limits<double>::infinity();
+        for (qint64 j = begin; j < end; ++j) {
+            strongest = std::max(strongest, bins[j]);
+            remainder += columns;
+            if (remainder >= m && j + 1 < end) {
+                levels[column] = strongest;
+                strongest = -std::numeric_limits<double>::infinity();
+                remainder -= m;
+                ++column;
             }
-            *last = column;
         }
+        levels[column] = strongest;
+        span->last = column;
         return;
     }
-    if (columns < 1) {
-        *first = 0;
-        *last = columns;
-        return;
-    }
+    span->first = 0;
+    span->last = columns;
     // At most as many bins as columns: bins repeat across columns. The window may
     // reach past the bins (a rate that disagrees with the bin count): hold the edge bin.
     for (int i = 0; i < columns; ++i) {
         const qint64 j = g + (i * m) / columns;
-        rows[i] = rowOf(bins[std::clamp<qint64>(j, 0, n - 1)]);
+        levels[i] = bins[std::clamp<qint64>(j, 0, n - 1)];
     }
-    *first = 0;
-    *last = columns;
 }
 
-void CPlotter::drawSpectrum()
+void CPlotter::rowsOfColumns(int height, const ColumnSpan& span, int* rows) const
+{
+    // The wheel keeps the range at 1 dB or more; anything narrower would divide by almost nothing.
+    const double rowsPerDb = height / std::max(std::abs(maxDb - minDb), 1.0);
+    const double* levels = columnLevels.data();
+    for (int c = std::max(span.first, 0); c < span.last; ++c) {
+        const double r = (maxDb - levels[c]) * rowsPerDb;
+        rows[c] = std::isnan(r) || r >= height ? height : r > 0 ? static_cast<int>(r) : 0;
+    }
+}
+
+void CPlotter::drawSpectrum(const double* trace, const double* waterfall)
 {
     if (overlayPending) {
         redrawOverlay();
         overlayPending = false;
     }
 
-    if (!waterfallImage.isNull())
-        drawWaterfallRow(std::min(waterfallImage.width(), MaxColumns));
+    const qint64 startOffset = fftCenterOffset - span / 2;
+    const qint64 stopOffset = fftCenterOffset + span / 2;
+    // The column levels of one spectrum serve both the waterfall row and the trace.
+    const double* levelsOf = nullptr;
+    int levelsColumns = -1;
+    ColumnSpan columns;
+    auto levelsFor = [&](const double* bins, int count) {
+        if (bins != levelsOf || count != levelsColumns) {
+            computeColumnLevels(count, startOffset, stopOffset, bins, &columns);
+            levelsOf = bins;
+            levelsColumns = count;
+        }
+    };
+
+    if (!waterfallImage.isNull()) {
+        levelsFor(waterfall, std::min(waterfallImage.width(), MaxColumns));
+        drawWaterfallRow(columns);
+    }
 
     if (!overlayImage.isNull()) {
         const int height = overlayImage.height();
-        int first = 0;
-        int last = 0;
-        computeScreenPoints(height, std::min(overlayImage.width(), MaxColumns), maxDb, minDb,
-                            fftCenterOffset - span / 2, fftCenterOffset + span / 2, traceBins.data(),
-                            screenRows, &first, &last);
+        levelsFor(trace, std::min(overlayImage.width(), MaxColumns));
+        rowsOfColumns(height, columns, screenRows);
+        const int first = columns.first;
+        const int last = columns.last;
         composeTrace(first, last);
 
         QPainter painter(&spectrumImage);
@@ -335,7 +358,7 @@ void CPlotter::composeTrace(int first, int last)
     }
 }
 
-void CPlotter::drawWaterfallRow(int columns)
+void CPlotter::drawWaterfallRow(const ColumnSpan& columns)
 {
     // Scroll down by one row, then write the new row 0.
     const int h = waterfallImage.height();
@@ -343,13 +366,10 @@ void CPlotter::drawWaterfallRow(int columns)
     const qsizetype rowBytes = waterfallImage.bytesPerLine();
     std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
 
-    int first = 0;
-    int last = 0;
-    computeScreenPoints(WaterfallLevels, columns, maxDb, minDb, fftCenterOffset - span / 2,
-                        fftCenterOffset + span / 2, waterfallBins.data(), screenRows, &first, &last);
+    rowsOfColumns(WaterfallLevels, columns, screenRows);
     QRgb* pixels = reinterpret_cast<QRgb*>(bits);
     for (int c = 0; c < waterfallImage.width(); ++c) {
-        const bool drawn = c >= first && c < last;
+        const bool drawn = c >= columns.first && c < columns.last;
         pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : waterfallColors[0];
     }
 }
