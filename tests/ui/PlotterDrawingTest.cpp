@@ -289,6 +289,32 @@ TEST_F(PlotterDrawing, PeakDetectionMarksOneStrongBinAndFindsItNearThePointer)
     EXPECT_EQ(plotter.findNearestPeak(200, 70), -1);
 }
 
+// A display fed while hidden (behind its tab) shows, once shown, exactly what one
+// painted after every frame shows: the last trace with its fill, its peak marks,
+// the peaks held over the hidden frames, and every waterfall row.
+TEST_F(PlotterDrawing, DisplayFedWhileHiddenShowsWhatAPaintedOneShows)
+{
+    std::unique_ptr<CPlotter> painted = shownPlotter(Width, Height);
+    for (CPlotter* p : {&plotter, painted.get()}) {
+        p->setSampleRate(192000);
+        p->setCenterFreq(Centre);
+        p->setPeakDetection(true, 2);
+        p->setPeakHold(true);
+    }
+    plotter.hide();
+    for (int frame = 0; frame < 6; ++frame) {
+        std::vector<double> bins = flat(-100 + frame);
+        bins[FirstVisibleBin + 40 * frame + 50] = -20 - 5 * frame;
+        for (CPlotter* p : {&plotter, painted.get()})
+            p->setNewSpectrum(bins.data(), static_cast<int>(bins.size()));
+        painted->grab();
+    }
+    EXPECT_EQ(plotter.getPeaks(), painted->getPeaks());
+    plotter.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plotter));
+    EXPECT_EQ(plotter.grab().toImage(), painted->grab().toImage());
+}
+
 TEST_F(PlotterDrawing, PeakHoldKeepsTheStrongestLevelUntilReset)
 {
     std::vector<double> spike = flat(-100);

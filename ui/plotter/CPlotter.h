@@ -162,9 +162,10 @@ private:
     void rowsOfColumns(int height, const ColumnSpan& span, int* rows) const;
     void drawSpectrum(const double* trace, const double* waterfall);
     void drawWaterfallRow(const ColumnSpan& columns);
+    void drawTraceImage();
     void composeTrace(int first, int last);
-    void detectPeaks(QPainter& painter, int first, int last);
-    void drawPeakHold(QPainter& painter, int first, int last);
+    void detectPeaks(int first, int last);
+    void holdPeaks(int first, int last);
     void resetPeakHold() { peakHoldValid = false; }
     qint64 visibleStart() const { return centerFreq + fftCenterOffset - span / 2; }
     qint64 visibleStop() const { return centerFreq + fftCenterOffset + span / 2; }
@@ -182,7 +183,12 @@ private:
     bool tuningLocked = false;
     bool peakHoldEnabled = false;
     bool peakHoldValid = false;
-    int screenRows[MaxColumns] = {};
+    int screenRows[MaxColumns] = {}; // the trace's rows of the last frame
+    int waterfallScaleRows[MaxColumns] = {}; // the new waterfall row on its 255 levels
+    ColumnSpan traceColumns;
+    bool traceMarksPeaks = false;
+    bool traceHoldsPeaks = false;
+    bool traceImageStale = false; // a frame came since spectrumImage was drawn
     std::vector<QPoint> tracePoints = std::vector<QPoint>(MaxColumns); // trace of a frame
     int peakHoldRows[MaxColumns] = {};
     // Per column of the frame being drawn; the spectrum itself is not kept.

@@ -292,35 +292,61 @@ void CPlotter::drawSpectrum(const double* trace, const double* waterfall)
     }
 
     if (!overlayImage.isNull()) {
-        const int height = overlayImage.height();
         levelsFor(trace, std::min(overlayImage.width(), MaxColumns));
-        rowsOfColumns(height, columns, screenRows);
-        const int first = columns.first;
-        const int last = columns.last;
-        composeTrace(first, last);
-
-        QPainter painter(&spectrumImage);
-        painter.translate(0.5, 0.5);
-        const int count = std::max(last - first, 0);
-        QPoint* points = tracePoints.data();
-        for (int i = 0; i < count; ++i)
-            points[i] = QPoint(first + i, screenRows[first + i]);
-        painter.setPen(traceColor);
-        painter.drawPolyline(points, count);
-
-        if (fillEnabled) {
-            QLinearGradient fill(first, 0, first, height);
-            fill.setColorAt(0, fillTopColor);
-            fill.setColorAt(1, fillBottomColor);
-            painter.setBrush(fill);
-        }
-        if (peakDetectCoefficient > 0)
-            detectPeaks(painter, first, last);
-        if (peakHoldEnabled)
-            drawPeakHold(painter, first, last);
-        painter.end();
+        rowsOfColumns(overlayImage.height(), columns, screenRows);
+        traceColumns = columns;
+        traceMarksPeaks = peakDetectCoefficient > 0;
+        traceHoldsPeaks = peakHoldEnabled;
+        if (traceMarksPeaks)
+            detectPeaks(columns.first, columns.last);
+        if (traceHoldsPeaks)
+            holdPeaks(columns.first, columns.last);
+        traceImageStale = true;
     }
     update();
+}
+
+// The trace layer of the last frame: the overlay with the fill under the trace,
+// the trace, the peak marks and the held peaks. Composed when painted, so that a
+// display nobody sees (a receiver behind its tab) keeps its waterfall and peaks
+// current without drawing its trace every frame.
+void CPlotter::drawTraceImage()
+{
+    const int height = overlayImage.height();
+    const int first = traceColumns.first;
+    const int last = traceColumns.last;
+    composeTrace(first, last);
+
+    QPainter painter(&spectrumImage);
+    painter.translate(0.5, 0.5);
+    const int count = std::max(last - first, 0);
+    QPoint* points = tracePoints.data();
+    for (int i = 0; i < count; ++i)
+        points[i] = QPoint(first + i, screenRows[first + i]);
+    painter.setPen(traceColor);
+    painter.drawPolyline(points, count);
+
+    if (fillEnabled) {
+        QLinearGradient fill(first, 0, first, height);
+        fill.setColorAt(0, fillTopColor);
+        fill.setColorAt(1, fillBottomColor);
+        painter.setBrush(fill);
+    }
+    if (traceMarksPeaks) {
+        for (auto it = peaks.cbegin(); it != peaks.cend(); ++it) {
+            const int column = it.key();
+            const int row = it.value();
+            painter.drawEllipse(QRect(QPoint(column - 5, row - 5), QPoint(column + 4, row + 4)));
+        }
+    }
+    if (traceHoldsPeaks) {
+        QPolygon held;
+        held.reserve(count);
+        for (int c = first; c < last; ++c)
+            held << QPoint(c, peakHoldRows[c]);
+        painter.setPen(peakHoldColor);
+        painter.drawPolyline(held);
+    }
 }
 
 // The overlay with the trace's fill: each drawn column shows the filled overlay
@@ -366,15 +392,15 @@ void CPlotter::drawWaterfallRow(const ColumnSpan& columns)
     const qsizetype rowBytes = waterfallImage.bytesPerLine();
     std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
 
-    rowsOfColumns(WaterfallLevels, columns, screenRows);
+    rowsOfColumns(WaterfallLevels, columns, waterfallScaleRows);
     QRgb* pixels = reinterpret_cast<QRgb*>(bits);
     for (int c = 0; c < waterfallImage.width(); ++c) {
         const bool drawn = c >= columns.first && c < columns.last;
-        pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : waterfallColors[0];
+        pixels[c] = drawn ? waterfallColors[WaterfallLevels - waterfallScaleRows[c]] : waterfallColors[0];
     }
 }
 
-void CPlotter::detectPeaks(QPainter& painter, int first, int last)
+void CPlotter::detectPeaks(int first, int last)
 {
     peaks.clear();
     if (last <= first)
@@ -390,11 +416,7 @@ void CPlotter::detectPeaks(QPainter& painter, int first, int last)
     const double deviation = std::sqrt(std::max(sumSquares / count - mean * mean, 0.0));
     const double threshold = mean - peakDetectCoefficient * deviation;
 
-    auto record = [&](int column) {
-        const int row = screenRows[column];
-        peaks[column] = row;
-        painter.drawEllipse(QRect(QPoint(column - 5, row - 5), QPoint(column + 4, row + 4)));
-    };
+    auto record = [&](int column) { peaks[column] = screenRows[column]; };
     int candidate = -1;
     for (int c = first; c < last; ++c) {
         if (candidate < 0) {
@@ -411,17 +433,12 @@ void CPlotter::detectPeaks(QPainter& painter, int first, int last)
         record(candidate);
 }
 
-void CPlotter::drawPeakHold(QPainter& painter, int first, int last)
+void CPlotter::holdPeaks(int first, int last)
 {
-    QPolygon held;
-    held.reserve(std::max(last - first, 0));
     for (int c = first; c < last; ++c) {
         if (!peakHoldValid || screenRows[c] < peakHoldRows[c])
             peakHoldRows[c] = screenRows[c];
-        held << QPoint(c, peakHoldRows[c]);
     }
-    painter.setPen(peakHoldColor);
-    painter.drawPolyline(held);
     peakHoldValid = true;
 }
 
@@ -446,6 +463,10 @@ int CPlotter::findNearestPeak(int x, int y) const
 void CPlotter::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
+    if (traceImageStale) {
+        drawTraceImage();
+        traceImageStale = false;
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, spectrumImage);
     painter.drawImage(0, spectrumPercent * widgetSize.height() / 100, waterfallImage);
@@ -475,6 +496,8 @@ void CPlotter::resizeEvent(QResizeEvent* event)
                     .convertToFormat(QImage::Format_RGB32);
         }
         resetPeakHold();
+        // The last frame's columns belong to the old width: the next frame draws anew.
+        traceImageStale = false;
     }
     redrawOverlay();
 }
