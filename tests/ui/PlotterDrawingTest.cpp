@@ -139,6 +139,27 @@ TEST_F(PlotterDrawing, WaterfallRowTakesTheColourOfEachLevelAndScrollsDown)
     EXPECT_EQ(image.pixel(400, OverlayRows + 1), waterfallOf(-100));
 }
 
+// More frames than the waterfall has rows: every row shows, from the top, the
+// frames from the newest back, also after a resize of the width (rows of one level
+// stay that level when scaled across).
+TEST_F(PlotterDrawing, WaterfallKeepsItsRowsInOrderPastItsHeightAndThroughAResize)
+{
+    constexpr int WaterfallRows = Height - OverlayRows;
+    constexpr int Frames = WaterfallRows + 37;
+    auto levelOf = [](int frame) { return -double(frame * 7 % 120); };
+    for (int frame = 0; frame < Frames; ++frame)
+        feed(flat(levelOf(frame)));
+    auto expectNewestFirst = [&](int width) {
+        const QImage image = plotter.grab().toImage();
+        for (int y = 0; y < WaterfallRows; ++y)
+            ASSERT_EQ(image.pixel(width / 2, OverlayRows + y), waterfallOf(levelOf(Frames - 1 - y)))
+                << "row " << y << " width " << width;
+    };
+    expectNewestFirst(Width);
+    plotter.resize(Width - 100, Height);
+    expectNewestFirst(Width - 100);
+}
+
 TEST_F(PlotterDrawing, WithMoreBinsThanColumnsEachColumnShowsItsStrongestBin)
 {
     // Four times the bins: four bins per column.

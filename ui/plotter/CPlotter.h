@@ -162,6 +162,8 @@ private:
     void rowsOfColumns(int height, const ColumnSpan& span, int* rows) const;
     void drawSpectrum(const double* trace, const double* waterfall);
     void drawWaterfallRow(const ColumnSpan& columns);
+    // The waterfall's rows from the newest down, as shown.
+    QImage waterfallInOrder() const;
     void drawTraceImage();
     void composeTrace(int first, int last);
     void detectPeaks(int first, int last);
@@ -204,7 +206,9 @@ private:
     QImage overlayImage;
     QImage filledOverlayImage;
     bool filledOverlayValid = false;
+    // A ring of rows: the newest at waterfallTop, older ones below it and on from row 0.
     QImage waterfallImage;
+    int waterfallTop = 0;
     QRgb waterfallColors[256];
     QSize widgetSize{0, 0};
     QString frequencyLabels[51];

@@ -392,14 +392,12 @@ void CPlotter::composeTrace(int first, int last)
 
 void CPlotter::drawWaterfallRow(const ColumnSpan& columns)
 {
-    // Scroll down by one row, then write the new row 0.
+    // The newest row takes the place of the oldest: the rows scroll when painted.
     const int h = waterfallImage.height();
-    uchar* bits = waterfallImage.bits();
-    const qsizetype rowBytes = waterfallImage.bytesPerLine();
-    std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
+    waterfallTop = (waterfallTop + h - 1) % h;
 
     rowsOfColumns(WaterfallLevels, columns, waterfallScaleRows);
-    QRgb* pixels = reinterpret_cast<QRgb*>(bits);
+    QRgb* pixels = reinterpret_cast<QRgb*>(waterfallImage.scanLine(waterfallTop));
     for (int c = 0; c < waterfallImage.width(); ++c) {
         const bool drawn = c >= columns.first && c < columns.last;
         pixels[c] = drawn ? waterfallColors[WaterfallLevels - waterfallScaleRows[c]] : waterfallColors[0];
@@ -475,7 +473,24 @@ void CPlotter::paintEvent(QPaintEvent* event)
     }
     QPainter painter(this);
     painter.drawImage(0, 0, spectrumImage);
-    painter.drawImage(0, spectrumPercent * widgetSize.height() / 100, waterfallImage);
+    const int top = spectrumPercent * widgetSize.height() / 100;
+    const int w = waterfallImage.width();
+    const int h = waterfallImage.height();
+    painter.drawImage(QPoint(0, top), waterfallImage, QRect(0, waterfallTop, w, h - waterfallTop));
+    if (waterfallTop > 0)
+        painter.drawImage(QPoint(0, top + h - waterfallTop), waterfallImage, QRect(0, 0, w, waterfallTop));
+}
+
+QImage CPlotter::waterfallInOrder() const
+{
+    if (waterfallTop == 0)
+        return waterfallImage;
+    const int h = waterfallImage.height();
+    QImage ordered(waterfallImage.size(), waterfallImage.format());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(ordered.scanLine(y), waterfallImage.constScanLine((waterfallTop + y) % h),
+                    static_cast<size_t>(waterfallImage.bytesPerLine()));
+    return ordered;
 }
 
 void CPlotter::resizeEvent(QResizeEvent* event)
@@ -498,9 +513,10 @@ void CPlotter::resizeEvent(QResizeEvent* event)
             waterfallImage.fill(Qt::black);
         } else {
             waterfallImage =
-                waterfallImage.scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                waterfallInOrder().scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                     .convertToFormat(QImage::Format_RGB32);
         }
+        waterfallTop = 0;
         resetPeakHold();
         // The last frame's columns belong to the old width: the next frame draws anew.
         traceImageStale = false;
