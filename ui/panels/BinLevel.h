@@ -5,9 +5,9 @@
 // A transform bin's level as the display shows it: 20 log10(|X| * scale + 1e-20),
 // rounded to single precision. Squares of single-precision parts are exact in
 // double precision, so the level costs one natural logarithm of the power instead
-// of a hypotenuse and a base-10 logarithm, and rounds to the same float but in the
-// last place. Only bins so weak that the 1e-20 floor would show (zero, or
-// gone to NaN) take the full formula.
+// of a hypotenuse and a base-10 logarithm; it rounds to the same float, or to its
+// neighbour where the exact level lies next to a rounding edge. Only bins so weak
+// that the 1e-20 floor would show (zero among them) and NaN take the full formula.
 class BinLevel
 {
 public:
