@@ -3,6 +3,7 @@
 // averaging and smoothing, and the lengths they settle on.
 #include "engine/SampleContext.h"
 #include "engine/VisuFifo.h"
+#include "ui/panels/BinLevel.h"
 #include "ui/panels/DisplayFft.h"
 #include "ui/panels/FullBandDisplayPath.h"
 #include "ui/panels/SmallBandDisplayPath.h"
@@ -12,6 +13,8 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <random>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -82,6 +85,52 @@ TEST(DisplayFft, ToneLandsOnItsDisplayBinWithItsLevel)
         const int expected = c.n / 2 + int(std::lround(c.toneHz * c.n / c.rate));
         EXPECT_EQ(peakIndex(dB.data(), c.n), expected) << c.toneHz;
         EXPECT_NEAR(dB[expected], ToneDb, 0.01) << c.toneHz;
+    }
+}
+
+// The level of each bin against 20 log10(hypot(re, im) * scale + 1e-20) taken to
+// single precision: the same float or its neighbour, from silence (where the 1e-20
+// floor gives -400 dB) through the floor's edge to full scale and beyond, and the
+// same non-finite results.
+TEST(DisplayFft, BinLevelIsTheFullFormulaToTheLastPlaceOfAFloat)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<std::pair<float, float>> bins = {
+        {0, 0},         {-0.0f, 0},      {1e-45f, 0},    {1e-38f, -1e-38f}, {1e-20f, 3e-20f},
+        {2e-16f, 0},    {3e-15f, 4e-15f}, {1e-12f, 0},   {-7e-11f, 2e-11f}, {1e-9f, 1e-9f},
+        {1.3e-6f, 0},   {0, -4.4e-4f},   {0.01f, 0.02f}, {0.3f, -0.4f},     {1, 0},
+        {1234.5f, 1e3f}, {-3e18f, 3e18f}, {3e38f, 3e38f}, {inf, 0},         {1, -inf},
+        {nan, 1},       {0, nan}};
+    auto reference = [](float re, float im, double scale) {
+        return double(float(20.0 * std::log10(std::hypot(double(re), double(im)) * scale + 1e-20)));
+    };
+    for (const int n : {2, 1024, 8192, 65536, 131072}) {
+        const double scale = 2.0 / n;
+        const BinLevel level(scale);
+        std::vector<std::pair<float, float>> cases = bins;
+        std::mt19937 random{unsigned(n)};
+        std::uniform_real_distribution<float> exponent(-30, 3);
+        std::uniform_real_distribution<float> sign(-1, 1);
+        for (int i = 0; i < 2000; ++i)
+            cases.emplace_back(sign(random) * std::pow(10.0f, exponent(random)),
+                               sign(random) * std::pow(10.0f, exponent(random)));
+        for (const auto& [re, im] : cases) {
+            const double expected = reference(re, im, scale);
+            const double got = level(re, im);
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(got)) << re << " " << im << " n " << n;
+            } else if (std::isinf(expected)) {
+                EXPECT_EQ(got, expected) << re << " " << im << " n " << n;
+            } else {
+                const float e = float(expected);
+                EXPECT_LE(std::fabs(got - expected),
+                          std::nextafter(e, std::numeric_limits<float>::infinity()) - e)
+                    << re << " " << im << " n " << n;
+                EXPECT_EQ(double(float(got)), got);
+            }
+        }
+        EXPECT_EQ(level(0, 0), float(20.0 * std::log10(1e-20))) << n;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 
 namespace {
 // Waterfall colour of a level on the default -120..0 dB scale.
@@ -138,6 +139,27 @@ TEST_F(PlotterDrawing, WaterfallRowTakesTheColourOfEachLevelAndScrollsDown)
     EXPECT_EQ(image.pixel(400, OverlayRows + 1), waterfallOf(-100));
 }
 
+// More frames than the waterfall has rows: every row shows, from the top, the
+// frames from the newest back, also after a resize of the width (rows of one level
+// stay that level when scaled across).
+TEST_F(PlotterDrawing, WaterfallKeepsItsRowsInOrderPastItsHeightAndThroughAResize)
+{
+    constexpr int WaterfallRows = Height - OverlayRows;
+    constexpr int Frames = WaterfallRows + 37;
+    auto levelOf = [](int frame) { return -double(frame * 7 % 120); };
+    for (int frame = 0; frame < Frames; ++frame)
+        feed(flat(levelOf(frame)));
+    auto expectNewestFirst = [&](int width) {
+        const QImage image = plotter.grab().toImage();
+        for (int y = 0; y < WaterfallRows; ++y)
+            ASSERT_EQ(image.pixel(width / 2, OverlayRows + y), waterfallOf(levelOf(Frames - 1 - y)))
+                << "row " << y << " width " << width;
+    };
+    expectNewestFirst(Width);
+    plotter.resize(Width - 100, Height);
+    expectNewestFirst(Width - 100);
+}
+
 TEST_F(PlotterDrawing, WithMoreBinsThanColumnsEachColumnShowsItsStrongestBin)
 {
     // Four times the bins: four bins per column.
@@ -147,6 +169,65 @@ TEST_F(PlotterDrawing, WithMoreBinsThanColumnsEachColumnShowsItsStrongestBin)
     const QImage image = plotter.grab().toImage();
     EXPECT_EQ(image.pixel(150, OverlayRows), waterfallOf(-10));
     EXPECT_EQ(image.pixel(152, OverlayRows), waterfallOf(-100));
+}
+
+// The newest waterfall row against its definition, bin by bin: every bin of the
+// window maps to column (j - first bin) x columns / bins in the window, takes the
+// row of its level on the 255 colour levels, and a column shows its highest row
+// (its strongest bin; NaN counts as the bottom). Bin counts that do not divide the
+// columns, fewer bins than columns, windows reaching past either end of the band,
+// levels on row boundaries and non-finite levels.
+TEST_F(PlotterDrawing, WaterfallRowShowsTheStrongestBinOfEachColumnForAnyBinCountAndWindow)
+{
+    const double rate = 192000;
+    const int span = 96000;
+    std::mt19937 random{7};
+    std::uniform_real_distribution<double> level(-135, 15);
+    for (const int n : {300, 599, 1201, 4096, 4801, 65536}) {
+        for (const qint64 offset : {qint64(0), qint64(40000), qint64(-40000)}) {
+            plotter.setFftCenterOffset(offset);
+            ASSERT_EQ(plotter.getFftCenterOffset(), offset);
+            std::vector<double> bins(n);
+            for (int j = 0; j < n; ++j) {
+                switch (j % 11) {
+                case 3: bins[j] = -(j % 256) * 120.0 / 255; break; // on a row boundary
+                case 7: bins[j] = j % 3 == 0 ? std::nan("") : j % 3 == 1 ? INFINITY : -INFINITY; break;
+                default: bins[j] = level(random);
+                }
+            }
+            plotter.setNewSpectrum(bins.data(), n);
+
+            auto binOf = [&](qint64 f) { return n / 2 + static_cast<qint64>(double(f) * n / rate); };
+            const qint64 s = binOf(offset - span / 2);
+            const qint64 g = std::min<qint64>(s, n - 1);
+            const qint64 m = std::max(binOf(offset + span / 2), g + 1) - g;
+            auto rowOf = [](double v) {
+                const double r = (0 - v) * 255 / 120;
+                return std::isnan(r) || r >= 255 ? 255 : r > 0 ? static_cast<int>(r) : 0;
+            };
+            std::vector<int> rows(Width, -1);
+            int first = 0;
+            int last = Width;
+            if (Width < m) {
+                first = -1;
+                for (qint64 j = std::max<qint64>(s, 0); j < std::min<qint64>(n, s + m); ++j) {
+                    const int column = static_cast<int>((j - g) * Width / m);
+                    rows[column] = rows[column] < 0 ? rowOf(bins[j]) : std::min(rows[column], rowOf(bins[j]));
+                    first = first < 0 ? column : first;
+                    last = column;
+                }
+            } else {
+                for (int c = 0; c < Width; ++c)
+                    rows[c] = rowOf(bins[std::clamp<qint64>(g + c * m / Width, 0, n - 1)]);
+            }
+            const QImage image = plotter.grab().toImage();
+            for (int c = 0; c < Width; ++c) {
+                const QRgb expected = c >= first && c < last ? waterfallColor(255 - rows[c]) : waterfallColor(0);
+                ASSERT_EQ(image.pixel(c, OverlayRows), expected) << "bins " << n << " offset " << offset
+                                                                 << " column " << c;
+            }
+        }
+    }
 }
 
 TEST_F(PlotterDrawing, WindowWiderThanTheBinsHoldsTheEdgeBins)
@@ -227,6 +308,32 @@ TEST_F(PlotterDrawing, PeakDetectionMarksOneStrongBinAndFindsItNearThePointer)
     EXPECT_EQ(plotter.findNearestPeak(208, 60), 200);
     EXPECT_EQ(plotter.findNearestPeak(211, 45), -1);
     EXPECT_EQ(plotter.findNearestPeak(200, 70), -1);
+}
+
+// A display fed while hidden (behind its tab) shows, once shown, exactly what one
+// painted after every frame shows: the last trace with its fill, its peak marks,
+// the peaks held over the hidden frames, and every waterfall row.
+TEST_F(PlotterDrawing, DisplayFedWhileHiddenShowsWhatAPaintedOneShows)
+{
+    std::unique_ptr<CPlotter> painted = shownPlotter(Width, Height);
+    for (CPlotter* p : {&plotter, painted.get()}) {
+        p->setSampleRate(192000);
+        p->setCenterFreq(Centre);
+        p->setPeakDetection(true, 2);
+        p->setPeakHold(true);
+    }
+    plotter.hide();
+    for (int frame = 0; frame < 6; ++frame) {
+        std::vector<double> bins = flat(-100 + frame);
+        bins[FirstVisibleBin + 40 * frame + 50] = -20 - 5 * frame;
+        for (CPlotter* p : {&plotter, painted.get()})
+            p->setNewSpectrum(bins.data(), static_cast<int>(bins.size()));
+        painted->grab();
+    }
+    EXPECT_EQ(plotter.getPeaks(), painted->getPeaks());
+    plotter.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plotter));
+    EXPECT_EQ(plotter.grab().toImage(), painted->grab().toImage());
 }
 
 TEST_F(PlotterDrawing, PeakHoldKeepsTheStrongestLevelUntilReset)

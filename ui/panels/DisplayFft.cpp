@@ -1,6 +1,7 @@
 #include "ui/panels/DisplayFft.h"
 
 #include "engine/dsp/FftwPlanLock.h"
+#include "ui/panels/BinLevel.h"
 
 #include <cmath>
 #include <mutex>
@@ -38,11 +39,10 @@ void DisplayFft::transform(double* dB)
 {
     fftwf_execute(plan);
     const int half = n / 2;
-    const double scale = 2.0 / n;
-    for (int k = 0; k < n; ++k) {
-        const fftwf_complex& bin = out[k < half ? half + k : k - half];
-        const double magnitude = std::hypot(double(bin[0]), double(bin[1]));
-        dB[k] = float(20.0 * std::log10(magnitude * scale + 1e-20));
+    const BinLevel level(2.0 / n);
+    for (int k = 0; k < half; ++k) {
+        dB[k] = level(out[half + k][0], out[half + k][1]);
+        dB[half + k] = level(out[k][0], out[k][1]);
     }
 }
 

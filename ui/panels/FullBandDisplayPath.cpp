@@ -72,17 +72,21 @@ DisplayFrame FullBandDisplayPath::process(VisuFifo& window, int wantedLength)
     fft->load(samples.data());
     fft->transform(raw.data());
 
-    for (int k = 0; k < n; ++k) {
-        averageDb[k] += raw[k];
-        smoothedDb[k] = (2 * smoothedDb[k] + 8 * raw[k]) / 10;
-    }
-    if (++frameCount >= integrator) {
+    if (++frameCount < integrator) {
+        for (int k = 0; k < n; ++k) {
+            averageDb[k] += raw[k];
+            smoothedDb[k] = (2 * smoothedDb[k] + 8 * raw[k]) / 10;
+        }
+    } else {
+        // The run ends with this frame: sum, divide and clear in the same pass.
         // Divided whenever more than one frame was summed, also after the averaging
         // count was lowered in the middle of a run.
         const double divisor = frameCount > 1 ? frameCount : 1;
-        for (int k = 0; k < n; ++k)
-            shown[k] = averageDb[k] / divisor;
-        std::fill(averageDb.begin(), averageDb.end(), 0.0);
+        for (int k = 0; k < n; ++k) {
+            shown[k] = (averageDb[k] + raw[k]) / divisor;
+            averageDb[k] = 0.0;
+            smoothedDb[k] = (2 * smoothedDb[k] + 8 * raw[k]) / 10;
+        }
         frameCount = 0;
         shownReady = true;
     }

@@ -173,10 +173,8 @@ void CPlotter::setNewSpectrum(const double* trace, const double* waterfall, int 
     if (!trace || !waterfall || n <= 0)
         return;
     running = true;
-    traceBins.assign(trace, trace + n);
-    waterfallBins.assign(waterfall, waterfall + n);
     binCount = n;
-    drawSpectrum();
+    drawSpectrum(trace, waterfall);
 }
 
 int CPlotter::xFromFreq(qint64 f) const

@@ -79,7 +79,7 @@ public:
     // Subtracted from a clicked frequency before it tunes (CW listens beside the carrier).
     void setClickOffset(qint64 offset) { clickOffset = offset; }
 
-    // The spectrum is copied: the caller may reuse its arrays at once.
+    // The spectrum is drawn at once and not kept: the caller may reuse its arrays.
     void setNewSpectrum(const double* bins, int n);
     void setNewSpectrum(const double* trace, const double* waterfall, int n);
 
@@ -149,13 +149,25 @@ private:
     void redrawOverlay();
     void drawBookmarkTags(QPainter& painter, int gridBottom);
     void makeFrequencyLabels();
-    void computeScreenPoints(int height, int columns, double top, double bottom, qint64 startOffset,
-                             qint64 stopOffset, const double* bins, int* rows, int* first, int* last) const;
-    void drawSpectrum();
-    void drawWaterfallRow(int columns);
+    // The drawn columns of a spectrum: [first, last).
+    struct ColumnSpan
+    {
+        int first = 0;
+        int last = 0;
+    };
+    // The level each column shows (its strongest bin) into columnLevels.
+    void computeColumnLevels(int columns, qint64 startOffset, qint64 stopOffset, const double* bins,
+                             ColumnSpan* span);
+    // The row of each drawn column's level on a scale of height rows from maxDb down to minDb.
+    void rowsOfColumns(int height, const ColumnSpan& span, int* rows) const;
+    void drawSpectrum(const double* trace, const double* waterfall);
+    void drawWaterfallRow(const ColumnSpan& columns);
+    // The waterfall's rows from the newest down, as shown.
+    QImage waterfallInOrder() const;
+    void drawTraceImage();
     void composeTrace(int first, int last);
-    void detectPeaks(QPainter& painter, int first, int last);
-    void drawPeakHold(QPainter& painter, int first, int last);
+    void detectPeaks(int first, int last);
+    void holdPeaks(int first, int last);
     void resetPeakHold() { peakHoldValid = false; }
     qint64 visibleStart() const { return centerFreq + fftCenterOffset - span / 2; }
     qint64 visibleStop() const { return centerFreq + fftCenterOffset + span / 2; }
@@ -173,11 +185,16 @@ private:
     bool tuningLocked = false;
     bool peakHoldEnabled = false;
     bool peakHoldValid = false;
-    int screenRows[MaxColumns] = {};
+    int screenRows[MaxColumns] = {}; // the trace's rows of the last frame
+    int waterfallScaleRows[MaxColumns] = {}; // the new waterfall row on its 255 levels
+    ColumnSpan traceColumns;
+    bool traceMarksPeaks = false;
+    bool traceHoldsPeaks = false;
+    bool traceImageStale = false; // a frame came since spectrumImage was drawn
     std::vector<QPoint> tracePoints = std::vector<QPoint>(MaxColumns); // trace of a frame
     int peakHoldRows[MaxColumns] = {};
-    std::vector<double> traceBins;
-    std::vector<double> waterfallBins;
+    // Per column of the frame being drawn; the spectrum itself is not kept.
+    std::vector<double> columnLevels = std::vector<double>(MaxColumns);
     int binCount = 0;
     int freqScaleY = 0;
     int dbLabelWidth = 0;
@@ -189,7 +206,9 @@ private:
     QImage overlayImage;
     QImage filledOverlayImage;
     bool filledOverlayValid = false;
+    // A ring of rows: the newest at waterfallTop, older ones below it and on from row 0.
     QImage waterfallImage;
+    int waterfallTop = 0;
     QRgb waterfallColors[256];
     QSize widgetSize{0, 0};
     QString frequencyLabels[51];

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 const QColor GridColor(240, 240, 240, 48);
@@ -196,9 +197,8 @@ void CPlotter::makeFrequencyLabels()
     }
 }
 
-void CPlotter::computeScreenPoints(int height, int columns, double top, double bottom, qint64 startOffset,
-                                   qint64 stopOffset, const double* bins, int* rows, int* first,
-                                   int* last) const
+void CPlotter::computeColumnLevels(int columns, qint64 startOffset, qint64 stopOffset, const double* bins,
+                                   ColumnSpan* span)
 {
     const qint64 n = binCount;
     // Bin of a frequency offset; far-off offsets are held where the 64-bit arithmetic below cannot overflow.
@@ -212,92 +212,141 @@ void CPlotter::computeScreenPoints(int height, int columns, double top, double b
     if (t <= g)
         t = g + 1;
     const qint64 m = t - g;
-    // The wheel keeps the range at 1 dB or more; anything narrower would divide by almost nothing.
-    const double rowsPerDb = height / std::max(std::abs(top - bottom), 1.0);
-
-    auto rowOf = [&](double v) {
-        const double r = (top - v) * rowsPerDb;
-        if (std::isnan(r) || r >= height)
-            return height;
-        return r > 0 ? static_cast<int>(r) : 0;
-    };
+    double* levels = columnLevels.data();
 
     if (columns < m) {
-        // More bins than columns: each column shows its strongest bin.
-        *first = 0;
-        *last = 0;
-        bool any = false;
-        for (qint64 j = std::max<qint64>(s, 0); j < std::min(n, t); ++j) {
-            const int column = static_cast<int>(((j - g) * columns) / m);
-            const int row = rowOf(bins[j]);
-            if (!any || column != *last) {
-                if (!any)
-                    *first = column;
-                rows[column] = row;
-                any = true;
-            } else if (row < rows[column]) {
-                rows[column] = row;
+        // More bins than columns: each column shows its strongest bin. A NaN bin
+        // never wins (it would be drawn at the bottom), and -infinity, where a
+        // column holds only NaN, is drawn at the bottom too.
+        span->first = 0;
+        span->last = 0;
+        const qint64 begin = std::max<qint64>(s, 0);
+        const qint64 end = std::min(n, t);
+        if (begin >= end)
+            return;
+        // Column of bin j: (j - g) * columns / m, stepped without a division per
+        // bin (j >= g here, and a step moves on by one column at most).
+        int column = static_cast<int>(((begin - g) * columns) / m);
+        qint64 remainder = ((begin - g) * columns) % m;
+        span->first = column;
+        double strongest = -std::numeric_limits<double>::infinity();
+        for (qint64 j = begin; j < end; ++j) {
+            strongest = std::max(strongest, bins[j]);
+            remainder += columns;
+            if (remainder >= m && j + 1 < end) {
+                levels[column] = strongest;
+                strongest = -std::numeric_limits<double>::infinity();
+                remainder -= m;
+                ++column;
             }
-            *last = column;
         }
+        levels[column] = strongest;
+        span->last = column;
         return;
     }
-    if (columns < 1) {
-        *first = 0;
-        *last = columns;
-        return;
-    }
+    span->first = 0;
+    span->last = columns;
     // At most as many bins as columns: bins repeat across columns. The window may
     // reach past the bins (a rate that disagrees with the bin count): hold the edge bin.
     for (int i = 0; i < columns; ++i) {
         const qint64 j = g + (i * m) / columns;
-        rows[i] = rowOf(bins[std::clamp<qint64>(j, 0, n - 1)]);
+        levels[i] = bins[std::clamp<qint64>(j, 0, n - 1)];
     }
-    *first = 0;
-    *last = columns;
 }
 
-void CPlotter::drawSpectrum()
+void CPlotter::rowsOfColumns(int height, const ColumnSpan& span, int* rows) const
+{
+    // The wheel keeps the range at 1 dB or more; anything narrower would divide by almost nothing.
+    const double rowsPerDb = height / std::max(std::abs(maxDb - minDb), 1.0);
+    const double* levels = columnLevels.data();
+    for (int c = std::max(span.first, 0); c < span.last; ++c) {
+        const double r = (maxDb - levels[c]) * rowsPerDb;
+        rows[c] = std::isnan(r) || r >= height ? height : r > 0 ? static_cast<int>(r) : 0;
+    }
+}
+
+void CPlotter::drawSpectrum(const double* trace, const double* waterfall)
 {
     if (overlayPending) {
         redrawOverlay();
         overlayPending = false;
     }
 
-    if (!waterfallImage.isNull())
-        drawWaterfallRow(std::min(waterfallImage.width(), MaxColumns));
+    const qint64 startOffset = fftCenterOffset - span / 2;
+    const qint64 stopOffset = fftCenterOffset + span / 2;
+    // The column levels of one spectrum serve both the waterfall row and the trace.
+    const double* levelsOf = nullptr;
+    int levelsColumns = -1;
+    ColumnSpan columns;
+    auto levelsFor = [&](const double* bins, int count) {
+        if (bins != levelsOf || count != levelsColumns) {
+            computeColumnLevels(count, startOffset, stopOffset, bins, &columns);
+            levelsOf = bins;
+            levelsColumns = count;
+        }
+    };
+
+    if (!waterfallImage.isNull()) {
+        levelsFor(waterfall, std::min(waterfallImage.width(), MaxColumns));
+        drawWaterfallRow(columns);
+    }
 
     if (!overlayImage.isNull()) {
-        const int height = overlayImage.height();
-        int first = 0;
-        int last = 0;
-        computeScreenPoints(height, std::min(overlayImage.width(), MaxColumns), maxDb, minDb,
-                            fftCenterOffset - span / 2, fftCenterOffset + span / 2, traceBins.data(),
-                            screenRows, &first, &last);
-        composeTrace(first, last);
-
-        QPainter painter(&spectrumImage);
-        painter.translate(0.5, 0.5);
-        const int count = std::max(last - first, 0);
-        QPoint* points = tracePoints.data();
-        for (int i = 0; i < count; ++i)
-            points[i] = QPoint(first + i, screenRows[first + i]);
-        painter.setPen(traceColor);
-        painter.drawPolyline(points, count);
-
-        if (fillEnabled) {
-            QLinearGradient fill(first, 0, first, height);
-            fill.setColorAt(0, fillTopColor);
-            fill.setColorAt(1, fillBottomColor);
-            painter.setBrush(fill);
-        }
-        if (peakDetectCoefficient > 0)
-            detectPeaks(painter, first, last);
-        if (peakHoldEnabled)
-            drawPeakHold(painter, first, last);
-        painter.end();
+        levelsFor(trace, std::min(overlayImage.width(), MaxColumns));
+        rowsOfColumns(overlayImage.height(), columns, screenRows);
+        traceColumns = columns;
+        traceMarksPeaks = peakDetectCoefficient > 0;
+        traceHoldsPeaks = peakHoldEnabled;
+        if (traceMarksPeaks)
+            detectPeaks(columns.first, columns.last);
+        if (traceHoldsPeaks)
+            holdPeaks(columns.first, columns.last);
+        traceImageStale = true;
     }
     update();
+}
+
+// The trace layer of the last frame: the overlay with the fill under the trace,
+// the trace, the peak marks and the held peaks. Composed when painted, so that a
+// display nobody sees (a receiver behind its tab) keeps its waterfall and peaks
+// current without drawing its trace every frame.
+void CPlotter::drawTraceImage()
+{
+    const int height = overlayImage.height();
+    const int first = traceColumns.first;
+    const int last = traceColumns.last;
+    composeTrace(first, last);
+
+    QPainter painter(&spectrumImage);
+    painter.translate(0.5, 0.5);
+    const int count = std::max(last - first, 0);
+    QPoint* points = tracePoints.data();
+    for (int i = 0; i < count; ++i)
+        points[i] = QPoint(first + i, screenRows[first + i]);
+    painter.setPen(traceColor);
+    painter.drawPolyline(points, count);
+
+    if (fillEnabled) {
+        QLinearGradient fill(first, 0, first, height);
+        fill.setColorAt(0, fillTopColor);
+        fill.setColorAt(1, fillBottomColor);
+        painter.setBrush(fill);
+    }
+    if (traceMarksPeaks) {
+        for (auto it = peaks.cbegin(); it != peaks.cend(); ++it) {
+            const int column = it.key();
+            const int row = it.value();
+            painter.drawEllipse(QRect(QPoint(column - 5, row - 5), QPoint(column + 4, row + 4)));
+        }
+    }
+    if (traceHoldsPeaks) {
+        QPolygon held;
+        held.reserve(count);
+        for (int c = first; c < last; ++c)
+            held << QPoint(c, peakHoldRows[c]);
+        painter.setPen(peakHoldColor);
+        painter.drawPolyline(held);
+    }
 }
 
 // The overlay with the trace's fill: each drawn column shows the filled overlay
@@ -324,37 +373,38 @@ void CPlotter::composeTrace(int first, int last)
     last = std::min(last, w);
     for (int y = 0; y < h; ++y) {
         QRgb* out = reinterpret_cast<QRgb*>(spectrumImage.scanLine(y));
-        std::memcpy(out, overlayImage.constScanLine(y), rowBytes);
-        if (!fillEnabled)
+        const QRgb* plain = reinterpret_cast<const QRgb*>(overlayImage.constScanLine(y));
+        if (!fillEnabled || first >= last) {
+            std::memcpy(out, plain, rowBytes);
             continue;
-        const QRgb* filled = reinterpret_cast<const QRgb*>(filledOverlayImage.constScanLine(y));
-        for (int c = first; c < last; ++c) {
-            if (y >= screenRows[c])
-                out[c] = filled[c];
         }
+        const QRgb* filled = reinterpret_cast<const QRgb*>(filledOverlayImage.constScanLine(y));
+        std::memcpy(out, plain, static_cast<size_t>(first) * sizeof(QRgb));
+        // Both layers read, then a select: without branches the compiler vectorises it.
+        for (int c = first; c < last; ++c) {
+            const QRgb under = filled[c];
+            const QRgb above = plain[c];
+            out[c] = y >= screenRows[c] ? under : above;
+        }
+        std::memcpy(out + last, plain + last, static_cast<size_t>(w - last) * sizeof(QRgb));
     }
 }
 
-void CPlotter::drawWaterfallRow(int columns)
+void CPlotter::drawWaterfallRow(const ColumnSpan& columns)
 {
-    // Scroll down by one row, then write the new row 0.
+    // The newest row takes the place of the oldest: the rows scroll when painted.
     const int h = waterfallImage.height();
-    uchar* bits = waterfallImage.bits();
-    const qsizetype rowBytes = waterfallImage.bytesPerLine();
-    std::memmove(bits + rowBytes, bits, rowBytes * (h - 1));
+    waterfallTop = (waterfallTop + h - 1) % h;
 
-    int first = 0;
-    int last = 0;
-    computeScreenPoints(WaterfallLevels, columns, maxDb, minDb, fftCenterOffset - span / 2,
-                        fftCenterOffset + span / 2, waterfallBins.data(), screenRows, &first, &last);
-    QRgb* pixels = reinterpret_cast<QRgb*>(bits);
+    rowsOfColumns(WaterfallLevels, columns, waterfallScaleRows);
+    QRgb* pixels = reinterpret_cast<QRgb*>(waterfallImage.scanLine(waterfallTop));
     for (int c = 0; c < waterfallImage.width(); ++c) {
-        const bool drawn = c >= first && c < last;
-        pixels[c] = drawn ? waterfallColors[WaterfallLevels - screenRows[c]] : waterfallColors[0];
+        const bool drawn = c >= columns.first && c < columns.last;
+        pixels[c] = drawn ? waterfallColors[WaterfallLevels - waterfallScaleRows[c]] : waterfallColors[0];
     }
 }
 
-void CPlotter::detectPeaks(QPainter& painter, int first, int last)
+void CPlotter::detectPeaks(int first, int last)
 {
     peaks.clear();
     if (last <= first)
@@ -370,11 +420,7 @@ void CPlotter::detectPeaks(QPainter& painter, int first, int last)
     const double deviation = std::sqrt(std::max(sumSquares / count - mean * mean, 0.0));
     const double threshold = mean - peakDetectCoefficient * deviation;
 
-    auto record = [&](int column) {
-        const int row = screenRows[column];
-        peaks[column] = row;
-        painter.drawEllipse(QRect(QPoint(column - 5, row - 5), QPoint(column + 4, row + 4)));
-    };
+    auto record = [&](int column) { peaks[column] = screenRows[column]; };
     int candidate = -1;
     for (int c = first; c < last; ++c) {
         if (candidate < 0) {
@@ -391,17 +437,12 @@ void CPlotter::detectPeaks(QPainter& painter, int first, int last)
         record(candidate);
 }
 
-void CPlotter::drawPeakHold(QPainter& painter, int first, int last)
+void CPlotter::holdPeaks(int first, int last)
 {
-    QPolygon held;
-    held.reserve(std::max(last - first, 0));
     for (int c = first; c < last; ++c) {
         if (!peakHoldValid || screenRows[c] < peakHoldRows[c])
             peakHoldRows[c] = screenRows[c];
-        held << QPoint(c, peakHoldRows[c]);
     }
-    painter.setPen(peakHoldColor);
-    painter.drawPolyline(held);
     peakHoldValid = true;
 }
 
@@ -426,9 +467,30 @@ int CPlotter::findNearestPeak(int x, int y) const
 void CPlotter::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
+    if (traceImageStale) {
+        drawTraceImage();
+        traceImageStale = false;
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, spectrumImage);
-    painter.drawImage(0, spectrumPercent * widgetSize.height() / 100, waterfallImage);
+    const int top = spectrumPercent * widgetSize.height() / 100;
+    const int w = waterfallImage.width();
+    const int h = waterfallImage.height();
+    painter.drawImage(QPoint(0, top), waterfallImage, QRect(0, waterfallTop, w, h - waterfallTop));
+    if (waterfallTop > 0)
+        painter.drawImage(QPoint(0, top + h - waterfallTop), waterfallImage, QRect(0, 0, w, waterfallTop));
+}
+
+QImage CPlotter::waterfallInOrder() const
+{
+    if (waterfallTop == 0)
+        return waterfallImage;
+    const int h = waterfallImage.height();
+    QImage ordered(waterfallImage.size(), waterfallImage.format());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(ordered.scanLine(y), waterfallImage.constScanLine((waterfallTop + y) % h),
+                    static_cast<size_t>(waterfallImage.bytesPerLine()));
+    return ordered;
 }
 
 void CPlotter::resizeEvent(QResizeEvent* event)
@@ -451,10 +513,13 @@ void CPlotter::resizeEvent(QResizeEvent* event)
             waterfallImage.fill(Qt::black);
         } else {
             waterfallImage =
-                waterfallImage.scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                waterfallInOrder().scaled(w, waterfallRows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                     .convertToFormat(QImage::Format_RGB32);
         }
+        waterfallTop = 0;
         resetPeakHold();
+        // The last frame's columns belong to the old width: the next frame draws anew.
+        traceImageStale = false;
     }
     redrawOverlay();
 }
