@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <type_traits>
 
 namespace {
@@ -17,6 +19,22 @@ constexpr float kRescanFloor = -8.0f;
 float magnitudeLog(float largest)
 {
     return std::log10(largest + kTiny) + kMagnitudeOffset;
+}
+
+// The largest of count values: eight running maxima side by side (one vector's worth,
+// with no chain from one comparison to the next), then the largest of those.
+float largestOf(const float* values, int count)
+{
+    constexpr int kLanes = 8;
+    float lanes[kLanes];
+    std::fill(std::begin(lanes), std::end(lanes), -std::numeric_limits<float>::infinity());
+    int i = 0;
+    for (; i + kLanes <= count; i += kLanes)
+        for (int k = 0; k < kLanes; ++k)
+            lanes[k] = values[i + k] > lanes[k] ? values[i + k] : lanes[k];
+    for (; i < count; ++i)
+        lanes[0] = values[i] > lanes[0] ? values[i] : lanes[0];
+    return *std::max_element(std::begin(lanes), std::end(lanes));
 }
 } // namespace
 
@@ -70,6 +88,7 @@ void CAgc::computeDerived()
     m_knee = static_cast<float>(m_thresholdDb / 20.0);
     m_gainSlope = static_cast<float>(m_slopePercent / 100.0);
     m_fixedGain = static_cast<float>(0.7 * std::pow(10.0, m_knee * (m_gainSlope - 1.0)));
+    m_gainLevel = std::numeric_limits<float>::quiet_NaN(); // the slope may have changed
     m_attackRiseAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.002)));
     m_attackFallAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.005)));
 
@@ -104,8 +123,7 @@ float CAgc::trackLevel(float magnitudeLog)
         m_peak = magnitudeLog;
     } else if (leaving == m_peak) {
         // The current peak left the window: find the largest value still inside.
-        m_peak = *std::max_element(m_magnitudes, m_magnitudes + m_windowSamples);
-        m_peak = std::max(m_peak, kRescanFloor);
+        m_peak = std::max(largestOf(m_magnitudes, m_windowSamples), kRescanFloor);
     }
 
     const float attackAlpha = m_peak > m_attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
@@ -128,7 +146,12 @@ float CAgc::trackLevel(float magnitudeLog)
     const float level = std::max(m_attackAverage, m_decayAverage);
     if (level <= m_knee)
         return m_fixedGain;
-    return 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
+    // A steady signal holds its level for many samples: the power is taken once per level.
+    if (level != m_gainLevel) {
+        m_gainLevel = level;
+        m_levelGain = 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
+    }
+    return m_levelGain;
 }
 
 // Complex and real samples share one loop: a real sample travels in the real part

@@ -67,6 +67,10 @@ private:
     float m_knee = 0.0f;
     float m_gainSlope = 0.0f;
     float m_peak = 0.0f;
+    // The gain above the knee for the level m_gainLevel, the last one it was taken for
+    // (NaN: none yet).
+    float m_gainLevel = 0.0f;
+    float m_levelGain = 0.0f;
     int m_delayIndex = 0;
     int m_windowIndex = 0;
     int m_delaySamples = 1;

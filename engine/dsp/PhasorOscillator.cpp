@@ -24,11 +24,14 @@ void PhasorOscillator::Reset()
 
 void PhasorOscillator::ApplyPending()
 {
-    if (resetRequested.exchange(false, std::memory_order_acquire)) {
+    // Plain loads first: an exchange is a locked instruction, and Mix runs many times
+    // between two changes.
+    if (resetRequested.load(std::memory_order_relaxed) && resetRequested.exchange(false, std::memory_order_acquire)) {
         phasorRe = 1.0f;
         phasorIm = 0.0f;
     }
-    if (incrementChanged.exchange(false, std::memory_order_acquire)) {
+    if (incrementChanged.load(std::memory_order_relaxed) &&
+        incrementChanged.exchange(false, std::memory_order_acquire)) {
         const double step = pendingIncrement.load(std::memory_order_relaxed);
         for (int k = 0; k < kRun; ++k) {
             rotationRe[k] = static_cast<float>(std::cos((k + 1) * step));
