@@ -32,8 +32,10 @@ public:
     // input into): the same values as Mix, without a pass of their own to split them.
     void MixSplit(const Complex* in, Complex* even, Complex* odd, int pairs);
 
-private:
+    // Samples per run (see above).
     static constexpr int kRun = 32;
+
+private:
 
     void ApplyPending();
 
