@@ -131,12 +131,14 @@ float CAgc::trackLevel(SignalState& state, float magnitudeLog)
 
     if (m_useHang) {
         if (state.peak > state.decayAverage) {
-            state.decayAverage = m_decayRiseAlpha * state.peak + (1.0f - m_decayRiseAlpha) * state.decayAverage;
+            state.decayAverage =
+                m_decayRiseAlpha * state.peak + (1.0f - m_decayRiseAlpha) * state.decayAverage;
             state.hangTimer = 0;
         } else if (state.hangTimer < m_hangTime) {
             ++state.hangTimer;
         } else {
-            state.decayAverage = m_decayFallAlpha * state.peak + (1.0f - m_decayFallAlpha) * state.decayAverage;
+            state.decayAverage =
+                m_decayFallAlpha * state.peak + (1.0f - m_decayFallAlpha) * state.decayAverage;
         }
     } else {
         const float d = state.peak > state.decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
@@ -149,7 +151,8 @@ float CAgc::trackLevel(SignalState& state, float magnitudeLog)
     // A steady signal holds its level for many samples: the power is taken once per level.
     if (level != state.gainLevel) {
         state.gainLevel = level;
-        state.levelGain = 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
+        state.levelGain =
+            0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
     }
     return state.levelGain;
 }

@@ -26,7 +26,8 @@ void PhasorOscillator::ApplyPending()
 {
     // Plain loads first: an exchange is a locked instruction, and Mix runs many times
     // between two changes.
-    if (resetRequested.load(std::memory_order_relaxed) && resetRequested.exchange(false, std::memory_order_acquire)) {
+    if (resetRequested.load(std::memory_order_relaxed) &&
+        resetRequested.exchange(false, std::memory_order_acquire)) {
         phasorRe = 1.0f;
         phasorIm = 0.0f;
     }
@@ -73,8 +74,8 @@ inline void mixRun(const float* x, float* y, int run, float c, float s, const fl
 
 // The same for an even run, the products of even-numbered samples to even and those of
 // odd-numbered ones to odd, a pair of samples per step.
-inline void mixRunSplit(const float* x, float* __restrict even, float* __restrict odd, int run, float c, float s,
-                        const float* __restrict rotationRe, const float* __restrict rotationIm)
+inline void mixRunSplit(const float* x, float* __restrict even, float* __restrict odd, int run, float c,
+                        float s, const float* __restrict rotationRe, const float* __restrict rotationIm)
 {
     for (int j = 0; j < run / 2; ++j) {
         const float pr0 = c * rotationRe[2 * j] - s * rotationIm[2 * j];
@@ -144,6 +145,6 @@ void PhasorOscillator::Mix(const Complex* in, Complex* out, int count)
 void PhasorOscillator::MixSplit(const Complex* in, Complex* even, Complex* odd, int pairs)
 {
     ApplyPending();
-    mixRunsSplit(reinterpret_cast<const float*>(in), reinterpret_cast<float*>(even), reinterpret_cast<float*>(odd),
-                 2 * pairs, &phasorRe, &phasorIm, rotationRe, rotationIm);
+    mixRunsSplit(reinterpret_cast<const float*>(in), reinterpret_cast<float*>(even),
+                 reinterpret_cast<float*>(odd), 2 * pairs, &phasorRe, &phasorIm, rotationRe, rotationIm);
 }

@@ -36,7 +36,6 @@ public:
     static constexpr int kRun = 32;
 
 private:
-
     void ApplyPending();
 
     std::atomic<float> pendingIncrement{0.0f};
