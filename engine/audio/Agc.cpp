@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <type_traits>
 
 namespace {
@@ -17,6 +19,22 @@ constexpr float kRescanFloor = -8.0f;
 float magnitudeLog(float largest)
 {
     return std::log10(largest + kTiny) + kMagnitudeOffset;
+}
+
+// The largest of count values: eight running maxima side by side (one vector's worth,
+// with no chain from one comparison to the next), then the largest of those.
+float largestOf(const float* values, int count)
+{
+    constexpr int kLanes = 8;
+    float lanes[kLanes];
+    std::fill(std::begin(lanes), std::end(lanes), -std::numeric_limits<float>::infinity());
+    int i = 0;
+    for (; i + kLanes <= count; i += kLanes)
+        for (int k = 0; k < kLanes; ++k)
+            lanes[k] = values[i + k] > lanes[k] ? values[i + k] : lanes[k];
+    for (; i < count; ++i)
+        lanes[0] = values[i] > lanes[0] ? values[i] : lanes[0];
+    return *std::max_element(std::begin(lanes), std::end(lanes));
 }
 } // namespace
 
@@ -55,12 +73,12 @@ void CAgc::resetSignalState()
 {
     std::fill(std::begin(m_delayLine), std::end(m_delayLine), Complex(0.0f, 0.0f));
     std::fill(std::begin(m_magnitudes), std::end(m_magnitudes), kResetLevel);
-    m_delayIndex = 0;
-    m_windowIndex = 0;
-    m_hangTimer = 0;
-    m_peak = kResetLevel;
-    m_decayAverage = -5.0f;
-    m_attackAverage = -5.0f;
+    m_state.delayIndex = 0;
+    m_state.windowIndex = 0;
+    m_state.hangTimer = 0;
+    m_state.peak = kResetLevel;
+    m_state.decayAverage = -5.0f;
+    m_state.attackAverage = -5.0f;
 }
 
 void CAgc::computeDerived()
@@ -70,6 +88,7 @@ void CAgc::computeDerived()
     m_knee = static_cast<float>(m_thresholdDb / 20.0);
     m_gainSlope = static_cast<float>(m_slopePercent / 100.0);
     m_fixedGain = static_cast<float>(0.7 * std::pow(10.0, m_knee * (m_gainSlope - 1.0)));
+    m_state.gainLevel = std::numeric_limits<float>::quiet_NaN(); // the slope may have changed
     m_attackRiseAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.002)));
     m_attackFallAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (rate * 0.005)));
 
@@ -89,46 +108,53 @@ void CAgc::computeDerived()
         m_delaySamples = kMaxDelay - 1;
     m_delaySamples = std::max(1, m_delaySamples);
     m_windowSamples = std::clamp(static_cast<int>(rate * 18.0 / 1000.0), 1, kMaxDelay);
-    m_delayIndex %= m_delaySamples;
-    m_windowIndex %= m_windowSamples;
+    m_state.delayIndex %= m_delaySamples;
+    m_state.windowIndex %= m_windowSamples;
 }
 
-float CAgc::trackLevel(float magnitudeLog)
+float CAgc::trackLevel(SignalState& state, float magnitudeLog)
 {
-    const float leaving = m_magnitudes[m_windowIndex];
-    m_magnitudes[m_windowIndex] = magnitudeLog;
-    if (++m_windowIndex >= m_windowSamples)
-        m_windowIndex = 0;
+    const float leaving = m_magnitudes[state.windowIndex];
+    m_magnitudes[state.windowIndex] = magnitudeLog;
+    if (++state.windowIndex >= m_windowSamples)
+        state.windowIndex = 0;
 
-    if (magnitudeLog > m_peak) {
-        m_peak = magnitudeLog;
-    } else if (leaving == m_peak) {
+    if (magnitudeLog > state.peak) {
+        state.peak = magnitudeLog;
+    } else if (leaving == state.peak) {
         // The current peak left the window: find the largest value still inside.
-        m_peak = *std::max_element(m_magnitudes, m_magnitudes + m_windowSamples);
-        m_peak = std::max(m_peak, kRescanFloor);
+        state.peak = std::max(largestOf(m_magnitudes, m_windowSamples), kRescanFloor);
     }
 
-    const float attackAlpha = m_peak > m_attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
-    m_attackAverage = attackAlpha * m_peak + (1.0f - attackAlpha) * m_attackAverage;
+    const float attackAlpha = state.peak > state.attackAverage ? m_attackRiseAlpha : m_attackFallAlpha;
+    state.attackAverage = attackAlpha * state.peak + (1.0f - attackAlpha) * state.attackAverage;
 
     if (m_useHang) {
-        if (m_peak > m_decayAverage) {
-            m_decayAverage = m_decayRiseAlpha * m_peak + (1.0f - m_decayRiseAlpha) * m_decayAverage;
-            m_hangTimer = 0;
-        } else if (m_hangTimer < m_hangTime) {
-            ++m_hangTimer;
+        if (state.peak > state.decayAverage) {
+            state.decayAverage =
+                m_decayRiseAlpha * state.peak + (1.0f - m_decayRiseAlpha) * state.decayAverage;
+            state.hangTimer = 0;
+        } else if (state.hangTimer < m_hangTime) {
+            ++state.hangTimer;
         } else {
-            m_decayAverage = m_decayFallAlpha * m_peak + (1.0f - m_decayFallAlpha) * m_decayAverage;
+            state.decayAverage =
+                m_decayFallAlpha * state.peak + (1.0f - m_decayFallAlpha) * state.decayAverage;
         }
     } else {
-        const float d = m_peak > m_decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
-        m_decayAverage = d * m_peak + (1.0f - d) * m_decayAverage;
+        const float d = state.peak > state.decayAverage ? m_decayRiseAlpha : m_decayFallAlpha;
+        state.decayAverage = d * state.peak + (1.0f - d) * state.decayAverage;
     }
 
-    const float level = std::max(m_attackAverage, m_decayAverage);
+    const float level = std::max(state.attackAverage, state.decayAverage);
     if (level <= m_knee)
         return m_fixedGain;
-    return 0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
+    // A steady signal holds its level for many samples: the power is taken once per level.
+    if (level != state.gainLevel) {
+        state.gainLevel = level;
+        state.levelGain =
+            0.7f * std::exp(kLn10 * (m_gainSlope - 1.0f) * level); // 0.7 x 10^((slope - 1) level)
+    }
+    return state.levelGain;
 }
 
 // Complex and real samples share one loop: a real sample travels in the real part
@@ -163,14 +189,16 @@ void CAgc::processBlock(int count, const Sample* in, Sample* out)
             out[i] = in[i] * m_manualGainFactor;
         return;
     }
+    SignalState state = m_state;
     for (int i = 0; i < count; ++i) {
         const Sample sample = in[i];
-        const Sample delayed = fromDelayLine<Sample>(m_delayLine[m_delayIndex]);
-        m_delayLine[m_delayIndex] = Complex(sample);
-        if (++m_delayIndex >= m_delaySamples)
-            m_delayIndex = 0;
-        out[i] = delayed * trackLevel(magnitudeLog(largestPart(sample)));
+        const Sample delayed = fromDelayLine<Sample>(m_delayLine[state.delayIndex]);
+        m_delayLine[state.delayIndex] = Complex(sample);
+        if (++state.delayIndex >= m_delaySamples)
+            state.delayIndex = 0;
+        out[i] = delayed * trackLevel(state, magnitudeLog(largestPart(sample)));
     }
+    m_state = state;
 }
 
 void CAgc::Process(int count, const Complex* in, Complex* out)

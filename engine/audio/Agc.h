@@ -34,16 +34,31 @@ public:
     int hangTime() const { return m_hangTime; }
     float manualGainFactor() const { return m_manualGainFactor; }
     float fixedGain() const { return m_fixedGain; }
-    float peak() const { return m_peak; }
-    float decayAverage() const { return m_decayAverage; }
-    float attackAverage() const { return m_attackAverage; }
+    float peak() const { return m_state.peak; }
+    float decayAverage() const { return m_state.decayAverage; }
+    float attackAverage() const { return m_state.attackAverage; }
 
 private:
     void resetSignalState();
     void computeDerived();
+    // What every sample changes. A block works on a copy of it, which the compiler
+    // keeps in registers, and stores it back at its end.
+    struct SignalState
+    {
+        float peak = 0.0f;
+        float decayAverage = 0.0f;
+        float attackAverage = 0.0f;
+        // The gain above the knee for the level gainLevel, the last one it was taken
+        // for (NaN: none yet).
+        float gainLevel = 0.0f;
+        float levelGain = 0.0f;
+        int delayIndex = 0;
+        int windowIndex = 0;
+        int hangTimer = 0;
+    };
     // One sample's look-ahead step: stores the magnitude, updates peak and averages
     // and returns the gain for the sample leaving the delay line.
-    float trackLevel(float magnitudeLog);
+    inline float trackLevel(SignalState& state, float magnitudeLog);
     // The one processing loop behind Process (Complex) and ProcessReal (float).
     template <typename Sample>
     void processBlock(int count, const Sample* in, Sample* out);
@@ -57,8 +72,6 @@ private:
     float m_slopePercent = 0.0f;
 
     float m_manualGainFactor = 0.0f;
-    float m_decayAverage = 0.0f;
-    float m_attackAverage = 0.0f;
     float m_attackRiseAlpha = 0.0f;
     float m_attackFallAlpha = 0.0f;
     float m_decayRiseAlpha = 0.0f;
@@ -66,13 +79,10 @@ private:
     float m_fixedGain = 0.0f;
     float m_knee = 0.0f;
     float m_gainSlope = 0.0f;
-    float m_peak = 0.0f;
-    int m_delayIndex = 0;
-    int m_windowIndex = 0;
+    SignalState m_state;
     int m_delaySamples = 1;
     int m_windowSamples = 1;
     int m_hangTime = 0;
-    int m_hangTimer = 0;
 
     std::mutex m_mutex;
     Complex m_delayLine[kMaxDelay];

@@ -120,9 +120,20 @@ int CDownConvert::Process(int count, const Complex* in, Complex* out)
     // Outputs never overtake the input still to be read, so out may be in.
     for (int pos = 0; pos < count; pos += kRunLength) {
         int n = std::min(kRunLength, count - pos);
-        oscillator.Mix(in + pos, run.data(), n);
-        for (const auto& stage : stages)
-            n = stage->DecBy2(n, run.data(), run.data());
+        // The mixer writes its products straight into the first stage's even and odd
+        // inputs when that stage takes them so (no odd sample of its own waiting).
+        Complex* even = nullptr;
+        Complex* odd = nullptr;
+        size_t next = 0;
+        if (!stages.empty() && n % 2 == 0 && stages.front()->SplitInput(n / 2, &even, &odd)) {
+            oscillator.MixSplit(in + pos, even, odd, n / 2);
+            n = stages.front()->FilterSplit(n / 2, run.data());
+            next = 1;
+        } else {
+            oscillator.Mix(in + pos, run.data(), n);
+        }
+        for (; next < stages.size(); ++next)
+            n = stages[next]->DecBy2(n, run.data(), run.data());
         std::memcpy(static_cast<void*>(out + written), run.data(), size_t(n) * sizeof(Complex));
         written += n;
     }

@@ -25,6 +25,19 @@ public:
         // Whether DecBy2 takes a block of count samples, and how many it would give.
         virtual bool Accepts(int count) const = 0;
         virtual int OutputCount(int count) const = 0;
+        // A stage that filters its input split into even and odd samples may take the
+        // next pairs straight in those arrays: SplitInput gives where they go (false when
+        // it cannot take them so now), FilterSplit then filters them into out.
+        virtual bool SplitInput(int pairs, Complex** even, Complex** odd)
+        {
+            (void)pairs, (void)even, (void)odd;
+            return false;
+        }
+        virtual int FilterSplit(int pairs, Complex* out)
+        {
+            (void)pairs, (void)out;
+            return 0;
+        }
     };
     class CCicN3DecimateBy2;
     class CHalfBand11TapDecimateBy2;

@@ -68,6 +68,20 @@ int PolyphaseDecimator::DecimatePiece(const Complex* in, int count, Complex* out
     if (hasPending)
         pending = in[index];
 
+    return FilterSplit(pairs, out);
+}
+
+bool PolyphaseDecimator::SplitInput(int pairs, Complex** evenInput, Complex** oddInput)
+{
+    if (hasPending || pairs > kPiecePairs)
+        return false;
+    *evenInput = even.data() + historyPairs;
+    *oddInput = odd.data() + historyPairs;
+    return true;
+}
+
+int PolyphaseDecimator::FilterSplit(int pairs, Complex* out)
+{
     FilterPairs(reinterpret_cast<const float*>(even.data()), reinterpret_cast<const float*>(odd.data()),
                 pairs, reinterpret_cast<float*>(out));
 

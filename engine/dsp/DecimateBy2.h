@@ -15,6 +15,9 @@ public:
     int DecBy2(int count, Complex* in, Complex* out) override;
     bool Accepts(int count) const override { return maxInput <= 0 || count <= maxInput; }
     int OutputCount(int count) const override { return ((hasPending ? 1 : 0) + count) / 2; }
+    // Split input is taken while no odd sample waits, up to a piece at a time.
+    bool SplitInput(int pairs, Complex** even, Complex** odd) override;
+    int FilterSplit(int pairs, Complex* out) override;
 
 protected:
     // historyPairs: input pairs before the newest one that an output reads;

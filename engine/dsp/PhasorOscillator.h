@@ -27,10 +27,15 @@ public:
     // Multiplies count samples by the running phasor, from in to out (which may be in).
     void Mix(const Complex* in, Complex* out, int count);
     void Mix(Complex* samples, int count) { Mix(samples, samples, count); }
+    // The same on 2 x pairs samples, the products of even-numbered samples written to
+    // even and those of odd-numbered ones to odd (what a decimate-by-2 stage splits its
+    // input into): the same values as Mix, without a pass of their own to split them.
+    void MixSplit(const Complex* in, Complex* even, Complex* odd, int pairs);
 
-private:
+    // Samples per run (see above).
     static constexpr int kRun = 32;
 
+private:
     void ApplyPending();
 
     std::atomic<float> pendingIncrement{0.0f};
