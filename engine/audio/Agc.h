@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/dsp/Complex.h"
+#include <limits>
 #include <mutex>
 
 // Automatic gain control of one channel's demodulated audio. It looks ahead over a
@@ -50,7 +51,7 @@ private:
         float attackAverage = 0.0f;
         // The gain above the knee for the level gainLevel, the last one it was taken
         // for (NaN: none yet).
-        float gainLevel = 0.0f;
+        float gainLevel = std::numeric_limits<float>::quiet_NaN();
         float levelGain = 0.0f;
         int delayIndex = 0;
         int windowIndex = 0;
