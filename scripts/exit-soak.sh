@@ -77,7 +77,7 @@ worker() {
       kind=failed
     fi
     echo "$name $kind $rc $index" >>"$work/results.$worker"
-    [ "$kind" = passed ] && rm -f "$log"
+    if [ "$kind" = passed ]; then rm -f "$log"; fi
   done
 }
 
