@@ -1,5 +1,6 @@
 #include "hardware/HardwareSelectionWindow.h"
 
+#include "core/ProcessEnd.h"
 #include "hardware/HardwareTableModel.h"
 #include "hardware/HardwareTableWidget.h"
 #include "hardware/RemoteReceiverHardware.h"
@@ -16,8 +17,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <cstdlib>
 
 namespace {
 
@@ -194,5 +193,6 @@ void HardwareSelectionWindow::PRIVSLOT_quitProgram()
 
 void HardwareSelectionWindow::endProgram()
 {
-    std::exit(0);
+    // Not through the exit handlers, where the sound library's teardown can abort.
+    endProcess(0);
 }

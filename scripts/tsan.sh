@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the threaded tests (engine, sound, remote streams, end to end) with
-# ThreadSanitizer in a second build and runs them once. Any report fails the
-# run; tests/tsan.supp silences third-party code only.
+# Builds the threaded tests (engine, sound, remote streams, map and GPS,
+# receiver back-ends and serial link, end to end) with ThreadSanitizer in a
+# second build and runs them once. Any report fails the run; tests/tsan.supp
+# silences third-party code only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARNX_TSAN_BUILD:-$root/build/tsan}
-programs=(test_engine test_sound test_srvlib test_e2e)
+programs=(test_engine test_sound test_srvlib test_map test_hardware test_e2e)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNX_TSAN=ON -DTARNX_TESTS=ON -DTARNX_BENCH=OFF

@@ -1,6 +1,7 @@
 // Test main shared by every test program: a widget application on Qt's offscreen
 // platform, so that widgets, timers and queued signals work without a display.
 #include "LeakSuppressions.h"
+#include "core/ProcessEnd.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -16,9 +17,15 @@ int main(int argc, char** argv)
         qputenv("PULSE_SERVER", qgetenv("TARNX_QUIET_PULSE_SERVER"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    // The tests' result, without the sound library's exit-time teardown, which
+    // can abort after every test has passed (see core/ProcessEnd.h).
+    endProcess(result);
 }
 
 // Defaults for the sanitizers of every test program, compiled in so that they
