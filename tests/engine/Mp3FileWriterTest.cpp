@@ -14,10 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -141,14 +138,7 @@ TEST(Mp3FileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
             QDir().mkdir("record");
         Mp3FileWriter writer;
         QueuedSpy failed(&writer, &Mp3FileWriter::recordingFailed);
-        rlimit previous{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (c.fileSizeLimit > 0) {
-            rlimit small = previous;
-            small.rlim_cur = c.fileSizeLimit;
-            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        }
+        FileSizeLimit limit(c.fileSizeLimit);
         ASSERT_TRUE(writer.startRecording(7100000));
         // About 27 kB of sound: the file's buffer reaches the disk more than once.
         for (int b = 0; b < 40; ++b)
@@ -157,8 +147,7 @@ TEST(Mp3FileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
                                        BlockFrames, 0, nullptr),
                 0);
         const bool ended = waitFor([&] { return !writer.isRecording(); });
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
+        limit.restore();
         ASSERT_TRUE(ended) << c.what;
         ASSERT_TRUE(writer.wait(kWaitBoundMs));
         EXPECT_EQ(QDir("record").exists(), c.folder) << c.what;

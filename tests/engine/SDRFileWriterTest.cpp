@@ -14,11 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -225,21 +222,13 @@ TEST(SDRFileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
             QDir().mkdir("record");
         SDRFileWriter writer;
         QueuedSpy failed(&writer, &SDRFileWriter::recordingFailed);
-        rlimit previous{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (c.fileSizeLimit > 0) {
-            rlimit small = previous;
-            small.rlim_cur = c.fileSizeLimit;
-            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        }
+        FileSizeLimit limit(c.fileSizeLimit);
         ASSERT_TRUE(writer.startWriting(0));
         // Enough blocks for the file's buffer to reach the disk more than once.
         for (int b = 0; b < 10; ++b)
             queueBlock(writer, 512);
         const bool ended = waitFor([&] { return !writer.isWriting(); });
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
+        limit.restore();
         ASSERT_TRUE(ended) << c.what;
         ASSERT_TRUE(writer.wait(kWaitBoundMs));
         ASSERT_TRUE(waitFor([&] { return failed.count() == 1; })) << c.what;
