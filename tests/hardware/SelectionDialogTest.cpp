@@ -86,6 +86,14 @@ protected:
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
+    // Answers the typed-in server form's address, port and key with the test
+    // server's; the caller answers what follows.
+    static ModalResponder& typeServer(ModalResponder& responder, RemoteTestServer& server)
+    {
+        return responder.text(server.peer.host())
+            .number(server.peer.port())
+            .text(QString::fromStdString(server.peer.publicKeyText()));
+    }
     // Lists the channelizer streams of a connected test server.
     void listServer(RemoteTestServer& server)
     {
@@ -255,9 +263,7 @@ TEST_F(SelectionDialogTest, AServerThatCannotBeStoredIsReportedAndStaysListed)
     RemoteTestServer server;
     show();
     ModalResponder responder;
-    responder.text(server.peer.host())
-        .number(server.peer.port())
-        .text(QString::fromStdString(server.peer.publicKeyText()))
+    typeServer(responder, server)
         .text("ALICE")
         .press(QMessageBox::Yes)
         .press(QMessageBox::Yes);
@@ -295,9 +301,7 @@ TEST_F(SelectionDialogTest, ATypedInServerThatAddsNothingClosesNoSession)
         RemoteTestServer server;
         listServer(server);
         ModalResponder responder;
-        responder.text(server.peer.host())
-            .number(server.peer.port())
-            .text(QString::fromStdString(server.peer.publicKeyText()));
+        typeServer(responder, server);
         if (c.nameGiven)
             responder.text("ALICE").press(QMessageBox::Yes);
         else
@@ -322,9 +326,7 @@ TEST_F(SelectionDialogTest, AStoredAliasIsOfferedButNotReplaced)
     RemoteTestServer server;
     show();
     ModalResponder responder;
-    responder.text(server.peer.host())
-        .number(server.peer.port())
-        .text(QString::fromStdString(server.peer.publicKeyText()))
+    typeServer(responder, server)
         .text("CAROL")
         .press(QMessageBox::No);
     click("Remote Beamhost");
