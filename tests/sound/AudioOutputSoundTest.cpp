@@ -26,8 +26,6 @@ namespace {
 
 constexpr int kBlock = 2048;
 constexpr int kRate = 48000;
-// A tenth of a second of quiet after the tones: they have all been played.
-constexpr int kQuiet = kRate / 10;
 constexpr float kQuietLevel = 0.001f;
 
 struct Stereo
@@ -38,9 +36,64 @@ struct Stereo
     float amplitudeB = 0.5f;
 };
 
-// Plays about half a second of the given tones (channel 0 in the real parts,
-// channel 1 in the imaginary parts) after configure has set the output up, and
-// returns what the sink's monitor recorded meanwhile.
+// Feeds the tones (channel 0 in the real parts, channel 1 in the imaginary
+// parts) some blocks ahead of the output (about a third of a second), so that a
+// slow test thread leaves no gap in them: the output, not the feeding, is under test.
+class ToneFeed
+{
+public:
+    ToneFeed(SampleFifo& queue, const Stereo& tones) : m_queue(queue), m_tones(tones) {}
+
+    // Feeds until done (checked between blocks), at most kSoundBoundMs; returns done().
+    bool until(const std::function<bool()>& done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < kSoundBoundMs) {
+            if (m_queue.size() < kAhead)
+                EXPECT_GT(m_queue.enqueue(nextBlock(), kBlock, 0, nullptr), 0);
+            QThread::msleep(5);
+        }
+        return done();
+    }
+
+private:
+    static constexpr int kAhead = 8;
+
+    std::complex<float>* nextBlock()
+    {
+        auto* block = static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * kBlock));
+        for (int i = 0; i < kBlock; ++i, ++m_sample) {
+            const double t = double(m_sample) / kRate;
+            block[i] = {m_tones.amplitudeA * float(std::sin(2 * M_PI * m_tones.hzA * t)),
+                        m_tones.amplitudeB * float(std::sin(2 * M_PI * m_tones.hzB * t))};
+        }
+        return block;
+    }
+
+    SampleFifo& m_queue;
+    Stereo m_tones;
+    long m_sample = 0;
+};
+
+// The monitor's recording, gathered take by take.
+struct Recorder
+{
+    StereoRecording recording;
+
+    void takeMore()
+    {
+        const StereoRecording more = MonitoredSoundTest::monitor().takeNew();
+        recording.left.insert(recording.left.end(), more.left.begin(), more.left.end());
+        recording.right.insert(recording.right.end(), more.right.begin(), more.right.end());
+    }
+};
+
+// Plays the given tones after configure has set the output up and returns what
+// the sink's monitor recorded of them: half a second of unbroken tone, however
+// often a busy machine let the device run dry before (it plays silence then,
+// and the output grows its buffer). When nothing is to be heard, what it
+// recorded while a dozen blocks were played and half a second after.
 StereoRecording playAndRecord(const Stereo& tones, const std::function<void(AudioOutput&)>& configure,
                               bool audible = true)
 {
@@ -48,41 +101,48 @@ StereoRecording playAndRecord(const Stereo& tones, const std::function<void(Audi
     AudioOutput output(QString(), &queue);
     EXPECT_EQ(output.deviceName(), QString(SoundCapture::kDefaultSink)) << "the server's default sink";
     configure(output);
+    ToneFeed feed(queue, tones);
     MonitoredSoundTest::monitor().takeNew();
+    Recorder recorder;
     output.start();
-    const int blocks = 12;
-    for (int b = 0; b < blocks; ++b) {
-        auto* block = static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * kBlock));
-        for (int i = 0; i < kBlock; ++i) {
-            const double t = double(b * kBlock + i) / kRate;
-            block[i] = {tones.amplitudeA * float(std::sin(2 * M_PI * tones.hzA * t)),
-                        tones.amplitudeB * float(std::sin(2 * M_PI * tones.hzB * t))};
-        }
-        EXPECT_GT(queue.enqueue(block, kBlock, 0, nullptr), 0);
+    StereoRecording heard;
+    if (audible) {
+        const long wanted = 12 * kBlock;
+        tone::Span unbroken;
+        EXPECT_TRUE(feed.until([&] {
+            recorder.takeMore();
+            // A sine wave is at the quiet level for a sample around each zero
+            // crossing; the device's silence lasts far longer than a millisecond.
+            unbroken = tone::longestUnbroken(recorder.recording.left, kQuietLevel, kRate / 1000);
+            return unbroken.size() >= wanted;
+        })) << "longest unbroken tone: " << unbroken.size() << " of " << recorder.recording.left.size()
+            << " samples";
+        heard.left = tone::slice(recorder.recording.left, unbroken.begin, unbroken.end);
+        heard.right = tone::slice(recorder.recording.right, unbroken.begin, unbroken.end);
+    } else {
+        EXPECT_TRUE(feed.until([&] { return output.blocksPlayed() >= 12; }));
+        recorder.takeMore();
+        const size_t wanted = recorder.recording.left.size() + kRate / 2;
+        EXPECT_TRUE(feed.until([&] {
+            recorder.takeMore();
+            return recorder.recording.left.size() >= wanted;
+        }));
+        heard = recorder.recording;
     }
-    EXPECT_TRUE(waitFor([&] { return output.blocksPlayed() >= blocks; }, kSoundBoundMs));
-    EXPECT_EQ(output.blocksPlayed(), blocks);
-    // What the device still buffers reaches the monitor after the last write:
-    // record until the tones have come and gone (or, when nothing is to be
-    // heard, for as long as they would have taken and half a second more).
-    StereoRecording recording;
-    const auto quiet = [](auto begin, auto end) {
-        return std::all_of(begin, end, [](float x) { return std::fabs(x) <= kQuietLevel; });
-    };
-    const auto playedAndEnded = [&] {
-        const StereoRecording more = MonitoredSoundTest::monitor().takeNew();
-        recording.left.insert(recording.left.end(), more.left.begin(), more.left.end());
-        recording.right.insert(recording.right.end(), more.right.begin(), more.right.end());
-        const std::vector<float>& left = recording.left;
-        if (!audible)
-            return left.size() >= size_t(blocks * kBlock + kRate / 2);
-        return left.size() >= size_t(blocks * kBlock + kQuiet) && !quiet(left.begin(), left.end()) &&
-               quiet(left.end() - kQuiet, left.end());
-    };
-    EXPECT_TRUE(waitFor(playedAndEnded, kSoundBoundMs));
     output.requestStop();
     EXPECT_TRUE(output.wait(kSoundBoundMs));
-    return recording;
+    // What the sink still held is played out before the next recording starts.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            recorder.takeMore();
+            const std::vector<float>& left = recorder.recording.left;
+            return left.size() >= size_t(kRate / 10) &&
+                   std::all_of(left.end() - kRate / 10, left.end(),
+                               [](float x) { return std::fabs(x) <= kQuietLevel; });
+        },
+        kSoundBoundMs))
+        << "the sound did not end";
+    return heard;
 }
 
 class AudioOutputSound : public MonitoredSoundTest
@@ -207,38 +267,20 @@ TEST_F(AudioOutputSound, PlaysAgainOnceTheSoundServerTakesAudioAgain)
     SampleFifo queue;
     AudioOutput output(QString(), &queue);
     output.start();
-    long sample = 0;
-    // Fed some blocks ahead (about a third of a second), so that a slow machine
-    // leaves no gap in the tone: the output, not the feeding, is under test.
-    const int ahead = 8;
-    const auto feedUntil = [&](const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < kSoundBoundMs) {
-            if (queue.size() < ahead) {
-                auto* block =
-                    static_cast<std::complex<float>*>(std::malloc(sizeof(std::complex<float>) * kBlock));
-                for (int i = 0; i < kBlock; ++i, ++sample)
-                    block[i] = {0.5f * float(std::sin(2 * M_PI * 1000.0 * double(sample) / kRate)), 0.0f};
-                queue.enqueue(block, kBlock, 0, nullptr);
-            }
-            QThread::msleep(5);
-        }
-        return done();
-    };
+    ToneFeed feed(queue, {1000, 0});
     const auto suspendSink = [](bool suspend) {
         return QProcess::execute("pactl", {"suspend-sink", SoundCapture::kDefaultSink, suspend ? "1" : "0"});
     };
 
-    ASSERT_TRUE(feedUntil([&] { return output.blocksPlayed() >= 4; }));
+    ASSERT_TRUE(feed.until([&] { return output.blocksPlayed() >= 4; }));
     ASSERT_EQ(suspendSink(true), 0);
-    const bool discarded = feedUntil([&] { return output.blocksDiscarded() > 0; });
+    const bool discarded = feed.until([&] { return output.blocksDiscarded() > 0; });
     ASSERT_EQ(suspendSink(false), 0);
     ASSERT_TRUE(discarded) << "a sink that takes nothing must not hold the queue up";
 
     const qint64 played = output.blocksPlayed();
     MonitoredSoundTest::monitor().takeNew();
-    EXPECT_TRUE(feedUntil([&] { return output.blocksPlayed() >= played + 12; })) << "plays again";
+    EXPECT_TRUE(feed.until([&] { return output.blocksPlayed() >= played + 12; })) << "plays again";
     // Fed on until the monitor has heard the tone again without a break for a
     // quarter of a second, however late the device plays it (and whatever it
     // played of the old blocks first).
@@ -252,7 +294,7 @@ TEST_F(AudioOutputSound, PlaysAgainOnceTheSoundServerTakesAudioAgain)
     };
     std::vector<float> recorded;
     std::vector<float> heard;
-    EXPECT_TRUE(feedUntil([&] {
+    EXPECT_TRUE(feed.until([&] {
         const std::vector<float> more = MonitoredSoundTest::monitor().takeNew().left;
         recorded.insert(recorded.end(), more.begin(), more.end());
         heard = tone::slice(recorded, long(recorded.size()) - window, long(recorded.size()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SoundCapture.h"
+#include "ToneAnalysis.h"
 #include "WaitFor.h"
 
 #include "engine/MultiSDR.h"
@@ -68,4 +69,27 @@ inline std::vector<float> listenWhile(const AudioOutput& output, int blocks)
     MonitoredSoundTest::monitor().takeNew();
     EXPECT_TRUE(playOn(output, blocks)) << "the output stopped playing";
     return MonitoredSoundTest::monitor().takeNew().left;
+}
+
+// Records (one channel) until the sink has played samples of sound without a
+// drop-out, and returns that stretch; empty when none came within kSoundBoundMs.
+// A sound is never at the quiet level for more than a millisecond; the silence a
+// sink plays when it runs dry lasts longer.
+inline std::vector<float> listenUnbroken(long samples)
+{
+    constexpr float kQuietLevel = 0.001f;
+    const long rate = MonitoredSoundTest::monitor().takeNew().rate;
+    std::vector<float> recorded;
+    tone::Span unbroken;
+    const bool heard = waitFor(
+        [&] {
+            const std::vector<float> more = MonitoredSoundTest::monitor().takeNew().left;
+            recorded.insert(recorded.end(), more.begin(), more.end());
+            unbroken = tone::longestUnbroken(recorded, kQuietLevel, rate / 1000);
+            return unbroken.size() >= samples;
+        },
+        kSoundBoundMs);
+    EXPECT_TRUE(heard) << "longest unbroken sound: " << unbroken.size() << " of " << recorded.size()
+                       << " samples";
+    return heard ? tone::slice(recorded, unbroken.begin, unbroken.end) : std::vector<float>{};
 }

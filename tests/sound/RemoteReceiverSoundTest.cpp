@@ -28,7 +28,9 @@ constexpr int kStreamRate = 48000;
 constexpr double kCarrierOffsetHz = 10000;
 constexpr double kToneHz = 1000;
 constexpr int kFrameSamples = kStreamRate / 10; // one frame every 100 ms
-constexpr int kFrames = 80;
+// Half a minute: the stream outlasts the listening on a busy machine, which
+// goes on until the tone has been heard without a break.
+constexpr int kFrames = 300;
 
 // A carrier at +10 kHz, 50 % modulated by a 1 kHz tone, in real-time frames.
 StreamScript amStream()
@@ -76,10 +78,12 @@ TEST_F(RemoteReceiverSound, AnAmToneFromTheServerIsHeardAt1kHz)
         ASSERT_TRUE(waitFor([&] { return engine.engineState() == 1; }));
         // About two seconds of audio: the chain and the AGC settle.
         ASSERT_TRUE(playOn(*engine.audioOutput, engineBlocksFor(2000)));
-        const std::vector<float> heard = listenWhile(*engine.audioOutput, engineBlocksFor(1500));
-        ASSERT_GT(heard.size(), size_t(kStreamRate));
+        // Then a second and a half of the tone without a break, however often a
+        // busy machine let the sound device run dry meanwhile (it plays silence).
+        const std::vector<float> heard = listenUnbroken(kStreamRate * 3 / 2);
+        ASSERT_GE(heard.size(), size_t(kStreamRate * 3 / 2));
         EXPECT_NEAR(tone::peakFrequency(heard, kStreamRate, 100, 5000), kToneHz, 15);
-        EXPECT_GT(tone::toneAmplitude(heard, kStreamRate, kToneHz), 0.05);
+        EXPECT_GT(tone::typicalToneAmplitude(heard, kStreamRate, kToneHz), 0.05);
         engine.shutdown();
     }
 }

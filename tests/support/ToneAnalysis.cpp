@@ -109,6 +109,22 @@ std::vector<float> activeSection(const std::vector<float>& samples, float thresh
     return std::vector<float>(first + cut, last - cut);
 }
 
+Span longestUnbroken(const std::vector<float>& samples, float quietLevel, long maxQuiet)
+{
+    Span longest;
+    Span current{-1, -1};
+    for (long i = 0; i < long(samples.size()); ++i) {
+        if (std::fabs(samples[i]) <= quietLevel)
+            continue;
+        if (current.begin < 0 || i - current.end > maxQuiet)
+            current.begin = i;
+        current.end = i + 1;
+        if (current.size() > longest.size())
+            longest = current;
+    }
+    return longest;
+}
+
 std::vector<float> slice(const std::vector<float>& samples, long begin, long end)
 {
     const long size = static_cast<long>(samples.size());

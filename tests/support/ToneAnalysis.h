@@ -22,6 +22,17 @@ double typicalToneAmplitude(const std::vector<float>& samples, double rate, doub
 // The part between the first and the last sample whose magnitude exceeds threshold,
 // with trim (a fraction 0..0.5) cut off at each end; empty when nothing exceeds it.
 std::vector<float> activeSection(const std::vector<float>& samples, float threshold, double trim = 0.1);
+// The longest stretch [begin, end) in which the sound never drops out: no more
+// than maxQuiet samples in a row at or below quietLevel (the silence a sink
+// plays when it runs dry), from its first loud sample to its last; {0, 0}
+// when nothing is loud.
+struct Span
+{
+    long begin = 0;
+    long end = 0;
+    long size() const { return end - begin; }
+};
+Span longestUnbroken(const std::vector<float>& samples, float quietLevel, long maxQuiet);
 // Samples [begin, end) of a vector, clamped to its size.
 std::vector<float> slice(const std::vector<float>& samples, long begin, long end);
 
