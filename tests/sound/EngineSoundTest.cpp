@@ -34,6 +34,9 @@ constexpr int kListenMs = 1500;
 // After a change of balance or squelch, which act on the next blocks.
 constexpr int kChangeMs = 350;
 
+// Tones are measured at the level most of a recording carries: a busy machine may
+// leave a drop-out in what the sink played, after which the tone resumes at
+// another phase and, measured in one piece, would partly cancel itself.
 class EngineSound : public MonitoredSoundTest
 {
 protected:
@@ -78,7 +81,7 @@ TEST_F(EngineSound, EachModeHearsItsCarrier)
         const std::vector<float> heard = listen();
         ASSERT_GT(heard.size(), size_t(kRate)) << c.what;
         EXPECT_NEAR(tone::peakFrequency(heard, kRate, 100, 5000), c.pitch, 15) << c.what;
-        EXPECT_GT(tone::toneAmplitude(heard, kRate, c.pitch), 0.05) << c.what;
+        EXPECT_GT(tone::typicalToneAmplitude(heard, kRate, c.pitch), 0.05) << c.what;
     }
 }
 
@@ -97,8 +100,8 @@ TEST_F(EngineSound, BalanceSendsEachEndItsChannel)
         h.engine->audioOutput->setBalance(c.balance);
         ASSERT_TRUE(settle(kChangeMs));
         const std::vector<float> heard = listen();
-        const double wanted = tone::toneAmplitude(heard, kRate, c.heardHz);
-        const double other = tone::toneAmplitude(heard, kRate, c.otherHz);
+        const double wanted = tone::typicalToneAmplitude(heard, kRate, c.heardHz);
+        const double other = tone::typicalToneAmplitude(heard, kRate, c.otherHz);
         EXPECT_GT(wanted, 0.05) << "balance " << c.balance;
         EXPECT_GT(wanted, 20 * other) << "balance " << c.balance;
     }
@@ -124,7 +127,7 @@ TEST_F(EngineSound, SquelchClosesOnNoiseAndOpensOnACarrier)
     h.engine->setRxOffset(int(SyntheticScene::AmOffsetHz), 0);
     ASSERT_TRUE(settle());
     const std::vector<float> heard = listen();
-    EXPECT_GT(tone::toneAmplitude(heard, kRate, SyntheticScene::ToneHz), 0.05) << "open on the carrier";
+    EXPECT_GT(tone::typicalToneAmplitude(heard, kRate, SyntheticScene::ToneHz), 0.05) << "open on the carrier";
 }
 
 TEST_F(EngineSound, RawRecordingPlaysBackLikeTheLiveSignal)
