@@ -20,11 +20,16 @@ inline bool waitFor(const std::function<bool()>& done, int timeoutMs = kWaitBoun
 {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
+    // done() is asked once a turn and its answer kept: a condition may consume
+    // what it looks at (sound heard since the last turn), so a second asking
+    // could contradict the first.
+    bool met = done();
+    while (!met && clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(5);
+        met = done();
     }
-    return done();
+    return met;
 }
 
 // Serves events until a timer of ms has fired. Qt fires due timers in the

@@ -6,12 +6,32 @@
 #include <QProcessEnvironment>
 #include <X11/Xlib.h>
 
+namespace {
+
+// Whether the server of a display completes a client's connection.
+bool acceptsClients(const QString& display)
+{
+    Display* x = XOpenDisplay(display.toLatin1().constData());
+    if (x == nullptr)
+        return false;
+    XCloseDisplay(x);
+    return true;
+}
+
+} // namespace
+
 X11Session::X11Session()
 {
-    // Xvfb picks a free display itself and writes its number to the given
-    // descriptor (here its standard output) once it accepts connections, so
-    // sessions started side by side never share a display.
-    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    // Xvfb picks a free display itself (the first whose socket it can bind,
+    // so sessions started side by side never share one) and writes its number
+    // to the given descriptor, here its standard output, once it is set up.
+    // -noreset: by default the server resets each time its last client leaves
+    // and drops the connections it accepted but had not yet set up. Every
+    // xdotool or import run is such a last client until the program has
+    // connected, so the program's own connection failed now and then, more
+    // often on a loaded machine.
+    m_server.start("Xvfb",
+                   {"-displayfd", "1", "-noreset", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     if (!m_server.waitForStarted(5000))
         return;
     QByteArray announced;
@@ -22,8 +42,17 @@ X11Session::X11Session()
     });
     bool ok = false;
     const int n = announced.trimmed().toInt(&ok);
-    if (ok && m_server.state() == QProcess::Running)
-        m_display = n;
+    if (!ok)
+        return;
+    // Used only once a client gets through.
+    m_display = n;
+    bool accepts = false;
+    waitFor([&] {
+        accepts = m_server.state() == QProcess::Running && acceptsClients(display());
+        return accepts || m_server.state() != QProcess::Running;
+    });
+    if (!accepts)
+        m_display = -1;
 }
 
 X11Session::~X11Session()
