@@ -50,6 +50,26 @@ protected:
             std::cout << "the screen at the failure: " << picture.toStdString() << std::endl;
     }
 
+    // Starts the program and chooses the first receiver: its main window, or 0
+    // (with the step that never came reported) when it did not show.
+    qulonglong openMainWindow()
+    {
+        if (!program.start()) {
+            ADD_FAILURE() << "the program did not start";
+            return 0;
+        }
+        const qulonglong dialog = program.waitForSelection(ShowTimeoutMs);
+        if (dialog == 0) {
+            ADD_FAILURE() << "the receiver selection never showed";
+            return 0;
+        }
+        program.chooseFirstReceiver(dialog);
+        const qulonglong window = program.waitForMainWindow(ShowTimeoutMs);
+        if (window == 0)
+            ADD_FAILURE() << "the main window never showed its controls";
+        return window;
+    }
+
     QString boardFile() const
     {
         const QStringList boards = QDir(work.file("conf")).entryList({"tnrx_*.conf"}, QDir::Files);
@@ -98,12 +118,8 @@ TEST_F(ProgramEndToEnd, ListensRecordsAndClosesAsAUserWould)
 {
     SoundCapture sound;
     ASSERT_TRUE(sound.start()) << "no PulseAudio null sink (source scripts/pulse-null-sink.sh)";
-    ASSERT_TRUE(program.start());
-    const qulonglong dialog = program.waitForSelection(ShowTimeoutMs);
-    ASSERT_NE(dialog, 0u) << "the receiver selection never showed";
-    program.chooseFirstReceiver(dialog);
-    const qulonglong window = program.waitForMainWindow(ShowTimeoutMs);
-    ASSERT_NE(window, 0u) << "the main window never showed its controls";
+    const qulonglong window = openMainWindow();
+    ASSERT_NE(window, 0u);
 
     // RX A on; the engine starts receiving. Every control is found on the
     // window as it is at the time: its layout may settle while it runs.
@@ -186,12 +202,8 @@ TEST_F(ProgramEndToEnd, AScriptThatAlertsInALoopLeavesTheProgramClosable)
         settings.setValue("Interface/TEXT_1", "&Alerte");
     }
 
-    ASSERT_TRUE(program.start());
-    const qulonglong dialog = program.waitForSelection(ShowTimeoutMs);
-    ASSERT_NE(dialog, 0u) << "the receiver selection never showed";
-    program.chooseFirstReceiver(dialog);
-    const qulonglong window = program.waitForMainWindow(ShowTimeoutMs);
-    ASSERT_NE(window, 0u) << "the main window never showed its controls";
+    const qulonglong window = openMainWindow();
+    ASSERT_NE(window, 0u);
 
     const QString boxName = "^Orvex$";
     x.key("alt+a");
