@@ -212,6 +212,9 @@ TEST_F(StreamThreadsTest, StopDuringAStreamLeavesNoThread)
         stream->join();
         EXPECT_EQ(stream->currentState(), RemoteStream::Finished);
         EXPECT_TRUE(waitFor([&] { return threadsNamed("stream_thread") == 0; }));
+        // The server has seen this transfer close, so the next case's open
+        // transfer is that case's own.
+        EXPECT_TRUE(waitFor([&] { return server.openStreamCount(rawPath) == 0; }));
     }
 }
 
