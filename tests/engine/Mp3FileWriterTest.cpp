@@ -122,17 +122,7 @@ TEST(Mp3FileWriter, StopBeforeTheFirstBlockLeavesNoFile)
 
 TEST(Mp3FileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
 {
-    const struct
-    {
-        const char* what;
-        bool folder;
-        rlim_t fileSizeLimit; // 0: none
-        const char* told;
-    } cases[] = {
-        {"no record folder", false, 0, "./record/RX_7.100_"},
-        {"a full disk", true, 4096, "Erreur d'ecriture dans ./record/RX_7.100_"},
-    };
-    for (const auto& c : cases) {
+    for (const FileErrorCase& c : fileErrorCases("./record/RX_7.100_")) {
         TempWorkDir dir;
         if (c.folder)
             QDir().mkdir("record");

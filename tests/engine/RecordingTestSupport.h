@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <vector>
 
 // The process-wide "counter" plug-in the recorders report to.
 inline CounterPlugin* counterPlugin()
@@ -55,3 +56,20 @@ private:
     void (*previousHandler)(int);
     bool restored = false;
 };
+
+// The two ways a recording ends on a file error, each with the start of what the
+// user is told; namePrefix is the start of the recorder's file name
+// ("./record/RX_7.100_").
+struct FileErrorCase
+{
+    const char* what;
+    bool folder;          // "./record" exists
+    rlim_t fileSizeLimit; // 0: none
+    QString told;
+};
+
+inline std::vector<FileErrorCase> fileErrorCases(const QString& namePrefix)
+{
+    return {{"no record folder", false, 0, namePrefix},
+            {"a full disk", true, 4096, "Erreur d'ecriture dans " + namePrefix}};
+}

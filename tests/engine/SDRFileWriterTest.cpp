@@ -206,17 +206,7 @@ TEST(SDRFileWriter, WithoutTheRecordFolderTheRecordingEndsAndTheNextStartsClean)
 
 TEST(SDRFileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
 {
-    const struct
-    {
-        const char* what;
-        bool folder;
-        rlim_t fileSizeLimit; // 0: none
-        const char* told;
-    } cases[] = {
-        {"no record folder", false, 0, "./record/RX_145.500_"},
-        {"a full disk", true, 4096, "Erreur d'ecriture dans ./record/RX_145.500_"},
-    };
-    for (const auto& c : cases) {
+    for (const FileErrorCase& c : fileErrorCases("./record/RX_145.500_")) {
         TempWorkDir dir;
         if (c.folder)
             QDir().mkdir("record");
@@ -232,7 +222,8 @@ TEST(SDRFileWriter, ARecordingThatEndsOnAFileErrorSaysWhy)
         ASSERT_TRUE(ended) << c.what;
         ASSERT_TRUE(writer.wait(kWaitBoundMs));
         ASSERT_TRUE(waitFor([&] { return failed.count() == 1; })) << c.what;
-        EXPECT_TRUE(failed.at(0).at(0).toString().contains(c.told)) << failed.at(0).at(0).toString().toStdString();
+        EXPECT_TRUE(failed.at(0).at(0).toString().contains(c.told))
+            << failed.at(0).at(0).toString().toStdString();
         EXPECT_TRUE(counterPlugin()->isHidden()) << c.what;
     }
 }
