@@ -44,17 +44,21 @@ class ToneFeed
 public:
     ToneFeed(SampleFifo& queue, const Stereo& tones) : m_queue(queue), m_tones(tones) {}
 
-    // Feeds until done (checked between blocks), at most kSoundBoundMs; returns done().
+    // Feeds until done (asked once between blocks, its answer kept, as waitFor does:
+    // the conditions here consume the sound recorded since they were last asked),
+    // at most kSoundBoundMs; returns whether it was met.
     bool until(const std::function<bool()>& done)
     {
         QElapsedTimer clock;
         clock.start();
-        while (!done() && clock.elapsed() < kSoundBoundMs) {
+        bool met = done();
+        while (!met && clock.elapsed() < kSoundBoundMs) {
             if (m_queue.size() < kAhead)
                 EXPECT_GT(m_queue.enqueue(nextBlock(), kBlock, 0, nullptr), 0);
             QThread::msleep(5);
+            met = done();
         }
-        return done();
+        return met;
     }
 
 private:
